@@ -1,0 +1,288 @@
+// Start-up sequence, frame loop, destroy list, pause forwarding and window events.
+#include "game/core/application.h"
+
+#include "game/core/loading_screen.h"
+#include "game/core/sound.h"
+#include "game/core/window_icon.h"
+#include "game/input/input_manager.h"
+#include "game/menu/game_menu.h"
+
+#include <CEGUI/CEGUI.h>
+#include <CEGUI/RendererModules/Ogre/Renderer.h>
+#include <OISKeyboard.h>
+#include <OISMouse.h>
+#include <Ogre.h>
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+const char* const kPluginsFile = "plugins.cfg";
+const char* const kConfigFile = "ogre.cfg";
+const char* const kLogFile = "Ogre.log";
+const char* const kResourcesFile = "resources.cfg";
+const char* const kWindowTitle = "KIVO";
+const char* const kIconFile = "data/gui/kivo_icon.png";
+const int kDefaultMipmaps = 5;
+const Ogre::Real kNearClip = 0.1f;
+
+CApplication* gApplication = nullptr;
+
+void requireFile(const char* path, const char* what)
+{
+    std::ifstream in(path);
+    if (!in)
+        throw std::runtime_error(std::string("cannot read \"") + path + "\" (" + what +
+                                 ") in the current folder");
+}
+} // namespace
+
+CApplication* CApplication::getInstance()
+{
+    if (!gApplication)
+        gApplication = new CApplication();
+    return gApplication;
+}
+
+void CApplication::destroyInstance()
+{
+    delete gApplication;
+    gApplication = nullptr;
+}
+
+CApplication::CApplication()
+{
+    createSoundEngine();
+}
+
+CApplication::~CApplication()
+{
+    if (mWindow)
+        OgreBites::WindowEventUtilities::removeWindowEventListener(mWindow, this);
+    clearActiveListener();
+    flushDestroyList();
+    destroySoundEngine();
+    mMenu.reset();
+    mLoadingScreen.reset();
+    CInputManager::destroySingleton();
+    if (mGuiStarted)
+        CEGUI::OgreRenderer::destroySystem();
+    if (mOwnsRoot)
+        delete mRoot;
+    mRoot = nullptr;
+    mLogManager.reset();
+    if (gApplication == this)
+        gApplication = nullptr;
+}
+
+void CApplication::attachEngine(Ogre::Root* root, Ogre::RenderWindow* window, Ogre::Camera* camera)
+{
+    mRoot = root;
+    mOwnsRoot = false;
+    mWindow = window;
+    mCamera = camera;
+}
+
+int CApplication::run()
+{
+    if (!startOgre())
+        return 0;
+    createWindow();
+    startGui();
+
+    mLoadingScreen = std::make_unique<CLoadingScreen>();
+    mLoadingScreen->create();
+
+    mLoadingScreen->setProgress(16, "Loading resources...");
+    Ogre::TextureManager::getSingleton().setDefaultNumMipmaps(kDefaultMipmaps);
+    Ogre::ResourceGroupManager::getSingleton().initialiseAllResourceGroups();
+
+    mLoadingScreen->setProgress(32, "Loading scene...");
+    createSceneAndCamera();
+
+    mLoadingScreen->setProgress(48, "Loading inputsystem...");
+    CInputManager::getSingleton().initialise(mWindow);
+
+    mLoadingScreen->setProgress(64, "Loading menu...");
+    mMenu = std::make_unique<CGameMenu>();
+    mMenu->initialise();
+
+    mLoadingScreen->setProgress(80, "Loading gamesystem...");
+    mRoot->addFrameListener(this);
+
+    mLoadingScreen->setProgress(100, "Ready!");
+    mLoadingScreen->hide();
+
+    while (runFrame()) {
+    }
+    return 0;
+}
+
+bool CApplication::runFrame()
+{
+    if (!mRoot->renderOneFrame())
+        return false;
+    OgreBites::WindowEventUtilities::messagePump();
+    flushDestroyList();
+    return true;
+}
+
+bool CApplication::startOgre()
+{
+    requireFile(kPluginsFile, "the list of Ogre plug-ins");
+    requireFile(kResourcesFile, "the list of resource locations");
+
+    mLogManager = std::make_unique<Ogre::LogManager>();
+    mLogManager->createLog(kLogFile, true, false, false);
+    mRoot = new Ogre::Root(kPluginsFile, kConfigFile, kLogFile);
+    mOwnsRoot = true;
+
+    declareResources();
+    return configureRenderSystem();
+}
+
+void CApplication::declareResources()
+{
+    Ogre::ConfigFile config;
+    config.load(kResourcesFile, "\t:=", true);
+    auto& groups = Ogre::ResourceGroupManager::getSingleton();
+    for (const auto& section : config.getSettingsBySection()) {
+        for (const auto& setting : section.second)
+            groups.addResourceLocation(setting.second, setting.first, section.first, false);
+    }
+}
+
+bool CApplication::configureRenderSystem()
+{
+    if (mRoot->restoreConfig())
+        return true;
+    const Ogre::RenderSystemList& systems = mRoot->getAvailableRenderers();
+    if (systems.empty()) {
+        Ogre::LogManager::getSingleton().logMessage(
+            "Sorry, I was unable to detect a rendersystem!");
+        return false;
+    }
+    mRoot->setRenderSystem(systems.front());
+    mRoot->saveConfig();
+    return true;
+}
+
+void CApplication::createWindow()
+{
+    mWindow = mRoot->initialise(true, kWindowTitle);
+    setWindowIcon(mWindow, kIconFile);
+    OgreBites::WindowEventUtilities::addWindowEventListener(mWindow, this);
+}
+
+void CApplication::startGui()
+{
+    CEGUI::OgreRenderer::bootstrapSystem();
+    mGuiStarted = true;
+    CEGUI::ImageManager::setImagesetDefaultResourceGroup("Imagesets");
+    CEGUI::Font::setDefaultResourceGroup("Fonts");
+    CEGUI::Scheme::setDefaultResourceGroup("Schemes");
+    CEGUI::WidgetLookManager::setDefaultResourceGroup("LookNFeel");
+    CEGUI::WindowManager::setDefaultResourceGroup("Layouts");
+}
+
+void CApplication::createSceneAndCamera()
+{
+    mSceneManager = mRoot->createSceneManager(Ogre::DefaultSceneManagerFactory::FACTORY_TYPE_NAME,
+                                              "SceneManager");
+    mCamera = mSceneManager->createCamera("DefaultCamera");
+    mCamera->setNearClipDistance(kNearClip);
+    Ogre::Viewport* viewport = mWindow->addViewport(mCamera, -100, 0, 0, 1, 1);
+    viewport->setBackgroundColour(Ogre::ColourValue(0, 0, 0, 1));
+    mCamera->setAspectRatio(Ogre::Real(viewport->getActualWidth()) /
+                            Ogre::Real(viewport->getActualHeight()));
+}
+
+bool CApplication::frameStarted(const Ogre::FrameEvent& evt)
+{
+    if (mWindow && mWindow->isActive()) {
+        CInputManager& input = CInputManager::getSingleton();
+        if (input.getMouse())
+            input.getMouse()->capture();
+        if (input.getKeyboard())
+            input.getKeyboard()->capture();
+    }
+    if (mMenu && mMenu->getGuiSystem()) {
+        CEGUI::System* gui = mMenu->getGuiSystem();
+        gui->injectTimePulse(evt.timeSinceLastFrame);
+        gui->getDefaultGUIContext().injectTimePulse(evt.timeSinceLastFrame);
+        mMenu->addElapsedTime(evt.timeSinceLastFrame);
+    }
+    return mRunning;
+}
+
+void CApplication::setActiveListener(CExtFrameListener* listener)
+{
+    mActiveListener = listener;
+    mRoot->addFrameListener(listener);
+}
+
+void CApplication::clearActiveListener()
+{
+    if (!mActiveListener)
+        return;
+    if (mRoot)
+        mRoot->removeFrameListener(mActiveListener);
+    queueForDeletion(mActiveListener);
+    mActiveListener = nullptr;
+}
+
+void CApplication::destroyLater(CExtFrameListener* listener)
+{
+    if (mRoot)
+        mRoot->removeFrameListener(listener);
+    queueForDeletion(listener);
+}
+
+void CApplication::queueForDeletion(CExtFrameListener* listener)
+{
+    // Handing the same listener over twice must not delete it twice.
+    if (listener && std::find(mDestroyList.begin(), mDestroyList.end(), listener) == mDestroyList.end())
+        mDestroyList.push_back(listener);
+}
+
+void CApplication::flushDestroyList()
+{
+    // A destructor may hand further listeners over (a game state hands over its scene and
+    // players), so keep going until the list stays empty.
+    while (!mDestroyList.empty()) {
+        std::vector<CExtFrameListener*> doomed;
+        doomed.swap(mDestroyList);
+        for (CExtFrameListener* listener : doomed)
+            delete listener;
+    }
+}
+
+void CApplication::onPause()
+{
+    if (mActiveListener && !mActiveListener->isPaused())
+        mActiveListener->setPaused(true);
+}
+
+void CApplication::onResume()
+{
+    if (mActiveListener && mActiveListener->isPaused())
+        mActiveListener->setPaused(false);
+}
+
+void CApplication::windowResized(Ogre::RenderWindow* rw)
+{
+    CInputManager::getSingleton().setMouseArea(rw->getWidth(), rw->getHeight());
+    if (mCamera)
+        mCamera->setAspectRatio(Ogre::Real(rw->getWidth()) / Ogre::Real(rw->getHeight()));
+}
+
+bool CApplication::windowClosing(Ogre::RenderWindow*)
+{
+    return true;
+}
+
+void CApplication::windowClosed(Ogre::RenderWindow*)
+{
+    mRunning = false;
+}

@@ -1,0 +1,109 @@
+// The loading screen: four windows on one sheet and the loading sound.
+#include "game/core/loading_screen.h"
+
+#include "game/core/sound.h"
+
+#include <CEGUI/CEGUI.h>
+#include <OgreRoot.h>
+
+namespace {
+const float kBarLeft = 0.1f;
+const float kBarWidth = 0.8f;
+const float kBarTop = 0.7f;
+const float kBarHeight = 50.0f;
+
+CEGUI::Window* makeChild(CEGUI::Window* parent, const char* type, const char* name,
+                         const CEGUI::UVector2& position, const CEGUI::USize& size)
+{
+    CEGUI::Window* w = CEGUI::WindowManager::getSingleton().createWindow(type, name);
+    w->setPosition(position);
+    w->setSize(size);
+    parent->addChild(w);
+    return w;
+}
+} // namespace
+
+CLoadingScreen::CLoadingScreen() = default;
+
+CLoadingScreen::~CLoadingScreen()
+{
+    if (mSound)
+        mSound->drop();
+    mSound.reset();
+    if (mSheet && CEGUI::WindowManager::getSingletonPtr())
+        CEGUI::WindowManager::getSingleton().destroyWindow(mSheet);
+}
+
+void CLoadingScreen::create()
+{
+    CEGUI::SchemeManager::getSingleton().createFromFile("WindowsLook.scheme");
+    CEGUI::ImageManager::getSingleton().loadImageset("LoadingScreen.imageset");
+
+    using CEGUI::UDim;
+    using CEGUI::USize;
+    using CEGUI::UVector2;
+    mSheet = CEGUI::WindowManager::getSingleton().createWindow("DefaultWindow", "myWindow");
+
+    CEGUI::Window* empty =
+        makeChild(mSheet, "WindowsLook/StaticImage", "ProgressBarEmpty",
+                  UVector2(UDim(kBarLeft, 0), UDim(kBarTop, 0)),
+                  USize(UDim(kBarWidth, 0), UDim(0, kBarHeight)));
+    empty->setProperty("FrameEnabled", "false");
+    empty->setProperty("Image", "LoadingScreen/LSProgressBarEmpty");
+
+    mBar = makeChild(mSheet, "WindowsLook/StaticImage", "ProgressBar",
+                     UVector2(UDim(kBarLeft, 0), UDim(kBarTop, 0)),
+                     USize(UDim(mProgress / 100.0f * kBarWidth, 0), UDim(0, kBarHeight)));
+    mBar->setProperty("FrameEnabled", "false");
+    mBar->setProperty("HorzFormatting", "LeftAligned");
+    mBar->setProperty("Image", "LoadingScreen/LSProgressBar");
+
+    CEGUI::Window* logo = makeChild(mSheet, "WindowsLook/StaticImage", "KIVOLogoLoadingScreen",
+                                    UVector2(UDim(0.5f, -189), UDim(0.05f, 0)),
+                                    USize(UDim(0, 377), UDim(0, 196)));
+    logo->setProperty("FrameEnabled", "false");
+    logo->setProperty("Image", "LoadingScreen/KIVOLogo");
+
+    mLabel = makeChild(mSheet, "WindowsLook/StaticText", "ProgressBarText",
+                       UVector2(UDim(kBarLeft, 0), UDim(0.8f, 0)),
+                       USize(UDim(kBarWidth, 0), UDim(0, kBarHeight)));
+    mLabel->setProperty("TextColours", "tl:FFFFFFFF tr:FFFFFFFF bl:FFFFFFFF br:FFFFFFFF");
+    mLabel->setProperty("VertFormatting", "VertCentred");
+    mLabel->setProperty("HorzFormatting", "HorzCentred");
+    mLabel->setProperty("FrameEnabled", "false");
+    mLabel->setProperty("BackgroundEnabled", "false");
+    mLabel->setText(mText);
+
+    CEGUI::System::getSingleton().getDefaultGUIContext().setRootWindow(mSheet);
+
+    mSound = playSound3D("data/sounds/loading.wav", Ogre::Vector3::ZERO, false);
+    mSound->setIsPaused(false);
+}
+
+void CLoadingScreen::setProgress(float percent, const CEGUI::String& text)
+{
+    mProgress = percent;
+    mText = text;
+    mSteps.emplace_back(percent, text.c_str());
+    if (mBar)
+        mBar->setSize(CEGUI::USize(CEGUI::UDim(percent / 100.0f * kBarWidth, 0),
+                                   CEGUI::UDim(0, kBarHeight)));
+    if (mLabel)
+        mLabel->setText(text);
+    // The GUI renderer draws inside Ogre's frame, so rendering one frame shows the new state.
+    if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
+        root->renderOneFrame();
+}
+
+void CLoadingScreen::hide()
+{
+    if (mSound)
+        mSound->stop();
+    if (mSheet)
+        mSheet->setProperty("Visible", "false");
+}
+
+bool CLoadingScreen::isVisible() const
+{
+    return mSheet && mSheet->isVisible();
+}

@@ -1,0 +1,57 @@
+// CInputManager: the game's OIS keyboard and mouse. The application captures them every frame;
+// buffered events are forwarded to the registered listeners (the menu), while keyboard players
+// poll the keyboard's key state directly.
+#pragma once
+
+#include <OISKeyboard.h>
+#include <OISMouse.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace OIS {
+class InputManager;
+}
+namespace Ogre {
+class RenderWindow;
+}
+
+class CInputManager : public OIS::KeyListener, public OIS::MouseListener
+{
+public:
+    static CInputManager& getSingleton();
+    static void destroySingleton();
+
+    void initialise(Ogre::RenderWindow* window);
+    void addKeyListener(OIS::KeyListener* listener);
+    void addMouseListener(OIS::MouseListener* listener);
+
+    OIS::Mouse* getMouse() const { return mMouse; }
+    OIS::Keyboard* getKeyboard() const { return mKeyboard; }
+    // Tests and tools may hand in a keyboard of their own (not owned).
+    void setKeyboard(OIS::Keyboard* keyboard) { mKeyboard = keyboard; }
+    // Sets the area the mouse is clipped to (the window size).
+    void setMouseArea(unsigned int width, unsigned int height);
+
+    void buildKeyNames();
+    const std::string& getKeyName(int keyCode) const;
+
+    bool keyPressed(const OIS::KeyEvent& evt) override;
+    bool keyReleased(const OIS::KeyEvent& evt) override;
+    bool mouseMoved(const OIS::MouseEvent& evt) override;
+    bool mousePressed(const OIS::MouseEvent& evt, OIS::MouseButtonID id) override;
+    bool mouseReleased(const OIS::MouseEvent& evt, OIS::MouseButtonID id) override;
+
+    ~CInputManager() override;
+
+private:
+    CInputManager() = default;
+
+    OIS::Mouse* mMouse = nullptr;
+    OIS::Keyboard* mKeyboard = nullptr;
+    OIS::InputManager* mInputSystem = nullptr;
+    std::vector<OIS::KeyListener*> mKeyListeners;
+    std::vector<OIS::MouseListener*> mMouseListeners;
+    std::map<int, std::string> mKeyNames;
+};
