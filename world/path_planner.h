@@ -1,0 +1,70 @@
+// Shortest paths on the waypoint graph, as the slime uses them to chase the balls. The planner
+// works on a plain description of the graph (node tops and neighbour lists) so that it does not
+// depend on the scene; the slime copies the scene's waypoints into it before each plan.
+#pragma once
+
+#include <OgreVector.h>
+
+#include <vector>
+
+class CPathPlanner
+{
+public:
+    // Tentative distance of a node the search has not reached.
+    static constexpr float kUnreached = 10000.0f;
+    static constexpr int kNoNode = -1;
+
+    // What one plan decided: the goal aimed at, the first node on the way there (the start
+    // itself when the slime already stands on the goal) and the steering direction.
+    struct SPlan
+    {
+        int goal = kNoNode;
+        int next = kNoNode;
+        Ogre::Vector3 direction = Ogre::Vector3::ZERO;
+    };
+
+    // Adds a node at the given top position and returns its index.
+    int addNode(const Ogre::Vector3& top);
+    // An edge from one node to another; its cost is the straight-line distance of their tops.
+    // Waypoint links are symmetric, so callers add both directions.
+    void addEdge(int from, int to);
+    size_t getNodeCount() const { return mNodes.size(); }
+
+    // Shortest distances from the start to every node it reaches (Dijkstra with a binary heap;
+    // ties go to the node that was queued first).
+    void search(int start);
+    float getDistance(int node) const { return mNodes[node].distance; }
+    int getPredecessor(int node) const { return mNodes[node].predecessor; }
+
+    // The node after the start on the shortest path to the goal; the start when the goal is
+    // the start; kNoNode when the last search did not reach the goal.
+    int firstStep(int goal) const;
+
+    // Searches from the start and steers towards the reachable goal whose top is nearest (in a
+    // straight line) to the start's top; goals that are kNoNode or unreached are skipped. The
+    // direction points from the start's top to the first step's top with the given length, and
+    // is zero when there is no goal or the start is the goal.
+    SPlan plan(int start, const std::vector<int>& goals, float strength);
+
+private:
+    struct SEdge
+    {
+        int to;
+        float cost;
+    };
+    struct SNode
+    {
+        Ogre::Vector3 top;
+        std::vector<SEdge> edges;
+        float distance = kUnreached;
+        int predecessor = kNoNode;
+        int queueOrder = 0;
+        bool done = false;
+        bool queued = false;
+    };
+
+    bool isValid(int node) const { return node >= 0 && node < static_cast<int>(mNodes.size()); }
+
+    std::vector<SNode> mNodes;
+    int mStart = kNoNode;
+};
