@@ -5,11 +5,22 @@
 #include <OgreLogManager.h>
 #include <OgreRoot.h>
 
+#include <csignal>
 #include <exception>
 #include <iostream>
 
+namespace {
+void onStopSignal(int)
+{
+    CApplication::requestStop();
+}
+} // namespace
+
 int main()
 {
+    // Ctrl+C or a polite kill ends the game like closing its window.
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
     int code = 0;
     try {
         CApplication* app = CApplication::getInstance();

@@ -14,6 +14,7 @@
 #include <Ogre.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <stdexcept>
 
@@ -28,6 +29,8 @@ const int kDefaultMipmaps = 5;
 const Ogre::Real kNearClip = 0.1f;
 
 CApplication* gApplication = nullptr;
+// Set from a signal handler, so only a lock-free flag.
+volatile std::sig_atomic_t gStopRequested = 0;
 
 void requireFile(const char* path, const char* what)
 {
@@ -86,8 +89,16 @@ void CApplication::attachEngine(Ogre::Root* root, Ogre::RenderWindow* window, Og
 
 int CApplication::run()
 {
-    if (!startOgre())
+    if (!start())
         return 0;
+    loop();
+    return 0;
+}
+
+bool CApplication::start()
+{
+    if (!startOgre())
+        return false;
     createWindow();
     startGui();
 
@@ -113,10 +124,14 @@ int CApplication::run()
 
     mLoadingScreen->setProgress(100, "Ready!");
     mLoadingScreen->hide();
+    return true;
+}
 
+void CApplication::loop()
+{
+    Ogre::LogManager::getSingleton().logMessage("Frame loop started");
     while (runFrame()) {
     }
-    return 0;
 }
 
 bool CApplication::runFrame()
@@ -198,8 +213,15 @@ void CApplication::createSceneAndCamera()
                             Ogre::Real(viewport->getActualHeight()));
 }
 
+void CApplication::requestStop()
+{
+    gStopRequested = 1;
+}
+
 bool CApplication::frameStarted(const Ogre::FrameEvent& evt)
 {
+    if (gStopRequested)
+        mRunning = false;
     if (mWindow && mWindow->isActive()) {
         CInputManager& input = CInputManager::getSingleton();
         if (input.getMouse())

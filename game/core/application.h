@@ -31,6 +31,12 @@ public:
 
     // Start-up and the frame loop; returns the program's exit code when the loop ends.
     int run();
+    // The start-up sequence alone; false when no render system could be found.
+    bool start();
+    // The frame loop alone; returns when the window was closed or the game quit.
+    void loop();
+    // Ends the loop after the current frame; safe to call from a signal handler.
+    static void requestStop();
     // One turn of the frame loop: render, pump window messages, delete the destroy list.
     // Returns false when the loop should end.
     bool runFrame();

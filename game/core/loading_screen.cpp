@@ -4,7 +4,9 @@
 #include "game/core/sound.h"
 
 #include <CEGUI/CEGUI.h>
+#include <OgreLogManager.h>
 #include <OgreRoot.h>
+#include <OgreStringConverter.h>
 
 namespace {
 const float kBarLeft = 0.1f;
@@ -85,6 +87,9 @@ void CLoadingScreen::setProgress(float percent, const CEGUI::String& text)
     mProgress = percent;
     mText = text;
     mSteps.emplace_back(percent, text.c_str());
+    if (Ogre::LogManager* log = Ogre::LogManager::getSingletonPtr())
+        log->logMessage("Loading screen: " + Ogre::StringConverter::toString(percent) + "% " +
+                        text.c_str());
     if (mBar)
         mBar->setSize(CEGUI::USize(CEGUI::UDim(percent / 100.0f * kBarWidth, 0),
                                    CEGUI::UDim(0, kBarHeight)));
@@ -93,6 +98,7 @@ void CLoadingScreen::setProgress(float percent, const CEGUI::String& text)
     // The GUI renderer draws inside Ogre's frame, so rendering one frame shows the new state.
     if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
         root->renderOneFrame();
+    mStepTimes.push_back(std::chrono::steady_clock::now());
 }
 
 void CLoadingScreen::hide()

@@ -3,6 +3,7 @@
 
 #include <CEGUI/String.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <utility>
@@ -28,6 +29,11 @@ public:
     const CEGUI::String& getText() const { return mText; }
     // Every step shown so far, in order.
     const std::vector<std::pair<float, std::string>>& getSteps() const { return mSteps; }
+    // When each step was shown (after its frame was rendered).
+    const std::vector<std::chrono::steady_clock::time_point>& getStepTimes() const
+    {
+        return mStepTimes;
+    }
     bool isVisible() const;
 
 private:
@@ -38,4 +44,5 @@ private:
     CEGUI::Window* mLabel = nullptr;
     std::unique_ptr<CSoundHandle> mSound;
     std::vector<std::pair<float, std::string>> mSteps;
+    std::vector<std::chrono::steady_clock::time_point> mStepTimes;
 };

@@ -1,0 +1,112 @@
+// The real start-up sequence and frame loop in an X window: first-start configuration, the
+// loading screen's steps, resizing, and closing the window through the window manager protocol.
+#include "game/core/application.h"
+#include "game/core/loading_screen.h"
+
+#include "test_env.h"
+
+#include <Ogre.h>
+#include <X11/Xlib.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+void sendCloseRequest(Ogre::RenderWindow* window)
+{
+    Display* display = nullptr;
+    Window handle = 0;
+    window->getCustomAttribute("XDISPLAY", &display);
+    window->getCustomAttribute("WINDOW", &handle);
+    ASSERT_NE(display, nullptr);
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = handle;
+    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", True);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    XSendEvent(display, handle, False, NoEventMask, &ev);
+    XFlush(display);
+}
+
+// Drives the loop from inside: resizes the window, then asks the window manager way to close.
+class Probe : public Ogre::FrameListener
+{
+public:
+    static constexpr int kResizeFrame = 3;
+    static constexpr int kCheckFrame = 12;
+
+    bool frameStarted(const Ogre::FrameEvent&) override
+    {
+        CApplication* app = CApplication::getInstance();
+        ++started;
+        if (started == kResizeFrame)
+            app->getRenderWindow()->resize(640, 400);
+        if (started == kCheckFrame) {
+            aspectAfterResize = app->getCamera()->getAspectRatio();
+            windowWidth = app->getRenderWindow()->getWidth();
+            windowHeight = app->getRenderWindow()->getHeight();
+            sendCloseRequest(app->getRenderWindow());
+            closeRequestedAt = started;
+        }
+        return true;
+    }
+    bool frameEnded(const Ogre::FrameEvent&) override
+    {
+        ++ended;
+        return true;
+    }
+
+    int started = 0;
+    int ended = 0;
+    int closeRequestedAt = 0;
+    float aspectAfterResize = 0;
+    unsigned windowWidth = 0;
+    unsigned windowHeight = 0;
+};
+
+} // namespace
+
+TEST(ApplicationWindow, startsWithoutAskingShowsSixLoadingStepsAndClosesAfterTheCurrentFrame)
+{
+    testenv::TempDir dir;
+    dir.linkGameFiles();
+    testenv::writeFile("ogre.cfg", ""); // an empty configuration: pick the first render system
+
+    CApplication* app = CApplication::getInstance();
+    ASSERT_TRUE(app->start());
+
+    const std::string config = testenv::readFile("ogre.cfg");
+    EXPECT_NE(config.find("Render System=OpenGL Rendering Subsystem"), std::string::npos) << config;
+    EXPECT_NE(config.find("[OpenGL Rendering Subsystem]"), std::string::npos);
+
+    const std::vector<std::pair<float, std::string>> expected = {
+        {16, "Loading resources..."}, {32, "Loading scene..."},    {48, "Loading inputsystem..."},
+        {64, "Loading menu..."},      {80, "Loading gamesystem..."}, {100, "Ready!"}};
+    EXPECT_EQ(app->getLoadingScreen()->getSteps(), expected);
+    EXPECT_FALSE(app->getLoadingScreen()->isVisible());
+
+    Ogre::RenderWindow* window = app->getRenderWindow();
+    EXPECT_EQ(window->getTitle(), "KIVO");
+    EXPECT_FLOAT_EQ(app->getCamera()->getAspectRatio(),
+                    float(window->getWidth()) / float(window->getHeight()));
+    ASSERT_NE(app->getSceneManager(), nullptr);
+    EXPECT_EQ(app->getSceneManager()->getName(), "SceneManager");
+
+    Probe probe;
+    app->getRoot()->addFrameListener(&probe);
+    app->loop();
+    app->getRoot()->removeFrameListener(&probe);
+
+    EXPECT_EQ(probe.windowWidth, 640u);
+    EXPECT_EQ(probe.windowHeight, 400u);
+    EXPECT_FLOAT_EQ(probe.aspectAfterResize, 640.0f / 400.0f);
+    EXPECT_FALSE(app->isRunning());
+    // The frame in which the close arrived was finished; at most one more frame was begun.
+    EXPECT_EQ(probe.ended, probe.closeRequestedAt);
+    EXPECT_LE(probe.started, probe.closeRequestedAt + 1);
+
+    CApplication::destroyInstance();
+    EXPECT_TRUE(std::filesystem::exists("Ogre.log"));
+}

@@ -1,0 +1,107 @@
+// The frame rule every per-frame object follows: updateAlways first, updateRunning only while
+// not paused, hooks once per change of the pause flag.
+#include "world/ext_frame_listener.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingListener : public CExtFrameListener
+{
+public:
+    bool updateRunning(const Ogre::FrameEvent&) override
+    {
+        ++running;
+        return runningResult;
+    }
+    bool updateAlways(const Ogre::FrameEvent&) override
+    {
+        ++always;
+        return alwaysResult;
+    }
+    void onPause() override
+    {
+        ++pauses;
+        pausedInsideHook = isPaused();
+    }
+    void onResume() override
+    {
+        ++resumes;
+        pausedInsideHook = isPaused();
+    }
+
+    int running = 0;
+    int always = 0;
+    int pauses = 0;
+    int resumes = 0;
+    bool runningResult = true;
+    bool alwaysResult = true;
+    bool pausedInsideHook = false;
+};
+
+Ogre::FrameEvent frame()
+{
+    Ogre::FrameEvent evt;
+    evt.timeSinceLastEvent = evt.timeSinceLastFrame = 1.0f / 60.0f;
+    return evt;
+}
+
+} // namespace
+
+TEST(ExtFrameListener, runningListenerCallsBothHooksAndReturnsUpdateRunning)
+{
+    RecordingListener l;
+    EXPECT_TRUE(l.frameStarted(frame()));
+    l.runningResult = false;
+    EXPECT_FALSE(l.frameStarted(frame()));
+    EXPECT_EQ(l.always, 2);
+    EXPECT_EQ(l.running, 2);
+}
+
+TEST(ExtFrameListener, updateAlwaysFalseEndsTheFrameWithoutUpdateRunning)
+{
+    RecordingListener l;
+    l.alwaysResult = false;
+    EXPECT_FALSE(l.frameStarted(frame()));
+    EXPECT_EQ(l.running, 0);
+}
+
+TEST(ExtFrameListener, pausedListenerSkipsUpdateRunningButStillRunsUpdateAlways)
+{
+    RecordingListener l;
+    l.setPaused(true);
+    l.runningResult = false; // would end the frame if it were called
+    EXPECT_TRUE(l.frameStarted(frame()));
+    EXPECT_EQ(l.always, 1);
+    EXPECT_EQ(l.running, 0);
+
+    l.alwaysResult = false;
+    EXPECT_FALSE(l.frameStarted(frame()));
+}
+
+TEST(ExtFrameListener, hooksAreCalledOncePerChangeWithTheFlagAlreadyStored)
+{
+    RecordingListener l;
+    l.setPaused(false);
+    EXPECT_EQ(l.resumes, 0);
+
+    l.setPaused(true);
+    EXPECT_TRUE(l.pausedInsideHook);
+    l.setPaused(true);
+    EXPECT_EQ(l.pauses, 1);
+    EXPECT_TRUE(l.isPaused());
+
+    l.setPaused(false);
+    EXPECT_FALSE(l.pausedInsideHook);
+    l.setPaused(false);
+    EXPECT_EQ(l.resumes, 1);
+    EXPECT_FALSE(l.isPaused());
+}
+
+TEST(ExtFrameListener, defaultHooksKeepTheFrameGoing)
+{
+    CExtFrameListener l;
+    EXPECT_TRUE(l.frameStarted(frame()));
+    l.setPaused(true);
+    EXPECT_TRUE(l.frameStarted(frame()));
+}
