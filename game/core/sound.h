@@ -4,8 +4,10 @@
 
 #include <OgreVector.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct SoundVoice;
 
@@ -13,9 +15,25 @@ struct SoundVoice;
 // origin looking along (0, 0, -1). Without an audio device the game runs silently: the engine
 // still exists, every sound is a silent one, and one line on standard error says so.
 void createSoundEngine();
+// The same on the named output device; a name that opens nothing gives the silent engine.
+void createSoundEngine(const std::string& deviceName);
 // Stops every sound and closes the device. Handles that outlive the engine become inert.
 void destroySoundEngine();
 bool soundEngineExists();
+
+// Frees the voices of dropped sounds that have played to their end. playSound3D does this too;
+// calling it once per frame keeps the number of voices low between new sounds.
+void updateSoundEngine();
+// Voices that still hold a sound: the ones owned by handles plus dropped ones still playing.
+std::size_t soundVoiceCount();
+
+// Opens the engine on a device that plays nothing and mixes only when asked to (for tests):
+// channels is 2 (left, right) or 4 (front left, front right, back left, back right).
+// Returns false if the OpenAL library cannot render that format.
+bool createLoopbackSoundEngine(int sampleRate, int channels);
+// Mixes the next frames of the loopback engine; interleaved samples in [-1, 1], empty if the
+// engine is not a loopback engine.
+std::vector<float> renderSoundEngine(int frames);
 
 class CSoundHandle
 {
