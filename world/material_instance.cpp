@@ -45,8 +45,7 @@ void MaterialInstance::setSceneBlending(Ogre::SceneBlendType blendType)
     mSBT = blendType;
     if (!mCopyMat)
         return;
-    for (Ogre::Technique* technique : mCopyMat->getTechniques())
-    {
+    for (Ogre::Technique* technique : mCopyMat->getTechniques()) {
         for (Ogre::Pass* pass : technique->getPasses())
             pass->setSceneBlending(mSBT);
     }
@@ -70,10 +69,8 @@ void MaterialInstance::createCopyMaterial()
     while (manager.resourceExists(name, mOriginalMat->getGroup()));
 
     mCopyMat = mOriginalMat->clone(name);
-    for (Ogre::Technique* technique : mCopyMat->getTechniques())
-    {
-        for (Ogre::Pass* pass : technique->getPasses())
-        {
+    for (Ogre::Technique* technique : mCopyMat->getTechniques()) {
+        for (Ogre::Pass* pass : technique->getPasses()) {
             pass->setDepthWriteEnabled(false);
             pass->setSceneBlending(mSBT);
         }
@@ -91,25 +88,20 @@ void MaterialInstance::applyTransparency()
     const Ogre::Material::Techniques& copyTechniques = mCopyMat->getTechniques();
     const Ogre::Material::Techniques& sourceTechniques = mOriginalMat->getTechniques();
     const size_t techniqueCount = std::min(copyTechniques.size(), sourceTechniques.size());
-    for (size_t t = 0; t < techniqueCount; ++t)
-    {
+    for (size_t t = 0; t < techniqueCount; ++t) {
         const Ogre::Technique::Passes& copyPasses = copyTechniques[t]->getPasses();
         const Ogre::Technique::Passes& sourcePasses = sourceTechniques[t]->getPasses();
         const size_t passCount = std::min(copyPasses.size(), sourcePasses.size());
-        for (size_t p = 0; p < passCount; ++p)
-        {
+        for (size_t p = 0; p < passCount; ++p) {
             Ogre::Pass* copy = copyPasses[p];
             const Ogre::Pass* source = sourcePasses[p];
             Ogre::ColourValue diffuse = source->getDiffuse();
-            if (mSBT == Ogre::SBT_ADD)
-            {
+            if (mSBT == Ogre::SBT_ADD) {
                 copy->setAmbient(Ogre::ColourValue::Black);
                 diffuse.r *= keep;
                 diffuse.g *= keep;
                 diffuse.b *= keep;
-            }
-            else
-            {
+            } else {
                 copy->setAmbient(source->getAmbient());
                 diffuse.a *= keep;
             }
@@ -148,13 +140,10 @@ void SubEntityMaterialInstance::setTransparency(float transparency)
     mCurrentTransparency = clampUnit(transparency);
     if (!mOriginalMat)
         return;
-    if (mCurrentTransparency > 0.0f)
-    {
+    if (mCurrentTransparency > 0.0f) {
         applyTransparency();
         showMaterial(mCopyMat);
-    }
-    else
-    {
+    } else {
         mCurrentTransparency = 0.0f;
         showMaterial(mOriginalMat);
     }
@@ -165,9 +154,9 @@ void SubEntityMaterialInstance::showMaterial(const Ogre::MaterialPtr& material)
     mSubEntity->setMaterialName(material->getName(), material->getGroup());
 }
 
-void setTransparency(SubEntityMaterialInstances& instances, float transparency)
+void setTransparency(const std::vector<SubEntityMaterialInstance*>& instances, float transparency)
 {
     const float clamped = clampUnit(transparency);
-    for (const std::unique_ptr<SubEntityMaterialInstance>& instance : instances)
+    for (SubEntityMaterialInstance* instance : instances)
         instance->setTransparency(clamped);
 }

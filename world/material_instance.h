@@ -6,7 +6,6 @@
 #include <OgreCommon.h>
 #include <OgreMaterial.h>
 
-#include <memory>
 #include <vector>
 
 namespace Ogre {
@@ -70,7 +69,5 @@ private:
     Ogre::SubEntity* mSubEntity;
 };
 
-using SubEntityMaterialInstances = std::vector<std::unique_ptr<SubEntityMaterialInstance>>;
-
 // Sets the same transparency (clamped into 0..1) on every instance of a list.
-void setTransparency(SubEntityMaterialInstances& instances, float transparency);
+void setTransparency(const std::vector<SubEntityMaterialInstance*>& instances, float transparency);

@@ -22,8 +22,7 @@ void CPathPlanner::addEdge(int from, int to)
 
 void CPathPlanner::search(int start)
 {
-    for (SNode& node : mNodes)
-    {
+    for (SNode& node : mNodes) {
         node.distance = kUnreached;
         node.predecessor = kNoNode;
         node.done = false;
@@ -54,8 +53,7 @@ void CPathPlanner::search(int start)
     first.queueOrder = nextOrder++;
     queue.push({first.distance, first.queueOrder, start});
 
-    while (!queue.empty())
-    {
+    while (!queue.empty()) {
         const SEntry entry = queue.top();
         queue.pop();
         SNode& current = mNodes[entry.node];
@@ -63,8 +61,7 @@ void CPathPlanner::search(int start)
             continue;
         current.done = true;
 
-        for (const SEdge& edge : current.edges)
-        {
+        for (const SEdge& edge : current.edges) {
             SNode& neighbour = mNodes[edge.to];
             if (neighbour.done)
                 continue;
@@ -73,8 +70,7 @@ void CPathPlanner::search(int start)
                 continue;
             neighbour.distance = candidate;
             neighbour.predecessor = entry.node;
-            if (!neighbour.queued)
-            {
+            if (!neighbour.queued) {
                 neighbour.queued = true;
                 neighbour.queueOrder = nextOrder++;
             }
@@ -95,8 +91,7 @@ int CPathPlanner::firstStep(int goal) const
     int node = goal;
     // The predecessors form a tree rooted at the start, so the walk ends there; the bound only
     // guards against a search that was never run for this start.
-    for (size_t steps = 0; steps < mNodes.size(); ++steps)
-    {
+    for (size_t steps = 0; steps < mNodes.size(); ++steps) {
         const int predecessor = mNodes[node].predecessor;
         if (predecessor == mStart)
             return node;
@@ -116,13 +111,11 @@ CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals,
 
     const Ogre::Vector3& own = mNodes[start].top;
     float nearest = 0.0f;
-    for (int goal : goals)
-    {
+    for (int goal : goals) {
         if (!isValid(goal) || (goal != start && mNodes[goal].predecessor == kNoNode))
             continue;
         const float distance = own.distance(mNodes[goal].top);
-        if (result.goal == kNoNode || distance < nearest)
-        {
+        if (result.goal == kNoNode || distance < nearest) {
             result.goal = goal;
             nearest = distance;
         }

@@ -56,29 +56,24 @@ ReferenceResult referenceSearch(const std::vector<Ogre::Vector3>& tops,
     std::vector<int> queue{start};
     queued[start] = true;
     result.distance[start] = 0.0f;
-    while (!queue.empty())
-    {
+    while (!queue.empty()) {
         size_t best = 0;
-        for (size_t i = 1; i < queue.size(); ++i)
-        {
+        for (size_t i = 1; i < queue.size(); ++i) {
             if (result.distance[queue[i]] < result.distance[queue[best]])
                 best = i;
         }
         const int current = queue[best];
         queue.erase(queue.begin() + best);
         done[current] = true;
-        for (int next : neighbours[current])
-        {
+        for (int next : neighbours[current]) {
             if (done[next])
                 continue;
             const float cost = tops[current].distance(tops[next]);
             const float candidate = std::fabs(cost + result.distance[current]);
-            if (candidate < result.distance[next])
-            {
+            if (candidate < result.distance[next]) {
                 result.distance[next] = candidate;
                 result.predecessor[next] = current;
-                if (!queued[next])
-                {
+                if (!queued[next]) {
                     queued[next] = true;
                     queue.push_back(next);
                 }
@@ -164,7 +159,8 @@ TEST(PathPlanner, nearerGoalByStraightLineWins)
     EXPECT_EQ(graph.planner.plan(graph.a, {graph.e, graph.b}, kSlimeStrength).goal, graph.b);
     EXPECT_EQ(graph.planner.plan(graph.a, {graph.b, graph.e}, kSlimeStrength).goal, graph.b);
     // From D, C lies nearer in a straight line (7.8) than A (10) even though A is adjacent.
-    const CPathPlanner::SPlan plan = graph.planner.plan(graph.d, {graph.a, graph.c}, kSlimeStrength);
+    const CPathPlanner::SPlan plan =
+        graph.planner.plan(graph.d, {graph.a, graph.c}, kSlimeStrength);
     EXPECT_EQ(plan.goal, graph.c);
     EXPECT_EQ(plan.next, graph.c);
 }
@@ -174,8 +170,7 @@ TEST(PathPlanner, unreachableGoalIsSkippedForAReachableOne)
     SmallGraph graph;
     const int island = graph.planner.addNode({0.5f, 0, 0});
 
-    const CPathPlanner::SPlan plan =
-        graph.planner.plan(graph.a, {island, graph.c}, kSlimeStrength);
+    const CPathPlanner::SPlan plan = graph.planner.plan(graph.a, {island, graph.c}, kSlimeStrength);
 
     EXPECT_EQ(plan.goal, graph.c);
     EXPECT_EQ(plan.next, graph.b);
@@ -184,27 +179,24 @@ TEST(PathPlanner, unreachableGoalIsSkippedForAReachableOne)
 TEST(PathPlanner, heapSearchMatchesPlainSearchOnRandomGraphs)
 {
     std::mt19937 random(20261206);
-    for (int round = 0; round < 300; ++round)
-    {
+    for (int round = 0; round < 300; ++round) {
         const int count = 2 + static_cast<int>(random() % 60);
         std::vector<Ogre::Vector3> tops;
         // Whole-number coordinates on a small grid give many paths of equal length, which is
         // where the order of settling nodes shows in the predecessors.
         std::uniform_int_distribution<int> coordinate(0, 4);
-        for (int i = 0; i < count; ++i)
-        {
+        for (int i = 0; i < count; ++i) {
             tops.emplace_back(static_cast<float>(coordinate(random)),
                               static_cast<float>(coordinate(random) % 2),
                               static_cast<float>(coordinate(random)));
         }
         std::vector<std::vector<int>> neighbours(count);
         const int links = static_cast<int>(random() % (count * 2 + 1));
-        for (int l = 0; l < links; ++l)
-        {
+        for (int l = 0; l < links; ++l) {
             const int x = static_cast<int>(random() % count);
             const int y = static_cast<int>(random() % count);
-            if (x == y || std::find(neighbours[x].begin(), neighbours[x].end(), y) !=
-                              neighbours[x].end())
+            if (x == y ||
+                std::find(neighbours[x].begin(), neighbours[x].end(), y) != neighbours[x].end())
                 continue;
             neighbours[x].push_back(y);
             neighbours[y].push_back(x);
@@ -213,8 +205,7 @@ TEST(PathPlanner, heapSearchMatchesPlainSearchOnRandomGraphs)
         CPathPlanner planner;
         for (const Ogre::Vector3& top : tops)
             planner.addNode(top);
-        for (int x = 0; x < count; ++x)
-        {
+        for (int x = 0; x < count; ++x) {
             for (int y : neighbours[x])
                 planner.addEdge(x, y);
         }
@@ -222,8 +213,7 @@ TEST(PathPlanner, heapSearchMatchesPlainSearchOnRandomGraphs)
         const int start = static_cast<int>(random() % count);
         planner.search(start);
         const ReferenceResult expected = referenceSearch(tops, neighbours, start);
-        for (int i = 0; i < count; ++i)
-        {
+        for (int i = 0; i < count; ++i) {
             ASSERT_EQ(planner.getDistance(i), expected.distance[i]) << "round " << round;
             ASSERT_EQ(planner.getPredecessor(i), expected.predecessor[i]) << "round " << round;
         }
