@@ -1,0 +1,89 @@
+// See-through boxes: every half second the scene looks along the centre of camera 1; when a box
+// blocks the view near the camera, the boxes above the local ball fade with their distance to
+// it. A box fades through its own material copies and keeps its body.
+#include "world/box.h"
+#include "world/box_grid.h"
+#include "world/material_instance.h"
+#include "world/scene.h"
+
+#include <OgreCamera.h>
+#include <OgreEntity.h>
+#include <OgreSceneManager.h>
+#include <OgreSubEntity.h>
+
+namespace {
+
+constexpr float kSeeThroughInterval = 0.5f;
+// A box hit by the centre ray closer than this blocks the view.
+constexpr float kBlockDistance = 12.0f;
+// Boxes within this distance of the ball fade; alpha = d^2 / kFadeRadius^2.
+constexpr float kFadeRadius = 14.0f;
+const char* const kBoxEntityPrefix = "entity";
+constexpr float kViewportCentre = 0.5f;
+
+bool isBoxEntity(const Ogre::MovableObject* object)
+{
+    return object && object->getName().compare(0, std::char_traits<char>::length(kBoxEntityPrefix),
+                                               kBoxEntityPrefix) == 0;
+}
+
+} // namespace
+
+void CScene::updateSeeThrough()
+{
+    if (mEditorMode || mSeeThroughTimer <= kSeeThroughInterval)
+        return;
+    if (mLocalPlayer < 1 || static_cast<size_t>(mLocalPlayer) > mBalls.size())
+        return;
+
+    bool blocked = false;
+    if (Ogre::Camera* camera = mCameras[0]) {
+        mRayQuery->setRay(camera->getCameraToViewportRay(kViewportCentre, kViewportCentre));
+        mRayQuery->setQueryMask(~0u);
+        for (const Ogre::RaySceneQueryResultEntry& hit : mRayQuery->execute()) {
+            if (hit.distance < kBlockDistance && isBoxEntity(hit.movable)) {
+                blocked = true;
+                break;
+            }
+        }
+    }
+    const bool singleView = !mCameras[1] && !mCameras[2] && !mCameras[3];
+    const bool fade = blocked && singleView;
+    const Ogre::Vector3 ball = mBalls[mLocalPlayer - 1].body->getPosition();
+
+    for (const auto& grid : mGrids) {
+        for (const auto& box : grid->getBoxes()) {
+            // Opaque unless it is a box above the ball and near it while the view is blocked.
+            float alpha = 1.0f;
+            if (fade) {
+                const Ogre::Vector3 top = box->getTopCentre();
+                const float distance = top.distance(ball);
+                if (distance < kFadeRadius && ball.y < top.y)
+                    alpha = distance * distance / (kFadeRadius * kFadeRadius);
+            }
+            box->setSeeThrough(alpha);
+        }
+    }
+    mSeeThroughTimer = 0.0f;
+}
+
+void CBox::setSeeThrough(float alpha)
+{
+    if (alpha < 0.0f || alpha > 1.0f || !mEntity)
+        return;
+    if (mMaterialInstances.empty()) {
+        for (unsigned int i = 0; i < mEntity->getNumSubEntities(); ++i)
+            mMaterialInstances.push_back(new SubEntityMaterialInstance(mEntity->getSubEntity(i)));
+    } else if (mMaterialInstances.front()->getTransparency() == 1.0f - alpha) {
+        // Unchanged since the last pass (the usual case for all but a few boxes).
+        return;
+    }
+    setTransparency(mMaterialInstances, 1.0f - alpha);
+}
+
+void CBox::destroySeeThrough()
+{
+    for (SubEntityMaterialInstance* instance : mMaterialInstances)
+        delete instance;
+    mMaterialInstances.clear();
+}
