@@ -1,0 +1,401 @@
+// The sound layer heard through OpenAL's loopback device: pausing, looping, stopping, dropping,
+// 3D placement, the generated game sounds, and the silent paths (no device, unreadable files).
+#include "game/core/sound.h"
+
+#include "test_env.h"
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr double kToneAmplitude = 0.5;
+constexpr double kToneFrequency = 440.0;
+// Far below anything audible, far above rounding noise of a silent mix.
+constexpr double kSilence = 1e-4;
+constexpr double kAudible = 0.05;
+
+int frames(double seconds)
+{
+    return static_cast<int>(seconds * kRate);
+}
+
+// Writes a 16-bit sine tone file with the given channel count.
+void writeTone(const std::string& path, double seconds, int channels = 1)
+{
+    SF_INFO info{};
+    info.samplerate = kRate;
+    info.channels = channels;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames(seconds); ++i) {
+        const double value =
+            kToneAmplitude * std::sin(2.0 * M_PI * kToneFrequency * i / static_cast<double>(kRate));
+        for (int c = 0; c < channels; ++c)
+            samples.push_back(static_cast<int16_t>(std::lround(value * 32767.0)));
+    }
+    sf_writef_short(file, samples.data(), frames(seconds));
+    sf_close(file);
+}
+
+// Root mean square of one channel of an interleaved mix.
+double rms(const std::vector<float>& mix, int channel, int channels)
+{
+    double sum = 0.0;
+    size_t count = 0;
+    for (size_t i = static_cast<size_t>(channel); i < mix.size();
+         i += static_cast<size_t>(channels)) {
+        sum += static_cast<double>(mix[i]) * mix[i];
+        ++count;
+    }
+    return count ? std::sqrt(sum / count) : 0.0;
+}
+
+double rmsAll(const std::vector<float>& mix, int channels)
+{
+    double sum = 0.0;
+    for (int c = 0; c < channels; ++c)
+        sum += rms(mix, c, channels);
+    return sum / channels;
+}
+
+class LoopbackSound : public ::testing::Test
+{
+protected:
+    explicit LoopbackSound(int channels = 2) : mChannels(channels) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(createLoopbackSoundEngine(kRate, mChannels));
+        writeTone(mDir.file("tone.wav"), 0.3);
+    }
+    void TearDown() override { destroySoundEngine(); }
+
+    std::vector<float> render(double seconds) { return renderSoundEngine(frames(seconds)); }
+    double level(double seconds) { return rmsAll(render(seconds), mChannels); }
+    std::string tone() const { return mDir.file("tone.wav"); }
+
+    int mChannels;
+    testenv::TempDir mDir;
+};
+
+class QuadLoopbackSound : public LoopbackSound
+{
+protected:
+    QuadLoopbackSound() : LoopbackSound(4) {}
+};
+
+TEST_F(LoopbackSound, soundIsSilentUntilUnpausedAndPausesAndResumes)
+{
+    auto sound = playSound3D(tone(), Ogre::Vector3::ZERO, true);
+    EXPECT_LT(level(0.1), kSilence);
+    sound->setIsPaused(false);
+    EXPECT_GT(level(0.1), kAudible);
+    sound->setIsPaused(true);
+    EXPECT_LT(level(0.1), kSilence);
+    sound->setIsPaused(false);
+    EXPECT_GT(level(0.1), kAudible);
+}
+
+TEST_F(LoopbackSound, loopedSoundKeepsPlayingPastItsLengthAndOneShotEnds)
+{
+    auto looped = playSound3D(tone(), Ogre::Vector3::ZERO, true);
+    looped->setIsPaused(false);
+    render(1.0);
+    EXPECT_GT(level(0.1), kAudible);
+    looped->stop();
+
+    auto once = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    once->setIsPaused(false);
+    render(0.5);
+    EXPECT_LT(level(0.1), kSilence);
+}
+
+TEST_F(LoopbackSound, stoppedSoundIsSilentAndStaysSilent)
+{
+    auto sound = playSound3D(tone(), Ogre::Vector3::ZERO, true);
+    sound->setIsPaused(false);
+    EXPECT_GT(level(0.1), kAudible);
+    sound->stop();
+    EXPECT_LT(level(0.1), kSilence);
+    sound->setIsPaused(false);
+    EXPECT_LT(level(0.1), kSilence);
+}
+
+TEST_F(LoopbackSound, droppedPlayingOneShotFinishesAndIsThenFreed)
+{
+    auto sound = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    sound->setIsPaused(false);
+    render(0.05);
+    sound->drop();
+    sound.reset();
+    EXPECT_EQ(soundVoiceCount(), 1u);
+    EXPECT_GT(level(0.1), kAudible);
+    render(0.3);
+    EXPECT_EQ(soundVoiceCount(), 1u) << "freed only by housekeeping";
+    updateSoundEngine();
+    EXPECT_EQ(soundVoiceCount(), 0u);
+}
+
+TEST_F(LoopbackSound, finishedDroppedSoundsAreFreedWhenTheNextSoundStarts)
+{
+    for (int i = 0; i < 3; ++i) {
+        auto sound = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+        sound->setIsPaused(false);
+        render(0.01);
+    }
+    EXPECT_EQ(soundVoiceCount(), 3u);
+    render(0.4);
+    auto next = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    EXPECT_EQ(soundVoiceCount(), 1u);
+}
+
+TEST_F(LoopbackSound, droppedLoopedPausedOrStoppedSoundsAreSilentAndFreedAtOnce)
+{
+    auto looped = playSound3D(tone(), Ogre::Vector3::ZERO, true);
+    looped->setIsPaused(false);
+    EXPECT_GT(level(0.1), kAudible);
+    looped->drop();
+    EXPECT_EQ(soundVoiceCount(), 0u);
+    EXPECT_LT(level(0.1), kSilence);
+
+    auto neverStarted = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    auto paused = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    paused->setIsPaused(false);
+    render(0.05);
+    paused->setIsPaused(true);
+    auto stopped = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    stopped->setIsPaused(false);
+    stopped->stop();
+    EXPECT_EQ(soundVoiceCount(), 3u);
+    neverStarted.reset(); // the destructor drops
+    paused->drop();
+    stopped->drop();
+    EXPECT_EQ(soundVoiceCount(), 0u);
+
+    paused->setIsPaused(false); // calls on a dropped handle do nothing
+    EXPECT_LT(level(0.1), kSilence);
+}
+
+TEST_F(LoopbackSound, soundOnTheRightIsLouderRightAndOnTheLeftLouderLeft)
+{
+    auto right = playSound3D(tone(), Ogre::Vector3(5.0f, 0.0f, 0.0f), true);
+    right->setIsPaused(false);
+    const std::vector<float> rightMix = render(0.2);
+    EXPECT_GT(rms(rightMix, 1, 2), 2.0 * rms(rightMix, 0, 2));
+    right->drop();
+
+    auto left = playSound3D(tone(), Ogre::Vector3(-5.0f, 0.0f, 0.0f), true);
+    left->setIsPaused(false);
+    const std::vector<float> leftMix = render(0.2);
+    EXPECT_GT(rms(leftMix, 0, 2), 2.0 * rms(leftMix, 1, 2));
+}
+
+TEST_F(LoopbackSound, soundsWhereTheGamePlaysThemAreClearlyAudibleAndFarOnesFadeGently)
+{
+    auto measure = [this](const Ogre::Vector3& position) {
+        auto sound = playSound3D(tone(), position, true);
+        sound->setIsPaused(false);
+        render(0.05); // past the source's start-up ramp
+        return level(0.1);
+    };
+    // A stereo mix plays sounds behind the listener somewhat softer; distance must not add to it.
+    const double toneLevel = kToneAmplitude / std::sqrt(2.0);
+    EXPECT_GT(measure(Ogre::Vector3::ZERO), 0.3 * toneLevel);
+    const double near = measure(Ogre::Vector3(0.0f, 0.0f, -2.0f));
+    EXPECT_GT(near, 0.3 * toneLevel);
+    const double far = measure(Ogre::Vector3(0.0f, 0.0f, -40.0f));
+    EXPECT_LT(far, 0.5 * near);
+    EXPECT_GT(far, 0.1 * near);
+}
+
+// In sound coordinates the listener looks along -z, so Ogre's +z (negated) lies in front of it.
+TEST_F(QuadLoopbackSound, ogreZIsNegatedSoPositiveZSoundsInFront)
+{
+    auto frontAndBack = [this](const Ogre::Vector3& position) {
+        auto sound = playSound3D(tone(), position, true);
+        sound->setIsPaused(false);
+        render(0.05);
+        const std::vector<float> mix = render(0.2);
+        return std::make_pair(rms(mix, 0, 4) + rms(mix, 1, 4), rms(mix, 2, 4) + rms(mix, 3, 4));
+    };
+    const auto plusZ = frontAndBack(Ogre::Vector3(0.0f, 0.0f, 5.0f));
+    EXPECT_GT(plusZ.first, 2.0 * plusZ.second);
+    const auto minusZ = frontAndBack(Ogre::Vector3(0.0f, 0.0f, -5.0f));
+    EXPECT_GT(minusZ.second, 2.0 * minusZ.first);
+}
+
+TEST_F(LoopbackSound, stereoFileIsPlayedUnpanned)
+{
+    writeTone(mDir.file("stereo.wav"), 0.3, 2);
+    auto sound = playSound3D(mDir.file("stereo.wav"), Ogre::Vector3(5.0f, 0.0f, 0.0f), true);
+    sound->setIsPaused(false);
+    const std::vector<float> mix = render(0.2);
+    EXPECT_GT(rms(mix, 0, 2), kAudible);
+    EXPECT_NEAR(rms(mix, 0, 2), rms(mix, 1, 2), 0.01);
+}
+
+TEST_F(LoopbackSound, fileIsDecodedOnceAndThenPlayedFromMemory)
+{
+    auto first = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    testenv::writeFile(tone(), "no longer a sound");
+    auto second = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    second->setIsPaused(false);
+    EXPECT_GT(level(0.1), kAudible);
+}
+
+TEST_F(LoopbackSound, unreadableFilesGiveSilentHandlesAndOneMessageEach)
+{
+    testenv::writeFile(mDir.file("broken.wav"), "RIFF but not really a wave file");
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < 2; ++i) {
+        for (const char* name : {"broken.wav", "missing.mp3"}) {
+            auto sound = playSound3D(mDir.file(name), Ogre::Vector3::ZERO, true);
+            ASSERT_NE(sound, nullptr);
+            sound->setIsPaused(false);
+            sound->stop();
+            sound->setIsPaused(false);
+        }
+    }
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_LT(level(0.1), kSilence);
+    EXPECT_EQ(soundVoiceCount(), 0u);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
+    EXPECT_NE(errors.find(mDir.file("broken.wav")), std::string::npos) << errors;
+    EXPECT_NE(errors.find(mDir.file("missing.mp3")), std::string::npos) << errors;
+}
+
+TEST_F(LoopbackSound, handlesThatOutliveTheEngineAreInertAndDoNotTouchANewEngine)
+{
+    auto old = playSound3D(tone(), Ogre::Vector3::ZERO, true);
+    old->setIsPaused(false);
+    destroySoundEngine();
+    old->setIsPaused(true);
+    old->stop();
+
+    ASSERT_TRUE(createLoopbackSoundEngine(kRate, 2));
+    auto fresh = playSound3D(tone(), Ogre::Vector3::ZERO, true);
+    fresh->setIsPaused(false);
+    old->stop();
+    old->setIsPaused(true);
+    old.reset();
+    EXPECT_GT(level(0.1), kAudible);
+    EXPECT_EQ(soundVoiceCount(), 1u);
+}
+
+TEST(Sound, withoutAnEngineSoundsAreSilentHandles)
+{
+    destroySoundEngine();
+    auto sound = playSound3D("data/sounds/menu.wav", Ogre::Vector3::ZERO, true);
+    ASSERT_NE(sound, nullptr);
+    sound->setIsPaused(false);
+    sound->stop();
+    sound->drop();
+    EXPECT_FALSE(soundEngineExists());
+    EXPECT_EQ(soundVoiceCount(), 0u);
+    EXPECT_TRUE(renderSoundEngine(100).empty());
+}
+
+TEST(Sound, withoutADeviceTheGameRunsSilentlyAndSaysSoOnce)
+{
+    testenv::TempDir dir;
+    writeTone(dir.file("tone.wav"), 0.3);
+    ::testing::internal::CaptureStderr();
+    createSoundEngine("no such audio device");
+    EXPECT_TRUE(soundEngineExists());
+    for (const std::string& file : {dir.file("tone.wav"), dir.file("missing.wav")}) {
+        auto sound = playSound3D(file, Ogre::Vector3(1.0f, 2.0f, 3.0f), false);
+        ASSERT_NE(sound, nullptr);
+        sound->setIsPaused(false);
+        sound->setIsPaused(true);
+        sound->stop();
+    }
+    auto survivor = playSound3D(dir.file("tone.wav"), Ogre::Vector3::ZERO, true);
+    updateSoundEngine();
+    EXPECT_EQ(soundVoiceCount(), 0u);
+    EXPECT_TRUE(renderSoundEngine(100).empty());
+    destroySoundEngine();
+    survivor->setIsPaused(false);
+    survivor.reset();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find("without sound"), std::string::npos) << errors;
+}
+
+TEST(Sound, loopbackEngineRefusesChannelLayoutsItCannotRender)
+{
+    EXPECT_FALSE(createLoopbackSoundEngine(kRate, 3));
+    EXPECT_FALSE(soundEngineExists());
+}
+
+// The sounds the build generates: the files the game names, mono, decodable, of their lengths.
+struct GeneratedSound
+{
+    const char* name;
+    double minSeconds;
+    double maxSeconds;
+};
+
+class GeneratedSounds : public LoopbackSound
+{
+};
+
+TEST_F(GeneratedSounds, everyGameSoundDecodesAsMonoOfItsLengthAndIsAudible)
+{
+    const GeneratedSound sounds[] = {
+        {"loading.wav", 1.0, 2.0},    {"menu.wav", 8.0, 12.0},      {"ingame.wav", 8.0, 16.0},
+        {"startsound.wav", 1.5, 2.5}, {"collision.mp3", 0.2, 0.45}, {"winningsound.wav", 2.0, 3.0},
+    };
+    for (const GeneratedSound& expected : sounds) {
+        SCOPED_TRACE(expected.name);
+        const std::string path = testenv::runDir() + "/data/sounds/" + expected.name;
+        SF_INFO info{};
+        SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+        std::vector<short> samples(static_cast<size_t>(info.samplerate) * 20);
+        const sf_count_t decoded = sf_readf_short(file, samples.data(), info.samplerate * 20);
+        sf_close(file);
+        EXPECT_EQ(info.channels, 1);
+        EXPECT_TRUE(info.samplerate == 22050 || info.samplerate == 44100) << info.samplerate;
+        const double seconds = static_cast<double>(decoded) / info.samplerate;
+        EXPECT_GE(seconds, expected.minSeconds);
+        EXPECT_LE(seconds, expected.maxSeconds);
+
+        auto sound = playSound3D(path, Ogre::Vector3::ZERO, false);
+        sound->setIsPaused(false);
+        EXPECT_GT(level(std::min(seconds, 0.5)), kAudible);
+        sound->stop();
+    }
+}
+
+// A music loop is seamless when its last sample leads into its first like any two neighbours.
+TEST_F(GeneratedSounds, musicLoopsJoinWithoutAClick)
+{
+    for (const char* name : {"menu.wav", "ingame.wav"}) {
+        SCOPED_TRACE(name);
+        const std::string path = testenv::runDir() + "/data/sounds/" + name;
+        SF_INFO info{};
+        SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr);
+        std::vector<float> samples(static_cast<size_t>(info.frames));
+        samples.resize(static_cast<size_t>(sf_readf_float(file, samples.data(), info.frames)));
+        sf_close(file);
+        ASSERT_GT(samples.size(), 2u);
+        double meanStep = 0.0;
+        for (size_t i = 1; i < samples.size(); ++i)
+            meanStep += std::fabs(samples[i] - samples[i - 1]);
+        meanStep /= static_cast<double>(samples.size() - 1);
+        EXPECT_LT(std::fabs(samples.front() - samples.back()), 4.0 * meanStep);
+    }
+}
+
+} // namespace
