@@ -19,6 +19,7 @@ namespace {
 // Static hulls get a tiny margin: Bullet's default (0.04) would make every box that much
 // larger, so a ball would hover above its top.
 constexpr float kHullMargin = 0.001f;
+constexpr double kTimeEpsilon = 1e-6;
 
 btVector3 toBt(const Ogre::Vector3& v)
 {
@@ -202,17 +203,19 @@ int CPhysicsWorld::step(float seconds)
     if (seconds > 0.0f)
         mAccumulated += seconds;
     int steps = 0;
-    while (mAccumulated >= mStepTime && steps < mMaxUpdates)
+    // Frame times that add up to whole steps only up to rounding still make those steps.
+    const double due = mStepTime - kTimeEpsilon;
+    while (mAccumulated >= due && steps < mMaxUpdates)
     {
         mAccumulated -= mStepTime;
         runSubStep();
         ++steps;
     }
-    if (mAccumulated >= mStepTime)
+    if (mAccumulated >= due)
     {
-        const double whole = mStepTime * std::floor(mAccumulated / mStepTime);
+        const double whole = mStepTime * std::floor(mAccumulated / mStepTime + kTimeEpsilon);
         mDroppedTime += whole;
-        mAccumulated -= whole;
+        mAccumulated = std::max(0.0, mAccumulated - whole);
     }
     return steps;
 }
@@ -225,13 +228,10 @@ void CPhysicsWorld::runSubStep()
     for (CPhysicsBody* body : bodies)
     {
         if (body->mMass > 0.0f)
-        {
-            body->mBody->clearForces();
             body->runForceCallback(mStepTime);
-        }
     }
     // One fixed tick: with maxSubSteps 0 Bullet runs exactly one step of the given length and
-    // clears the forces afterwards.
+    // clears the forces afterwards, so forces never carry over into the next sub-step.
     mEngine->world.stepSimulation(mStepTime, 0, mStepTime);
     ++mTicks;
     for (CPhysicsBody* body : mBodies)
