@@ -5,6 +5,7 @@
 
 #include <CEGUI/CEGUI.h>
 #include <OgreLogManager.h>
+#include <OgreRenderWindow.h>
 #include <OgreRoot.h>
 #include <OgreStringConverter.h>
 
@@ -96,7 +97,11 @@ void CLoadingScreen::setProgress(float percent, const CEGUI::String& text)
     if (mLabel)
         mLabel->setText(text);
     // The GUI renderer draws inside Ogre's frame, so rendering one frame shows the new state.
-    if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
+    // The GUI can only draw once the window has a viewport (Ogre refuses to begin a frame
+    // without one); steps before the scene's camera exists are therefore not drawn.
+    Ogre::Root* root = Ogre::Root::getSingletonPtr();
+    Ogre::RenderWindow* window = root ? root->getAutoCreatedWindow() : nullptr;
+    if (root && window && window->getNumViewports() > 0)
         root->renderOneFrame();
     mStepTimes.push_back(std::chrono::steady_clock::now());
 }

@@ -1,0 +1,353 @@
+// The single-player and multiplayer pages: the map lists, the map information with its best
+// times, the player count choices and the building of a local round.
+#include "game/menu/game_menu.h"
+
+#include "game/core/application.h"
+#include "game/core/game_state.h"
+#include "game/core/highscores.h"
+#include "game/core/profile.h"
+#include "game/core/sound.h"
+#include "game/input/keyboard_player.h"
+#include "game/net/network.h"
+#include "world/scene.h"
+
+#include <CEGUI/CEGUI.h>
+#include <Ogre.h>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+namespace {
+const char* const kMapFolder = "./data/maps/";
+const char* const kMapExtension = ".kivom";
+const char* const kInfoSuffix = ".data";
+const char* const kSceneManager = "SceneManager";
+const std::array<const char*, 3> kMapDropdowns = {
+    "Singleplayer/Game/MapDropdown", "Multiplayer/Game/MapDropdown", "Network/Server/MapDropdown"};
+const std::array<const char*, 4> kCameraNames = {"firstCamera", "secondCamera", "thirdCamera",
+                                                 "fourthCamera"};
+
+const char* const kNoMapInfo = "No Mapinfo found!";
+const char* const kDefaultAuthor = "KIVO-Team";
+const char* const kAuthorPrefix = "Author: ";
+const char* const kSelectionBrush = "TaharezLook/MultiListSelectionBrush";
+
+// The map files of the folder in name order. Only directories are skipped: this platform's
+// listing holds no "." and ".." entries, so nothing else may be dropped unread.
+std::vector<std::string> listMapFiles()
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(kMapFolder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_directory(ec))
+            continue;
+        const std::string name = it->path().filename().string();
+        const size_t dot = name.rfind('.');
+        if (dot != std::string::npos && name.compare(dot, std::string::npos, kMapExtension) == 0)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string top5Text(const std::string& mapName)
+{
+    std::string text;
+    const auto entries = readTop5(mapName);
+    for (int place = 1; place <= kHighscorePlaces; ++place) {
+        const HighscoreEntry& entry = entries[static_cast<size_t>(place - 1)];
+        text += std::to_string(place) + ". " + entry.name + " (" + entry.timeText + "s)\n";
+    }
+    return text;
+}
+
+std::string defaultTop5Text()
+{
+    std::string text;
+    for (int place = 1; place <= kHighscorePlaces; ++place)
+        text += std::to_string(place) + ". Free (0s)\n";
+    return text;
+}
+
+void writeDefaultMapInfo(const std::string& file)
+{
+    writeProfileString("Mapinfo", "Description", kNoMapInfo, file);
+    writeProfileString("Mapinfo", "Author", kDefaultAuthor, file);
+    for (int place = 1; place <= kHighscorePlaces; ++place) {
+        writeProfileString("Top5", "name" + std::to_string(place), "Free", file);
+        writeProfileString("Top5", "time" + std::to_string(place), "0", file);
+    }
+}
+
+bool isSelected(CEGUI::Window* radio)
+{
+    return static_cast<CEGUI::RadioButton*>(radio)->isSelected();
+}
+} // namespace
+
+// ----------------------------------------------------------------------------------- map lists
+
+void CGameMenu::fillMapLists()
+{
+    bool first = true;
+    for (const std::string& name : listMapFiles()) {
+        for (const char* dropdownName : kMapDropdowns) {
+            auto* dropdown = static_cast<CEGUI::Combobox*>(getWindow(dropdownName));
+            auto* item = new CEGUI::ListboxTextItem(name);
+            item->setTextParsingEnabled(false);
+            item->setSelectionBrushImage(kSelectionBrush);
+            dropdown->addItem(item);
+            if (first) {
+                dropdown->setText(name);
+                dropdown->setItemSelectState(item, true);
+            }
+        }
+        if (first)
+            mMapList.push_back(name);
+        mMapList.push_back(name);
+        first = false;
+    }
+}
+
+void CGameMenu::showMapInfo(const std::string& mapName)
+{
+    const std::string file = std::string(kMapFolder) + mapName + kInfoSuffix;
+    std::string description = kNoMapInfo;
+    std::string author = kDefaultAuthor;
+    std::string top5 = defaultTop5Text();
+    if (std::ifstream(file)) {
+        description = getProfileString("Mapinfo", "Description", kNoMapInfo, file);
+        author = getProfileString("Mapinfo", "Author", kDefaultAuthor, file);
+        top5 = top5Text(mapName);
+    } else if (!mapName.empty()) {
+        writeDefaultMapInfo(file);
+    }
+    for (const char* page : {"Singleplayer", "Multiplayer"}) {
+        getWindow(std::string(page) + "/Game/MapDescription")->setText(description);
+        getWindow(std::string(page) + "/Game/MapAuthor")->setText(kAuthorPrefix + author);
+    }
+    getWindow("Singleplayer/Game/Top5")->setText(top5);
+    getWindow("HUD/Score")->setText(top5);
+}
+
+bool CGameMenu::onMapChosen(const CEGUI::EventArgs& args)
+{
+    mapChosen(static_cast<const CEGUI::WindowEventArgs&>(args).window);
+    return true;
+}
+
+void CGameMenu::mapChosen(CEGUI::Window* dropdown)
+{
+    const std::string mapName = dropdown->getText().c_str();
+    showMapInfo(mapName);
+    for (const char* name : kMapDropdowns) {
+        CEGUI::Window* other = getWindow(name);
+        if (other != dropdown)
+            other->setText(mapName);
+    }
+}
+
+bool CGameMenu::onPlayerCountChanged(const CEGUI::EventArgs&)
+{
+    const bool four = isSelected(getWindow("Multiplayer/Game/Radio4Players"));
+    getWindow("Multiplayer/Game/Playername3")->setEnabled(four);
+    getWindow("Multiplayer/Game/Playername4")->setEnabled(four);
+    getWindow("Multiplayer/Game/SplitHorizontally")->setEnabled(!four);
+    getWindow("Multiplayer/Game/SplitVertically")->setEnabled(!four);
+    return true;
+}
+
+// ------------------------------------------------------------------------------ round building
+
+std::unique_ptr<CPlayer> CGameMenu::createPlayer(int playerNumber, bool& deviceMissing)
+{
+    deviceMissing = false;
+    const std::string prefix = std::string("Settings/Inputsettings") +
+                               (playerNumber <= 2 ? "1" : "2") + "/Player" +
+                               std::to_string(playerNumber);
+    if (isSelected(getWindow(prefix + "UseWiiMote"))) {
+        // The Wii Remote player is not part of this build yet: it counts as a missing device.
+        deviceMissing = true;
+        showDeviceError(playerNumber, "WiiMote");
+        return nullptr;
+    }
+    if (!isSelected(getWindow(prefix + "UseKeyboard"))) {
+        // The same holds for the joystick player.
+        deviceMissing = true;
+        showDeviceError(playerNumber, "Joystick");
+        return nullptr;
+    }
+    std::unique_ptr<CPlayer> player = std::make_unique<CKeyboardPlayer>();
+    player->setPlayerNumber(playerNumber);
+    if (!player->initInput())
+        return nullptr;
+    return player;
+}
+
+void CGameMenu::showDeviceError(int playerNumber, const std::string& device)
+{
+    const int group = playerNumber <= 2 ? 1 : 2;
+    showPage("Settings");
+    showInputSettings(group);
+    setStatusTexts(group, "", "Sorry, I was unable to detect a " + device + " for player " +
+                                  std::to_string(playerNumber) + "!");
+    setKeyFieldsEnabled(playerNumber, true);
+    selectKeyboard(playerNumber);
+}
+
+void CGameMenu::startSingleplayerRound()
+{
+    const std::string mapName = getWindow("Singleplayer/Game/MapDropdown")->getText().c_str();
+    const std::string name = getWindow("Singleplayer/Game/Playername")->getText().c_str();
+    bool deviceMissing = false;
+    std::unique_ptr<CPlayer> player = createPlayer(1, deviceMissing);
+    if (!player)
+        return;
+    player->setName(name);
+
+    std::vector<std::unique_ptr<CPlayer>> players;
+    players.push_back(std::move(player));
+    std::array<std::string, 4> cameras = {kCameraNames[0], "", "", ""};
+    if (!startRound(std::move(players), mapName, cameras, kSingleViewport))
+        return;
+    getWindow("HUD/NamePlayer1")->setText(name);
+    enterRound(1);
+}
+
+void CGameMenu::startSplitScreenRound()
+{
+    const bool four = isSelected(getWindow("Multiplayer/Game/Radio4Players"));
+    const int count = four ? 4 : 2;
+    std::vector<std::unique_ptr<CPlayer>> players;
+    for (int number = 1; number <= count; ++number) {
+        bool deviceMissing = false;
+        std::unique_ptr<CPlayer> player = createPlayer(number, deviceMissing);
+        if (!player)
+            return; // the players made so far go with the vector
+        player->setName(
+            getWindow("Multiplayer/Game/Playername" + std::to_string(number))->getText().c_str());
+        players.push_back(std::move(player));
+    }
+    std::array<std::string, 4> cameras = {kCameraNames[0], kCameraNames[1], "", ""};
+    int mode = isSelected(getWindow("Multiplayer/Game/SplitHorizontally")) ? kSplitHorizontally
+                                                                            : kSplitVertically;
+    if (four) {
+        cameras = {kCameraNames[0], kCameraNames[1], kCameraNames[2], kCameraNames[3]};
+        mode = kFourViewports;
+    }
+    std::vector<std::string> names;
+    for (const auto& player : players)
+        names.push_back(player->getName());
+    const std::string mapName = getWindow("Multiplayer/Game/MapDropdown")->getText().c_str();
+    if (!startRound(std::move(players), mapName, cameras, mode))
+        return;
+    for (int number = 1; number <= count; ++number)
+        getWindow("HUD/NamePlayer" + std::to_string(number))
+            ->setText(names[static_cast<size_t>(number - 1)]);
+    enterRound(count);
+}
+
+bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
+                           const std::string& mapName, const std::array<std::string, 4>& cameras,
+                           int viewportMode)
+{
+    CApplication* app = CApplication::getInstance();
+    Ogre::Root* root = app->getRoot();
+    if (!root || !app->getSceneManager()) {
+        showMessage(kErrorMessage, "Cannot start the game", "The 3D view is not available.");
+        return false;
+    }
+    arrangeViewports(viewportMode);
+    const int playerCount = static_cast<int>(players.size());
+    std::unique_ptr<CScene> scene;
+    try {
+        scene = std::make_unique<CScene>(kSceneManager, cameras[0], cameras[1], cameras[2],
+                                         cameras[3], false, mapName, playerCount, 0,
+                                         app->getRenderWindow());
+    } catch (const std::exception& e) {
+        std::cerr << "CGameMenu: cannot build the level \"" << mapName << "\": " << e.what()
+                  << '\n';
+        arrangeViewports(kMenuViewports);
+        showMessage(kErrorMessage, "Cannot start the game",
+                    "The map \"" + mapName + "\" could not be loaded.\n" + e.what());
+        return false;
+    }
+
+    auto state = std::make_unique<CGameState>();
+    for (auto& player : players) {
+        state->addPlayer(player.get());
+        root->addFrameListener(player.release()); // the game state hands it on for deletion
+    }
+    state->setScene(scene.release());
+    state->startRound(playerCount);
+    app->setActiveListener(state.release());
+    return true;
+}
+
+void CGameMenu::enterRound(int playerCount)
+{
+    mMainRoot->setVisible(false);
+    swapGuiSheet();
+    CApplication* app = CApplication::getInstance();
+    if (app->isPaused())
+        app->setPaused(false);
+    CEGUI::System::getSingleton().getDefaultGUIContext().setRootWindow(mHudRoot);
+    for (int number = 2; number <= kPlayerCount; ++number) {
+        const bool shown = number <= playerCount;
+        getWindow("HUD/NamePlayer" + std::to_string(number))->setVisible(shown);
+        getWindow("HUD/TimePlayer" + std::to_string(number))->setVisible(shown);
+    }
+    for (int number = 1; number <= kPlayerCount; ++number)
+        getWindow("HUD/TimePlayer" + std::to_string(number))->setText("00:00:000");
+    if (mMenuMusic)
+        mMenuMusic->setIsPaused(true);
+}
+
+void CGameMenu::restartRound()
+{
+    CApplication* app = CApplication::getInstance();
+    auto* state = dynamic_cast<CGameState*>(app->getActiveListener());
+    if (state) {
+        if (CScene* scene = state->getScene())
+            scene->restartRound();
+        state->startRound(state->getPlayerCount());
+    }
+    if (app->isPaused())
+        app->setPaused(false);
+    getWindow("HUD/Group")->setVisible(false);
+    getWindow("HUD/InfoText")->setVisible(false);
+    mIngameRoot->setVisible(false);
+    swapGuiSheet();
+}
+
+// ------------------------------------------------------------------------- network page seams
+
+void CGameMenu::startServer()
+{
+    showMessage(kInfoMessage, "Network game",
+                "Network games are not available in this version yet.");
+}
+
+void CGameMenu::connectToServer()
+{
+    showMessage(kInfoMessage, "Network game",
+                "Network games are not available in this version yet.");
+}
+
+void CGameMenu::cancelWaitForClient()
+{
+    if (CNetwork::hasInstance())
+        CNetwork::destroyInstance();
+    getWindow("Message")->setVisible(false);
+    getWindow("Message/WaitForClientDialog")->setVisible(false);
+}
+
+void CGameMenu::startNetworkRound()
+{
+    getWindow("Message")->setVisible(false);
+    getWindow("Message/WaitForClientDialog")->setVisible(false);
+}
