@@ -6,6 +6,7 @@
 #include <OISInputManager.h>
 #include <OgreRenderWindow.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -26,6 +27,8 @@ void CInputManager::destroySingleton()
 
 void CInputManager::initialise(Ogre::RenderWindow* window)
 {
+    if (!window || mInputSystem)
+        return;
     size_t handle = 0;
     window->getCustomAttribute("WINDOW", &handle);
     OIS::ParamList params;
@@ -33,9 +36,11 @@ void CInputManager::initialise(Ogre::RenderWindow* window)
     mInputSystem = OIS::InputManager::createInputSystem(params);
 
     if (mInputSystem->getNumberOfDevices(OIS::OISKeyboard) > 0) {
-        mKeyboard =
+        mCreatedKeyboard =
             static_cast<OIS::Keyboard*>(mInputSystem->createInputObject(OIS::OISKeyboard, true));
-        mKeyboard->setEventCallback(this);
+        mCreatedKeyboard->setEventCallback(this);
+        if (!mKeyboard)
+            mKeyboard = mCreatedKeyboard;
     }
     if (mInputSystem->getNumberOfDevices(OIS::OISMouse) > 0) {
         mMouse = static_cast<OIS::Mouse*>(mInputSystem->createInputObject(OIS::OISMouse, true));
@@ -63,6 +68,23 @@ void CInputManager::addMouseListener(OIS::MouseListener* listener)
     mMouseListeners.push_back(listener);
 }
 
+void CInputManager::removeKeyListener(OIS::KeyListener* listener)
+{
+    mKeyListeners.erase(std::remove(mKeyListeners.begin(), mKeyListeners.end(), listener),
+                        mKeyListeners.end());
+}
+
+void CInputManager::removeMouseListener(OIS::MouseListener* listener)
+{
+    mMouseListeners.erase(std::remove(mMouseListeners.begin(), mMouseListeners.end(), listener),
+                          mMouseListeners.end());
+}
+
+void CInputManager::setKeyboard(OIS::Keyboard* keyboard)
+{
+    mKeyboard = keyboard ? keyboard : mCreatedKeyboard;
+}
+
 void CInputManager::buildKeyNames()
 {
     mKeyNames = makeKeyNameTable();
@@ -75,43 +97,48 @@ const std::string& CInputManager::getKeyName(int keyCode) const
     return it == mKeyNames.end() ? none : it->second;
 }
 
+namespace {
+// Forwards an event to the listeners in registration order until one returns false. Indexes,
+// not iterators: a listener may register another one while it handles the event.
+template <typename Listener, typename Call>
+void forwardUntilRefused(const std::vector<Listener*>& listeners, Call call)
+{
+    for (size_t i = 0; i < listeners.size(); ++i)
+        if (!call(listeners[i]))
+            return;
+}
+} // namespace
+
 bool CInputManager::keyPressed(const OIS::KeyEvent& evt)
 {
-    for (OIS::KeyListener* l : mKeyListeners)
-        if (!l->keyPressed(evt))
-            break;
+    forwardUntilRefused(mKeyListeners, [&](OIS::KeyListener* l) { return l->keyPressed(evt); });
     return true;
 }
 
 bool CInputManager::keyReleased(const OIS::KeyEvent& evt)
 {
-    for (OIS::KeyListener* l : mKeyListeners)
-        if (!l->keyReleased(evt))
-            break;
+    forwardUntilRefused(mKeyListeners, [&](OIS::KeyListener* l) { return l->keyReleased(evt); });
     return true;
 }
 
 bool CInputManager::mouseMoved(const OIS::MouseEvent& evt)
 {
-    for (OIS::MouseListener* l : mMouseListeners)
-        if (!l->mouseMoved(evt))
-            break;
+    forwardUntilRefused(mMouseListeners,
+                        [&](OIS::MouseListener* l) { return l->mouseMoved(evt); });
     return true;
 }
 
 bool CInputManager::mousePressed(const OIS::MouseEvent& evt, OIS::MouseButtonID id)
 {
-    for (OIS::MouseListener* l : mMouseListeners)
-        if (!l->mousePressed(evt, id))
-            break;
+    forwardUntilRefused(mMouseListeners,
+                        [&](OIS::MouseListener* l) { return l->mousePressed(evt, id); });
     return true;
 }
 
 bool CInputManager::mouseReleased(const OIS::MouseEvent& evt, OIS::MouseButtonID id)
 {
-    for (OIS::MouseListener* l : mMouseListeners)
-        if (!l->mouseReleased(evt, id))
-            break;
+    forwardUntilRefused(mMouseListeners,
+                        [&](OIS::MouseListener* l) { return l->mouseReleased(evt, id); });
     return true;
 }
 
@@ -120,12 +147,13 @@ CInputManager::~CInputManager()
     if (mInputSystem) {
         if (mMouse)
             mInputSystem->destroyInputObject(mMouse);
-        if (mKeyboard)
-            mInputSystem->destroyInputObject(mKeyboard);
+        if (mCreatedKeyboard)
+            mInputSystem->destroyInputObject(mCreatedKeyboard);
         OIS::InputManager::destroyInputSystem(mInputSystem);
     }
     mMouse = nullptr;
     mKeyboard = nullptr;
+    mCreatedKeyboard = nullptr;
     mInputSystem = nullptr;
     mKeyListeners.clear();
     mMouseListeners.clear();

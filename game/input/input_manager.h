@@ -26,15 +26,20 @@ public:
     void initialise(Ogre::RenderWindow* window);
     void addKeyListener(OIS::KeyListener* listener);
     void addMouseListener(OIS::MouseListener* listener);
+    // A listener that is deleted before the manager must take itself out first.
+    void removeKeyListener(OIS::KeyListener* listener);
+    void removeMouseListener(OIS::MouseListener* listener);
 
     OIS::Mouse* getMouse() const { return mMouse; }
     OIS::Keyboard* getKeyboard() const { return mKeyboard; }
-    // Tests and tools may hand in a keyboard of their own (not owned).
-    void setKeyboard(OIS::Keyboard* keyboard) { mKeyboard = keyboard; }
+    // Tests and tools may hand in a keyboard of their own (not owned; nullptr restores the
+    // keyboard the manager created, if any).
+    void setKeyboard(OIS::Keyboard* keyboard);
     // Sets the area the mouse is clipped to (the window size).
     void setMouseArea(unsigned int width, unsigned int height);
 
     void buildKeyNames();
+    // The name shown for a key code; "" for a code the table does not hold.
     const std::string& getKeyName(int keyCode) const;
 
     bool keyPressed(const OIS::KeyEvent& evt) override;
@@ -50,6 +55,7 @@ private:
 
     OIS::Mouse* mMouse = nullptr;
     OIS::Keyboard* mKeyboard = nullptr;
+    OIS::Keyboard* mCreatedKeyboard = nullptr; // the one OIS made; destroyed with the system
     OIS::InputManager* mInputSystem = nullptr;
     std::vector<OIS::KeyListener*> mKeyListeners;
     std::vector<OIS::MouseListener*> mMouseListeners;

@@ -1,0 +1,259 @@
+// The rules of one game: times, steering, events, the winner and pausing.
+#include "game/core/game_state.h"
+
+#include "game/core/application.h"
+#include "game/core/highscores.h"
+#include "game/core/hud_view.h"
+#include "game/core/round_scene.h"
+#include "game/core/sound.h"
+#include "game/core/time_text.h"
+#include "game/input/player.h"
+#include "game/net/network.h"
+
+#include <OgreRoot.h>
+
+#include <string>
+
+namespace {
+const char* const kMusicFile = "data/sounds/ingame.wav";
+const char* const kStartSoundFile = "data/sounds/startsound.wav";
+const char* const kCollisionSoundFile = "data/sounds/collision.mp3";
+const char* const kWinningSoundFile = "data/sounds/winningsound.wav";
+const Ogre::Vector3 kMusicPosition(0, 0, -2);
+// The first updates of a round carry the time spent building it; they do not count.
+const int kWarmUpUpdates = 2;
+const int kWarmUpCounterLimit = 3;
+// Seconds between two refreshes of the displayed times.
+const double kHudInterval = 0.1;
+
+// Shared by all game states, so every player's time is refreshed in the same frame.
+double gHudTimer = 0.0;
+bool gHudUpdated = false;
+
+void playOnce(const std::string& file, const Ogre::Vector3& position)
+{
+    std::unique_ptr<CSoundHandle> sound = playSound3D(file, position, false);
+    sound->setIsPaused(false);
+    sound->drop(); // plays to its end on its own
+}
+
+void handOver(CExtFrameListener* listener)
+{
+    if (!listener)
+        return;
+    if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
+        root->removeFrameListener(listener);
+    CApplication::getInstance()->destroyLater(listener);
+}
+} // namespace
+
+CGameState::CGameState()
+{
+    resetRound();
+}
+
+CGameState::~CGameState()
+{
+    for (PlayerRecord& record : mRecords)
+        if (record.player)
+            removePlayer(record.player);
+    releaseScene();
+    if (mMusic)
+        mMusic->drop();
+    mMusic.reset();
+    releaseWinningSound();
+    mRecords.clear();
+}
+
+void CGameState::resetRound()
+{
+    mRecords.clear();
+    releaseScene();
+    releaseWinningSound();
+    mRunning = false;
+    mMusic = playSound3D(kMusicFile, kMusicPosition, true);
+}
+
+void CGameState::addPlayer(CPlayer* player)
+{
+    mRecords.push_back({player, 0.0});
+}
+
+void CGameState::setScene(CScene* scene)
+{
+    setRoundScene(makeRoundScene(scene));
+}
+
+void CGameState::setRoundScene(std::unique_ptr<IRoundScene> scene)
+{
+    releaseScene();
+    mScene = std::move(scene);
+}
+
+CScene* CGameState::getScene() const
+{
+    return mScene ? mScene->getScene() : nullptr;
+}
+
+void CGameState::startRound(int playerCount)
+{
+    mRunning = true;
+    for (PlayerRecord& record : mRecords)
+        record.time = 0.0;
+    mPlayerCount = playerCount;
+    releaseWinningSound();
+    playOnce(kStartSoundFile, Ogre::Vector3::ZERO);
+    if (mMusic)
+        mMusic->setIsPaused(false);
+    mWarmUpCounter = 0;
+}
+
+void CGameState::removePlayer(CPlayer* player)
+{
+    if (!player)
+        return;
+    for (PlayerRecord& record : mRecords) {
+        if (record.player == player) {
+            record.player = nullptr;
+            record.time = 0.0;
+            handOver(player);
+            return;
+        }
+    }
+}
+
+void CGameState::resetPlayerTime(int playerNumber)
+{
+    for (PlayerRecord& record : mRecords)
+        if (record.player && record.player->getPlayerNumber() == playerNumber)
+            record.time = 0.0;
+}
+
+bool CGameState::updateRunning(const Ogre::FrameEvent& evt)
+{
+    if (!mRunning || !mScene)
+        return true;
+    const int winner = mScene->getWinner();
+    if (winner == 0)
+        updateRecords(evt.timeSinceLastFrame);
+    else
+        handleWinner(winner);
+    return true;
+}
+
+void CGameState::updateRecords(double frameTime)
+{
+    gHudTimer += frameTime;
+    if (mWarmUpCounter < kWarmUpCounterLimit)
+        ++mWarmUpCounter;
+    IHudView* hud = getHudView();
+    for (size_t i = 0; i < mRecords.size(); ++i) {
+        if (!mRecords[i].player)
+            continue; // a removed player's record neither counts nor shows
+        if (mWarmUpCounter > kWarmUpUpdates)
+            mRecords[i].time += frameTime;
+        if (gHudTimer > kHudInterval) {
+            if (hud)
+                hud->setPlayerTime(static_cast<int>(i) + 1, formatRaceTime(mRecords[i].time));
+            gHudUpdated = true;
+        }
+        updatePlayer(i);
+    }
+    if (gHudUpdated) {
+        gHudUpdated = false;
+        gHudTimer = 0.0;
+    }
+}
+
+void CGameState::updatePlayer(size_t index)
+{
+    CPlayer* player = mRecords[index].player;
+    Ogre::Vector3 direction = Ogre::Vector3::ZERO;
+    player->getDirection(direction);
+
+    const int number = player->getPlayerNumber();
+    const int ball = number - 1;
+    if (mScene->takeCollisionEvent(ball)) {
+        player->rumble(kRumbleMilliseconds);
+        playOnce(kCollisionSoundFile, Ogre::Vector3::ZERO);
+    }
+    if (mScene->takeResetEvent(ball)) {
+        mRecords[index].time = 0.0;
+        CNetwork::getSingleton().pushLocal("/reset " + std::to_string(number) + "$");
+    }
+    std::vector<Ogre::Vector3>& forces = mScene->getBallForces();
+    if (ball >= 0 && static_cast<size_t>(ball) < forces.size())
+        forces[static_cast<size_t>(ball)] = direction;
+    for (const PlayerRecord& other : mRecords)
+        if (other.player && other.player != player)
+            other.player->otherPlayerDirection(direction);
+}
+
+void CGameState::handleWinner(int winnerNumber)
+{
+    if (mMusic)
+        mMusic->setIsPaused(true);
+    releaseWinningSound();
+    mWinningSound = playSound3D(kWinningSoundFile, kMusicPosition, false);
+    mWinningSound->setIsPaused(false);
+
+    CPlayer* winner = nullptr;
+    for (const PlayerRecord& record : mRecords) {
+        if (record.player && record.player->getPlayerNumber() == winnerNumber) {
+            winner = record.player;
+            break;
+        }
+    }
+    double winningTime = -1.0;
+    for (const PlayerRecord& record : mRecords)
+        if (winner && record.player == winner)
+            winningTime = record.time;
+
+    CNetwork::getSingleton().sendWinner(winnerNumber, winningTime);
+    mRunning = false;
+
+    // A number that names no player of this game (a peer may send any) enters no highscore.
+    const int place =
+        winner ? updateHighscores(mScene->getMapName(), winner->getName(), winningTime) : -1;
+    if (IHudView* hud = getHudView())
+        hud->showWinner(winner, winningTime, place);
+}
+
+void CGameState::onPause()
+{
+    for (PlayerRecord& record : mRecords)
+        if (record.player)
+            record.player->setPaused(true);
+    if (mScene && mScene->getListener())
+        mScene->getListener()->setPaused(true);
+    if (mMusic)
+        mMusic->setIsPaused(true);
+}
+
+void CGameState::onResume()
+{
+    for (PlayerRecord& record : mRecords)
+        if (record.player)
+            record.player->setPaused(false);
+    if (mScene && mScene->getListener())
+        mScene->getListener()->setPaused(false);
+    if (mMusic)
+        mMusic->setIsPaused(false);
+}
+
+void CGameState::releaseScene()
+{
+    if (!mScene)
+        return;
+    handOver(mScene->getListener());
+    mScene.reset();
+}
+
+void CGameState::releaseWinningSound()
+{
+    if (!mWinningSound)
+        return;
+    mWinningSound->stop();
+    mWinningSound->drop();
+    mWinningSound.reset();
+}

@@ -1,0 +1,71 @@
+// CGameState: the rules of one game. It keeps the players with their times, passes their steering
+// to the scene every frame, shows the times on the head-up display, answers the scene's collision
+// and reset events, and handles the winner once: sounds, the network, the highscore list and the
+// result on the display. It owns its scene and players; both leave through the destroy list.
+#pragma once
+
+#include "world/ext_frame_listener.h"
+
+#include <memory>
+#include <vector>
+
+class CPlayer;
+class CScene;
+class CSoundHandle;
+class IRoundScene;
+
+class CGameState : public CExtFrameListener
+{
+public:
+    struct PlayerRecord
+    {
+        CPlayer* player = nullptr; // nullptr once the player was removed
+        double time = 0.0;         // seconds
+    };
+
+    static constexpr int kRumbleMilliseconds = 250;
+
+    CGameState();
+    ~CGameState() override;
+    CGameState(const CGameState&) = delete;
+    CGameState& operator=(const CGameState&) = delete;
+
+    // Forgets the records, the scene and the winning sound and prepares a paused in-game music.
+    void resetRound();
+    // Appends a record; registering the player as frame listener is the caller's task.
+    void addPlayer(CPlayer* player);
+    // The scene of this game, owned from now on (a scene set before goes to the destroy list).
+    void setScene(CScene* scene);
+    // The same for any level behind the rules' view of it.
+    void setRoundScene(std::unique_ptr<IRoundScene> scene);
+    // nullptr when no CScene was set.
+    CScene* getScene() const;
+    void startRound(int playerCount);
+    // Takes the player out of the frame loop and hands it to the destroy list; its record stays
+    // with no player and time 0.
+    void removePlayer(CPlayer* player);
+    void resetPlayerTime(int playerNumber);
+
+    bool updateRunning(const Ogre::FrameEvent& evt) override;
+    void onPause() override;
+    void onResume() override;
+
+    bool isRoundRunning() const { return mRunning; }
+    int getPlayerCount() const { return mPlayerCount; }
+    const std::vector<PlayerRecord>& getRecords() const { return mRecords; }
+
+private:
+    void updateRecords(double frameTime);
+    void updatePlayer(size_t index);
+    void handleWinner(int winnerNumber);
+    void releaseScene();
+    void releaseWinningSound();
+
+    bool mRunning = false;
+    std::vector<PlayerRecord> mRecords;
+    std::unique_ptr<IRoundScene> mScene;
+    int mPlayerCount = 0;
+    std::unique_ptr<CSoundHandle> mMusic;
+    std::unique_ptr<CSoundHandle> mWinningSound;
+    int mWarmUpCounter = 0;
+};

@@ -1,0 +1,24 @@
+// The in-game menu request, routed to the application's menu unless a hook replaces it.
+#include "game/input/menu_hooks.h"
+
+#include "game/core/application.h"
+#include "game/menu/game_menu.h"
+
+namespace {
+std::function<void()> gMenuToggleHook;
+}
+
+void requestIngameMenuToggle()
+{
+    if (gMenuToggleHook) {
+        gMenuToggleHook();
+        return;
+    }
+    if (CGameMenu* menu = CApplication::getInstance()->getMenu())
+        menu->toggleIngameMenu();
+}
+
+void setIngameMenuToggleHook(std::function<void()> hook)
+{
+    gMenuToggleHook = std::move(hook);
+}

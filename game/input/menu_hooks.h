@@ -1,0 +1,11 @@
+// The players' way to the in-game menu: the menu key asks for the menu to open or close without
+// the players depending on the menu's classes.
+#pragma once
+
+#include <functional>
+
+// Opens or closes the in-game menu: calls the hook if one is set, else the application's menu
+// (nothing happens while no menu exists).
+void requestIngameMenuToggle();
+// Replaces what requestIngameMenuToggle does; an empty function restores the application's menu.
+void setIngameMenuToggleHook(std::function<void()> hook);

@@ -1,0 +1,220 @@
+// Keyboard players: key bindings from "./input.cfg", steering, and the pause and menu keys.
+#include "game/input/keyboard_player.h"
+
+#include "game/core/application.h"
+#include "game/input/input_manager.h"
+#include "game/input/menu_hooks.h"
+#include "test_env.h"
+#include "tests/game/input/scripted_keyboard.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kTwoPlayers = "[Player1]\n"
+                                "Forward=17\nBack=31\nLeft=30\nRight=32\nPause=25\nMenu=1\n"
+                                "[Player2]\n"
+                                "Forward=200\nBack=208\nLeft=203\nRight=205\nPause=197\nMenu=59\n";
+
+class KeyboardPlayerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        CInputManager::getSingleton().setKeyboard(&keyboard);
+        setIngameMenuToggleHook([this] { ++menuToggles; });
+    }
+    void TearDown() override
+    {
+        setIngameMenuToggleHook(nullptr);
+        CInputManager::destroySingleton();
+        CApplication::destroyInstance();
+    }
+
+    // One frame as the frame loop runs it: updateAlways, then updateRunning unless paused.
+    void frame(CKeyboardPlayer& player)
+    {
+        Ogre::FrameEvent evt{};
+        evt.timeSinceLastFrame = 1.0f / 60.0f;
+        player.frameStarted(evt);
+    }
+
+    static Ogre::Vector3 direction(CKeyboardPlayer& player)
+    {
+        Ogre::Vector3 result(1, 2, 3);
+        player.getDirection(result);
+        return result;
+    }
+
+    CKeyboardPlayer makePlayer(int number)
+    {
+        CKeyboardPlayer player;
+        player.setPlayerNumber(number);
+        EXPECT_TRUE(player.initInput());
+        return player;
+    }
+
+    testenv::TempDir dir;
+    CScriptedKeyboard keyboard;
+    int menuToggles = 0;
+};
+
+TEST_F(KeyboardPlayerTest, readsTheSixKeysOfItsOwnSection)
+{
+    testenv::writeFile("input.cfg", kTwoPlayers);
+    CKeyboardPlayer second = makePlayer(2);
+    EXPECT_EQ(second.getForwardKey(), 200);
+    EXPECT_EQ(second.getBackKey(), 208);
+    EXPECT_EQ(second.getLeftKey(), 203);
+    EXPECT_EQ(second.getRightKey(), 205);
+    EXPECT_EQ(second.getPauseKey(), 197);
+    EXPECT_EQ(second.getMenuKey(), 59);
+}
+
+TEST_F(KeyboardPlayerTest, withoutKeyboardInitInputFails)
+{
+    CInputManager::getSingleton().setKeyboard(nullptr);
+    CKeyboardPlayer player;
+    EXPECT_FALSE(player.initInput());
+}
+
+TEST_F(KeyboardPlayerTest, everyCombinationOfDirectionKeysSteers)
+{
+    testenv::writeFile("input.cfg", kTwoPlayers);
+    CKeyboardPlayer player = makePlayer(1);
+    const int keys[4] = {17, 31, 30, 32}; // forward, back, left, right
+    for (int held = 0; held < 16; ++held) {
+        keyboard.releaseAll();
+        for (int k = 0; k < 4; ++k)
+            if (held & (1 << k))
+                keyboard.hold(keys[k]);
+        frame(player);
+        const bool forward = held & 1, back = held & 2, left = held & 4, right = held & 8;
+        const float z = back ? 40.0f : (forward ? -40.0f : 0.0f);
+        const float x = right ? 40.0f : (left ? -40.0f : 0.0f);
+        EXPECT_EQ(direction(player), Ogre::Vector3(x, 0, z)) << "keys held: " << held;
+    }
+}
+
+TEST_F(KeyboardPlayerTest, forwardAndRightGiveFullPushOnBothAxes)
+{
+    testenv::writeFile("input.cfg", kTwoPlayers);
+    CKeyboardPlayer player = makePlayer(1);
+    keyboard.hold(17);
+    keyboard.hold(32);
+    frame(player);
+    EXPECT_EQ(direction(player), Ogre::Vector3(40, 0, -40));
+    keyboard.hold(31);
+    keyboard.hold(30);
+    frame(player);
+    EXPECT_EQ(direction(player), Ogre::Vector3(40, 0, 40));
+}
+
+TEST_F(KeyboardPlayerTest, twoPlayersBoundToTheSameKeyBothSteer)
+{
+    testenv::writeFile("input.cfg", "[Player1]\nForward=17\n[Player2]\nForward=17\n");
+    CKeyboardPlayer first = makePlayer(1), second = makePlayer(2);
+    keyboard.hold(17);
+    frame(first);
+    frame(second);
+    EXPECT_EQ(direction(first), Ogre::Vector3(0, 0, -40));
+    EXPECT_EQ(direction(second), Ogre::Vector3(0, 0, -40));
+}
+
+TEST_F(KeyboardPlayerTest, pauseKeyHeldManyFramesTogglesOnceAndAgainAfterRelease)
+{
+    testenv::writeFile("input.cfg", kTwoPlayers);
+    CKeyboardPlayer player = makePlayer(1);
+    CApplication* application = CApplication::getInstance();
+    ASSERT_FALSE(application->isPaused());
+    keyboard.hold(25);
+    for (int i = 0; i < 30; ++i)
+        frame(player);
+    EXPECT_TRUE(application->isPaused());
+    keyboard.release(25);
+    frame(player);
+    EXPECT_TRUE(application->isPaused());
+    keyboard.hold(25);
+    for (int i = 0; i < 30; ++i)
+        frame(player);
+    EXPECT_FALSE(application->isPaused());
+}
+
+TEST_F(KeyboardPlayerTest, pausedPlayerKeepsItsVectorButStillSeesThePauseKey)
+{
+    testenv::writeFile("input.cfg", kTwoPlayers);
+    CKeyboardPlayer player = makePlayer(1);
+    keyboard.hold(17);
+    frame(player);
+    player.setPaused(true);
+    keyboard.releaseAll();
+    keyboard.hold(32);
+    keyboard.hold(25);
+    frame(player);
+    EXPECT_EQ(direction(player), Ogre::Vector3(0, 0, -40)); // not rebuilt while paused
+    EXPECT_TRUE(CApplication::getInstance()->isPaused());
+}
+
+TEST_F(KeyboardPlayerTest, menuKeyHeldManyFramesAsksForTheMenuOnce)
+{
+    testenv::writeFile("input.cfg", kTwoPlayers);
+    CKeyboardPlayer player = makePlayer(1);
+    keyboard.hold(1);
+    for (int i = 0; i < 20; ++i)
+        frame(player);
+    EXPECT_EQ(menuToggles, 1);
+    keyboard.release(1);
+    frame(player);
+    keyboard.hold(1);
+    frame(player);
+    EXPECT_EQ(menuToggles, 2);
+    player.setPaused(true); // the menu key works while paused too
+    keyboard.release(1);
+    frame(player);
+    keyboard.hold(1);
+    frame(player);
+    EXPECT_EQ(menuToggles, 3);
+}
+
+TEST_F(KeyboardPlayerTest, missingFileGivesNoKeysAndNothingFires)
+{
+    CKeyboardPlayer player = makePlayer(1);
+    EXPECT_EQ(player.getForwardKey(), 0);
+    EXPECT_EQ(player.getMenuKey(), 0);
+    for (int key = 0; key < 256; ++key)
+        keyboard.hold(key);
+    frame(player);
+    EXPECT_EQ(direction(player), Ogre::Vector3::ZERO);
+    EXPECT_FALSE(CApplication::getInstance()->isPaused());
+    EXPECT_EQ(menuToggles, 0);
+}
+
+TEST_F(KeyboardPlayerTest, missingKeysAndGarbageValuesReadAsLeadingDigitsOrNoKey)
+{
+    testenv::writeFile("input.cfg", "[player1]\r\n"
+                                    "forward = 12abc\r\n"
+                                    "Back=abc\r\n"
+                                    "Left=\r\n"
+                                    "Right=-5\r\n"
+                                    "Pause=999\r\n");
+    CKeyboardPlayer player = makePlayer(1);
+    EXPECT_EQ(player.getForwardKey(), 12);
+    EXPECT_EQ(player.getBackKey(), 0);
+    EXPECT_EQ(player.getLeftKey(), 0);
+    EXPECT_EQ(player.getRightKey(), 0);
+    EXPECT_EQ(player.getPauseKey(), 0); // past the last OIS key code
+    EXPECT_EQ(player.getMenuKey(), 0);  // missing: "NULL"
+}
+
+TEST(KeyCodeFromText, takesLeadingDigitsOnly)
+{
+    EXPECT_EQ(keyCodeFromText("12abc"), 12);
+    EXPECT_EQ(keyCodeFromText("abc"), 0);
+    EXPECT_EQ(keyCodeFromText("NULL"), 0);
+    EXPECT_EQ(keyCodeFromText(""), 0);
+    EXPECT_EQ(keyCodeFromText("237"), 237);
+    EXPECT_EQ(keyCodeFromText("256"), 0);
+    EXPECT_EQ(keyCodeFromText("99999999999999999999"), 0);
+}
+
+} // namespace
