@@ -266,7 +266,7 @@ bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
     std::unique_ptr<CScene> scene;
     try {
         scene = std::make_unique<CScene>(kSceneManager, cameras[0], cameras[1], cameras[2],
-                                         cameras[3], false, mapName, playerCount, 0,
+                                         cameras[3], false, mapName, playerCount, 1,
                                          app->getRenderWindow());
     } catch (const std::exception& e) {
         std::cerr << "CGameMenu: cannot build the level \"" << mapName << "\": " << e.what()
