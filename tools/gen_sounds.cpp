@@ -19,7 +19,7 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kTwoPi = 2.0 * kPi;
 // Partials above this frequency would fold back below the Nyquist limit as harsh noise.
 constexpr double kHighestPartial = 0.45 * kSampleRate;
-constexpr double kMp3CompressionLevel = 0.2; // 0 best quality, 1 smallest file
+constexpr double kMp3CompressionLevel = 0.0; // 0 best quality, 1 smallest file
 // Peak levels after normalisation: music sits a little below the effects.
 constexpr double kMusicPeak = 0.6;
 constexpr double kEffectPeak = 0.85;
@@ -438,7 +438,7 @@ Track collisionThud()
         const double clack = (std::sin(kTwoPi * 820.0 * t) + 0.5 * std::sin(kTwoPi * 1890.0 * t)) *
                              std::exp(-t * 60.0);
         const double click = noise.next() * std::exp(-t * 250.0);
-        return envelope(t, 0.001, kLength - 0.04, 0.04) * (thump + 0.35 * clack + 0.25 * click);
+        return envelope(t, 0.001, kLength - 0.04, 0.04) * (thump + 0.35 * clack + 0.1 * click);
     });
     track.normalise(kEffectPeak);
     return track;
