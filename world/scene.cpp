@@ -842,17 +842,8 @@ bool CScene::updateRunning(const Ogre::FrameEvent& evt)
         for (CMonster* monster : mMonsters)
             monster->update(evt);
     }
+    followBalls();
     const int ballCount = static_cast<int>(mBalls.size());
-    if (ballCount > 0 && mLocalPlayer >= 1 && mLocalPlayer <= ballCount)
-    {
-        if (mCameraPointNodes[0])
-            mCameraPointNodes[0]->setPosition(mBalls[mLocalPlayer - 1].body->getPosition());
-        for (int camera = 1; camera < kMaxCameras; ++camera)
-        {
-            if (mCameraPointNodes[camera] && camera < ballCount)
-                mCameraPointNodes[camera]->setPosition(mBalls[camera].body->getPosition());
-        }
-    }
     if (!mEditorMode)
         updateSeeThrough();
     for (int i = 0; i < ballCount && static_cast<size_t>(i) < mStartBoxes.size(); ++i)
@@ -860,6 +851,28 @@ bool CScene::updateRunning(const Ogre::FrameEvent& evt)
         if (mBalls[i].body->getPosition().y < kFallLimit)
             resetBall(i);
     }
+    return true;
+}
+
+void CScene::followBalls()
+{
+    const int ballCount = static_cast<int>(mBalls.size());
+    if (ballCount == 0 || mLocalPlayer < 1 || mLocalPlayer > ballCount)
+        return;
+    if (mCameraPointNodes[0])
+        mCameraPointNodes[0]->setPosition(mBalls[mLocalPlayer - 1].body->getPosition());
+    for (int camera = 1; camera < kMaxCameras; ++camera)
+    {
+        if (mCameraPointNodes[camera] && camera < ballCount)
+            mCameraPointNodes[camera]->setPosition(mBalls[camera].body->getPosition());
+    }
+}
+
+bool CScene::updateAlways(const Ogre::FrameEvent&)
+{
+    // While paused the cameras keep following the (now still) balls.
+    if (isPaused())
+        followBalls();
     return true;
 }
 

@@ -73,6 +73,7 @@ public:
 
     // --- frame and pause -----------------------------------------------------------------
     bool updateRunning(const Ogre::FrameEvent& evt) override;
+    bool updateAlways(const Ogre::FrameEvent& evt) override;
     bool frameRenderingQueued(const Ogre::FrameEvent& evt) override;
     void onPause() override;  // physics stops
     void onResume() override; // physics runs again
@@ -199,6 +200,7 @@ private:
         CWaypoint* waypoint = nullptr;
     };
 
+    void followBalls();
     void setUpCameras(const std::array<std::string, kMaxCameras>& cameraNames);
     void setUpPhysics();
     void createBoxPhysics();
