@@ -23,6 +23,8 @@ constexpr double kMp3CompressionLevel = 0.0; // 0 best quality, 1 smallest file
 // Peak levels after normalisation: music sits a little below the effects.
 constexpr double kMusicPeak = 0.6;
 constexpr double kEffectPeak = 0.85;
+// Steady beeps sound louder than their peak suggests, so they stay nearer the music's level.
+constexpr double kBeepPeak = 0.6;
 constexpr double kEndFade = 0.02; // seconds faded out at the end of every one-shot sound
 
 double midiToFrequency(int note)
@@ -420,7 +422,7 @@ Track startSequence()
         beep(track, i * kStep, 0.16, 69, 0.8); // A4
     beep(track, 3 * kStep, 0.5, 81, 0.8);      // A5
     beep(track, 3 * kStep, 0.5, 88, 0.25);     // E6, a fifth above
-    track.normalise(kEffectPeak);
+    track.normalise(kBeepPeak);
     track.fadeOutEnd(kEndFade);
     return track;
 }

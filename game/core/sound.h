@@ -54,6 +54,7 @@ private:
 };
 
 // Plays a WAV or MP3 file at an Ogre position (z is negated for the sound engine), created
-// paused. A file that cannot be read gives a silent handle and a line on standard error.
+// paused. A file that cannot be read gives a silent handle and, once per file, a line on
+// standard error. Mono files are placed in 3D; stereo files play unpanned.
 std::unique_ptr<CSoundHandle> playSound3D(const std::string& file, const Ogre::Vector3& position,
                                           bool looped);
