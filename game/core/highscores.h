@@ -18,8 +18,8 @@ struct HighscoreEntry
 std::string highscoreFileName(const std::string& mapName);
 
 // Enters a winning time into the map's list. Returns the place 1 to 5, or -1 when the time does
-// not enter the list or the file cannot be written (the old file then stays as it was). Times that are not positive are never entered:
-// a stored 0 means a free place.
+// not enter the list or the file cannot be written (the old file then stays as it was). Times that
+// are not positive are never entered: a stored 0 means a free place.
 int updateHighscores(const std::string& mapName, const std::string& winnerName, double seconds);
 
 // The five entries for display, defaults ("Free", "0") where the file or a key is missing.

@@ -23,8 +23,8 @@ std::string formatRaceTime(double seconds)
     const long long millis =
         static_cast<long long>(std::floor(seconds * kMillisPerSecond + kMillisTolerance));
     const long long minutes = millis / kMillisPerMinute;
-    const long long wholeSeconds = (millis / static_cast<long long>(kMillisPerSecond)) %
-                                   kSecondsPerMinute;
+    const long long wholeSeconds =
+        (millis / static_cast<long long>(kMillisPerSecond)) % kSecondsPerMinute;
     const long long fraction = millis % static_cast<long long>(kMillisPerSecond);
     char text[64];
     std::snprintf(text, sizeof text, "%02lld:%02lld:%03lld", minutes, wholeSeconds, fraction);

@@ -123,8 +123,7 @@ bool CInputManager::keyReleased(const OIS::KeyEvent& evt)
 
 bool CInputManager::mouseMoved(const OIS::MouseEvent& evt)
 {
-    forwardUntilRefused(mMouseListeners,
-                        [&](OIS::MouseListener* l) { return l->mouseMoved(evt); });
+    forwardUntilRefused(mMouseListeners, [&](OIS::MouseListener* l) { return l->mouseMoved(evt); });
     return true;
 }
 

@@ -149,5 +149,6 @@ std::map<int, std::string> makeKeyNameTable()
         {234, "WEBBACK"},
         {235, "MYCOMPUTER"},
         {236, "MAIL"},
-        {237, "MEDIASELECT"},    };
+        {237, "MEDIASELECT"},
+    };
 }

@@ -6,4 +6,6 @@ bool CPlayer::otherPlayerDirection(const Ogre::Vector3&)
     return true;
 }
 
-void CPlayer::rumble(int) {}
+void CPlayer::rumble(int)
+{
+}

@@ -126,8 +126,7 @@ protected:
         CNetwork::getSingleton().takeLocalQueue();
         state = std::make_unique<CGameState>();
         level.forces.assign(2, Ogre::Vector3::ZERO);
-        state->setRoundScene(
-            std::make_unique<CScriptedLevel>(level, new CLevelListener(level)));
+        state->setRoundScene(std::make_unique<CScriptedLevel>(level, new CLevelListener(level)));
     }
     void TearDown() override
     {

@@ -59,8 +59,8 @@ TEST_F(HighscoresTest, firstWinnerOfAnEmptyListTakesPlaceOne)
 {
     writeList({{"Free", "0"}, {"Free", "0"}, {"Free", "0"}, {"Free", "0"}, {"Free", "0"}});
     EXPECT_EQ(updateHighscores(kMap, "Ann", 42.5), 1);
-    EXPECT_EQ(list(), (std::vector<std::string>{"Ann 42.5", "Free 0", "Free 0", "Free 0",
-                                                "Free 0"}));
+    EXPECT_EQ(list(),
+              (std::vector<std::string>{"Ann 42.5", "Free 0", "Free 0", "Free 0", "Free 0"}));
     EXPECT_EQ(getProfileString("Mapinfo", "Description", "", kFile), "Rolling hills");
 }
 

@@ -116,12 +116,11 @@ TEST_F(ProfileTest, severalKeysChangeInOneWrite)
 TEST_F(ProfileTest, lineBreaksInAValueCannotInjectSectionsOrKeys)
 {
     writeFile("a.ini", "[Top5]\nname1=Ann\ntime1=10\n");
-    ASSERT_TRUE(writeProfileString("Top5", "name2", "Eve\r\n[Top5]\nname1=Mallory\rtime1=1",
-                                   "a.ini"));
+    ASSERT_TRUE(
+        writeProfileString("Top5", "name2", "Eve\r\n[Top5]\nname1=Mallory\rtime1=1", "a.ini"));
     EXPECT_EQ(getProfileString("Top5", "name1", "", "a.ini"), "Ann");
     EXPECT_EQ(getProfileString("Top5", "time1", "", "a.ini"), "10");
-    EXPECT_EQ(getProfileString("Top5", "name2", "", "a.ini"),
-              "Eve  [Top5] name1=Mallory time1=1");
+    EXPECT_EQ(getProfileString("Top5", "name2", "", "a.ini"), "Eve  [Top5] name1=Mallory time1=1");
     EXPECT_EQ(readFile("a.ini"),
               "[Top5]\nname1=Ann\ntime1=10\nname2=Eve  [Top5] name1=Mallory time1=1\n");
 }

@@ -20,14 +20,26 @@ TEST(KeyNames, tableHoldsEveryOisKeyCodeOnce)
 TEST(KeyNames, codesMatchTheOisConstants)
 {
     const std::map<int, std::string> table = makeKeyNameTable();
-    const std::pair<int, const char*> samples[] = {
-        {OIS::KC_ESCAPE, "ESCAPE"},   {OIS::KC_1, "1"},         {OIS::KC_0, "0"},
-        {OIS::KC_A, "A "},            {OIS::KC_Z, "Z"},         {OIS::KC_SPACE, "SPACE"},
-        {OIS::KC_F1, "F1"},           {OIS::KC_F10, "F10"},     {OIS::KC_NUMPAD0, "NUMPAD0"},
-        {OIS::KC_F11, "F11"},         {OIS::KC_F12, "F12"},     {OIS::KC_F13, "F13"},
-        {OIS::KC_NUMPADENTER, "NUMPADENTER"}, {OIS::KC_RCONTROL, "RCONTROL"},
-        {OIS::KC_UP, "UP"},           {OIS::KC_LEFT, "LEFT"},   {OIS::KC_RIGHT, "RIGHT"},
-        {OIS::KC_DOWN, "DOWN"},       {OIS::KC_OEM_102, "OEM_102"}, {OIS::KC_WAKE, "WAKE"}};
+    const std::pair<int, const char*> samples[] = {{OIS::KC_ESCAPE, "ESCAPE"},
+                                                   {OIS::KC_1, "1"},
+                                                   {OIS::KC_0, "0"},
+                                                   {OIS::KC_A, "A "},
+                                                   {OIS::KC_Z, "Z"},
+                                                   {OIS::KC_SPACE, "SPACE"},
+                                                   {OIS::KC_F1, "F1"},
+                                                   {OIS::KC_F10, "F10"},
+                                                   {OIS::KC_NUMPAD0, "NUMPAD0"},
+                                                   {OIS::KC_F11, "F11"},
+                                                   {OIS::KC_F12, "F12"},
+                                                   {OIS::KC_F13, "F13"},
+                                                   {OIS::KC_NUMPADENTER, "NUMPADENTER"},
+                                                   {OIS::KC_RCONTROL, "RCONTROL"},
+                                                   {OIS::KC_UP, "UP"},
+                                                   {OIS::KC_LEFT, "LEFT"},
+                                                   {OIS::KC_RIGHT, "RIGHT"},
+                                                   {OIS::KC_DOWN, "DOWN"},
+                                                   {OIS::KC_OEM_102, "OEM_102"},
+                                                   {OIS::KC_WAKE, "WAKE"}};
     for (const auto& sample : samples)
         EXPECT_EQ(table.at(sample.first), sample.second) << "code " << sample.first;
 }
