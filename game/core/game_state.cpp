@@ -106,6 +106,8 @@ void CGameState::startRound(int playerCount)
     if (mMusic)
         mMusic->setIsPaused(false);
     mWarmUpCounter = 0;
+    // A new round's first display refresh comes a full interval after its start.
+    gHudTimer = 0.0;
 }
 
 void CGameState::removePlayer(CPlayer* player)
