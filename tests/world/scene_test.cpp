@@ -6,6 +6,7 @@
 #include "test_env.h"
 #include "world/box.h"
 #include "world/box_grid.h"
+#include "world/monster.h"
 #include "world/scene.h"
 #include "world/waypoint.h"
 
@@ -288,7 +289,8 @@ TEST_F(SceneTest, ballBelowTheFallLimitGoesBackToItsStartWithItsResetFlag)
     ASSERT_TRUE(runUntil([&s] { return s.getBallBody(0)->getPosition().y > 0.0f; }, 2.0f));
     EXPECT_TRUE(s.takeResetEvent(0));
     EXPECT_EQ(s.getBallForces()[0], Ogre::Vector3::ZERO);
-    // The velocity of the fall was cleared by the next step: the ball starts still.
+    // The velocity of the fall is cleared by the next step: the ball starts still.
+    ogre.frame(kFrame);
     EXPECT_LT(s.getBallBody(0)->getVelocity().length(), 0.2f);
     EXPECT_NEAR(s.getBallBody(0)->getPosition().x, 0.0f, 1e-3f);
 }
@@ -407,4 +409,40 @@ TEST_F(SceneTest, waypointsAreOnePerBoxAndLinkSymmetrically)
     EXPECT_TRUE(s.deleteBox(b));
     EXPECT_EQ(s.findBox("b2"), nullptr);
     EXPECT_TRUE(s.findWaypoint(a)->getNeighbours().empty());
+}
+
+TEST_F(SceneTest, monsterContactRulesHoldWhicheverBodyComesFirst)
+{
+    const std::string text = straightCourse(3) + "waypoint=b1,1,b3\nwaypoint=b3,1,b1\n" +
+                             "monster=1,block,b1\nmonster=5,boulder,b3\n";
+    for (bool monsterFirst : {true, false})
+    {
+        SCOPED_TRACE(monsterFirst ? "monster first" : "monster second");
+        CScene& s = build(text);
+        ASSERT_EQ(s.getMonsters().size(), 2u);
+        CMonster* block = s.getMonsters()[0];
+        CMonster* boulder = s.getMonsters()[1];
+        ASSERT_TRUE(block->hitsBall());
+        ASSERT_FALSE(boulder->hitsBall());
+        CPhysicsBody& ball = *s.getBallBody(0);
+        auto touch = [&s, monsterFirst](CPhysicsBody& monster, CPhysicsBody& other) {
+            monsterFirst ? s.processContact(monster, other) : s.processContact(other, monster);
+        };
+
+        // Touching a waypoint's box makes it the monster's last reached waypoint.
+        touch(*block->getBody(), *s.findBox("b3")->getBody());
+        EXPECT_EQ(block->getLastWaypoint(), s.findWaypoint(s.findBox("b3")));
+        touch(*block->getBody(), *s.findBox("b2")->getBody()); // no waypoint there: unchanged
+        EXPECT_EQ(block->getLastWaypoint(), s.findWaypoint(s.findBox("b3")));
+
+        // A monster that only pushes leaves the ball where it is.
+        s.takeResetEvent(0);
+        ball.setPositionOrientation(Ogre::Vector3(0, 1.4f, -3), Ogre::Quaternion::IDENTITY);
+        touch(*boulder->getBody(), ball);
+        EXPECT_FALSE(s.takeResetEvent(0));
+        // A monster that hits balls sends it back to its start.
+        touch(*block->getBody(), ball);
+        EXPECT_TRUE(s.takeResetEvent(0));
+        EXPECT_EQ(ball.getPosition(), s.getStartPosition(1));
+    }
 }
