@@ -3,11 +3,34 @@
 
 #include "world/box.h"
 
+#include <OgreBillboard.h>
+#include <OgreBillboardSet.h>
+#include <OgreEntity.h>
+#include <OgreManualObject.h>
+#include <OgreMaterialManager.h>
+#include <OgreMesh.h>
+#include <OgreMeshManager.h>
+#include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
+
 #include <algorithm>
 
 namespace {
 unsigned long sWaypointCounter = 0;
 unsigned long sLinkCounter = 0;
+
+// Editor-mode marker: an upright post on the box top; links are white lines between tops.
+const char* const kMarkerSetPrefix = "waypoint_billboardset";
+const char* const kMarkerNodePrefix = "waypoint_node";
+const char* const kLineNodePrefix = "waypoint_line_node";
+const char* const kMarkerMaterial = "waypoint";
+constexpr unsigned int kMarkerPoolSize = 20;
+const Ogre::Vector3 kMarkerScale(0.002f, 0.02f, 0.002f);
+const char* const kLinePrefix = "waypoint_";
+const char* const kLineInfix = "_line_";
+const char* const kLineMeshPrefix = "waypoint_mesh_";
+const char* const kLineEntityPrefix = "waypoint_entity_";
+const char* const kLineMaterial = "BaseWhiteNoLighting";
 } // namespace
 
 unsigned long CWaypoint::getCreatedCount()
@@ -68,16 +91,65 @@ Ogre::Vector3 CWaypoint::getPosition() const
 
 void CWaypoint::createMarker()
 {
+    Ogre::SceneNode* root = mSceneManager->getRootSceneNode();
+    mBillboardSet = mSceneManager->createBillboardSet(kMarkerSetPrefix + mId, kMarkerPoolSize);
+    // Upright posts: the billboards turn only about the vertical axis.
+    mBillboardSet->setBillboardType(Ogre::BBT_ORIENTED_COMMON);
+    mBillboardSet->setCommonDirection(Ogre::Vector3::UNIT_Y);
+    if (Ogre::MaterialManager::getSingleton().resourceExists(kMarkerMaterial))
+        mBillboardSet->setMaterialName(kMarkerMaterial);
+    mNode = root->createChildSceneNode(kMarkerNodePrefix + mId);
+    mLineNode = root->createChildSceneNode(kLineNodePrefix + mId);
+    mNode->setScale(kMarkerScale);
+    mNode->attachObject(mBillboardSet);
+    mNode->setPosition(getPosition());
+    mBillboardSet->createBillboard(Ogre::Vector3::ZERO, Ogre::ColourValue::White);
 }
 
 void CWaypoint::destroyMarker()
 {
+    while (!mLineTargets.empty())
+        eraseLink(mLineTargets.front());
+    if (mBillboardSet)
+        mSceneManager->destroyBillboardSet(mBillboardSet);
+    if (mNode)
+        mSceneManager->destroySceneNode(mNode);
+    if (mLineNode)
+        mSceneManager->destroySceneNode(mLineNode);
+    mBillboardSet = nullptr;
+    mNode = nullptr;
+    mLineNode = nullptr;
 }
 
-void CWaypoint::drawLink(CWaypoint*)
+void CWaypoint::drawLink(CWaypoint* other)
 {
+    const std::string number = std::to_string(sLinkCounter);
+    Ogre::ManualObject* line =
+        mSceneManager->createManualObject(kLinePrefix + mId + kLineInfix + other->mId);
+    line->begin(kLineMaterial, Ogre::RenderOperation::OT_LINE_LIST,
+                Ogre::ResourceGroupManager::AUTODETECT_RESOURCE_GROUP_NAME);
+    line->position(getPosition());
+    line->position(other->getPosition());
+    line->end();
+    // Only the entity is kept: the line object's name is free again for a later link.
+    const Ogre::MeshPtr mesh = line->convertToMesh(kLineMeshPrefix + number);
+    mSceneManager->destroyManualObject(line);
+    Ogre::Entity* entity = mSceneManager->createEntity(kLineEntityPrefix + number, mesh);
+    mLineNode->attachObject(entity);
+    mLines.push_back(entity);
+    mLineTargets.push_back(other);
 }
 
-void CWaypoint::eraseLink(CWaypoint*)
+void CWaypoint::eraseLink(CWaypoint* other)
 {
+    auto it = std::find(mLineTargets.begin(), mLineTargets.end(), other);
+    if (it == mLineTargets.end())
+        return;
+    const size_t index = static_cast<size_t>(it - mLineTargets.begin());
+    Ogre::Entity* entity = mLines[index];
+    const Ogre::MeshPtr mesh = entity->getMesh();
+    mSceneManager->destroyEntity(entity);
+    Ogre::MeshManager::getSingleton().remove(mesh);
+    mLines.erase(mLines.begin() + index);
+    mLineTargets.erase(it);
 }

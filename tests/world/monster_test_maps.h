@@ -73,6 +73,9 @@ public:
     }
     std::string str() const { return mText.str(); }
 
+    MapText() = default;
+    MapText(const MapText& other) { mText << other.str(); }
+
 private:
     std::ostringstream mText;
 };
