@@ -879,6 +879,9 @@ Image makeSmoke()
 constexpr int kLogoWidth = 377;
 constexpr int kLogoHeight = 196;
 constexpr int kBarWidth = 1024;
+// The filled bar is drawn at its own size and cut off at the progress, so it must be at least
+// as wide as the bar's window (0.8 of the screen width) on wide screens.
+constexpr int kFullBarWidth = 2048;
 constexpr int kBarHeight = 50;
 
 // "KIVO" in chunky rounded strokes, the O being a marble.
@@ -940,11 +943,11 @@ Image makeBarEmpty()
 // the track's inner margin and no right-hand cap.
 Image makeBarFull()
 {
-    Image img(kBarWidth, kBarHeight);
+    Image img(kFullBarWidth, kBarHeight);
     constexpr float kMargin = 7.0f;
     auto body = [=](Vec2 p) {
-        return sdRoundBox(p, Vec2{kBarWidth / 2.0f + 20.0f, kBarHeight / 2.0f},
-                          Vec2{kBarWidth / 2.0f + 20.0f - kMargin, kBarHeight / 2.0f - kMargin},
+        return sdRoundBox(p, Vec2{kFullBarWidth / 2.0f + 20.0f, kBarHeight / 2.0f},
+                          Vec2{kFullBarWidth / 2.0f + 20.0f - kMargin, kBarHeight / 2.0f - kMargin},
                           12.0f);
     };
     img.fill(body, [](Vec2 p) {
@@ -959,7 +962,7 @@ Image makeBarFull()
 
 Image makeLoadingScreenSheet()
 {
-    Image sheet(1024, 512);
+    Image sheet(kFullBarWidth, 512);
     sheet.paste(makeBarEmpty(), 0, 0);
     sheet.paste(makeBarFull(), 0, 64);
     sheet.paste(makeLogo(), 0, 128);

@@ -431,11 +431,15 @@ void expectImagesetInsideItsSheet(const std::string& file, const std::string& ex
 
 TEST_F(AssetsTest, loadingScreenImagesetHoldsBarsAndLogoInsideItsSheet)
 {
-    constexpr long kBarWidth = 1024;
     constexpr long kBarHeight = 50;
+    // The full bar is not stretched: it must cover 0.8 of a 2560 pixel wide screen.
+    constexpr long kWidestBarWindow = 2048;
+    const Imageset set = readImageset(testenv::runDir() + "/data/gui/LoadingScreen.imageset");
+    ASSERT_EQ(set.images.count("LSProgressBar"), 1u);
+    EXPECT_GE(set.images.at("LSProgressBar").width(), kWidestBarWindow);
     expectImagesetInsideItsSheet("LoadingScreen.imageset", "LoadingScreen",
-                                 {{"LSProgressBarEmpty", {kBarWidth, kBarHeight}},
-                                  {"LSProgressBar", {kBarWidth, kBarHeight}},
+                                 {{"LSProgressBarEmpty", {1024, kBarHeight}},
+                                  {"LSProgressBar", {kWidestBarWindow, kBarHeight}},
                                   {"KIVOLogo", {377, 196}}});
 }
 
