@@ -53,6 +53,8 @@ void CLoadingScreen::create()
                   USize(UDim(kBarWidth, 0), UDim(0, kBarHeight)));
     empty->setProperty("FrameEnabled", "false");
     empty->setProperty("Image", "LoadingScreen/LSProgressBarEmpty");
+    // The images bring their own transparency; the look's grey backdrop would box them in.
+    empty->setProperty("BackgroundEnabled", "false");
 
     mBar = makeChild(mSheet, "WindowsLook/StaticImage", "ProgressBar",
                      UVector2(UDim(kBarLeft, 0), UDim(kBarTop, 0)),
@@ -60,12 +62,14 @@ void CLoadingScreen::create()
     mBar->setProperty("FrameEnabled", "false");
     mBar->setProperty("HorzFormatting", "LeftAligned");
     mBar->setProperty("Image", "LoadingScreen/LSProgressBar");
+    mBar->setProperty("BackgroundEnabled", "false");
 
     CEGUI::Window* logo = makeChild(mSheet, "WindowsLook/StaticImage", "KIVOLogoLoadingScreen",
                                     UVector2(UDim(0.5f, -189), UDim(0.05f, 0)),
                                     USize(UDim(0, 377), UDim(0, 196)));
     logo->setProperty("FrameEnabled", "false");
     logo->setProperty("Image", "LoadingScreen/KIVOLogo");
+    logo->setProperty("BackgroundEnabled", "false");
 
     mLabel = makeChild(mSheet, "WindowsLook/StaticText", "ProgressBarText",
                        UVector2(UDim(kBarLeft, 0), UDim(0.8f, 0)),
