@@ -5,6 +5,7 @@
 #include "game/core/application.h"
 #include "game/core/sound.h"
 #include "game/input/input_manager.h"
+#include "game/menu/menu_log.h"
 #include "game/menu/window_names.h"
 #include "game/net/network.h"
 
@@ -94,6 +95,7 @@ void CGameMenu::initialise()
     context.getMouseCursor().setImage(kMouseArrow);
 
     getWindow("VersionText")->setText(kVersionText);
+    logMenuEvent("layouts loaded");
 
     buildVideoOptions();
 
@@ -115,6 +117,7 @@ void CGameMenu::initialise()
     arrangeViewports(kMenuViewports);
 
     setHudView(this);
+    logMenuEvent("main menu ready");
 }
 
 CEGUI::Window* CGameMenu::getWindow(const std::string& designName) const
@@ -287,6 +290,7 @@ void CGameMenu::showPage(const std::string& page)
     mCurrentPage = page;
     getWindow("Title")->setText(page);
     getWindow(page)->setVisible(true);
+    logMenuEvent("page " + page);
     if (page == "Settings") {
         setStatusTexts(1, "", "");
         setStatusTexts(2, "", "");
@@ -308,6 +312,7 @@ void CGameMenu::showMessage(int kind, const std::string& title, const std::strin
         getWindow("Message/GeneralMessageBox/Icon")->setProperty("Image", kInfoImage);
     box->setText(title);
     getWindow("Message/GeneralMessageBox/Text")->setText(text);
+    logMenuEvent("message \"" + title + "\": " + text);
 }
 
 void CGameMenu::swapGuiSheet()
@@ -331,6 +336,7 @@ void CGameMenu::toggleIngameMenu()
     swapGuiSheet();
     CApplication* app = CApplication::getInstance();
     app->setPaused(!app->isPaused());
+    logMenuEvent(mIngameRoot->isVisible() ? "in-game dialog opened" : "in-game dialog closed");
     const bool networkGame = CNetwork::hasInstance() && CNetwork::getSingleton().isConnected();
     getWindow("Ingame/Dialog/Restart")->setEnabled(!networkGame);
 }

@@ -4,6 +4,7 @@
 #include "game/core/application.h"
 #include "game/core/time_text.h"
 #include "game/input/player.h"
+#include "game/menu/menu_log.h"
 #include "world/scene.h"
 
 #include <CEGUI/CEGUI.h>
@@ -81,6 +82,7 @@ void CGameMenu::createViewports()
 
 void CGameMenu::arrangeViewports(int mode)
 {
+    logMenuEvent("viewports in mode " + std::to_string(mode));
     placeHudTexts(mode);
     if (!mViewport1)
         return;
@@ -149,6 +151,10 @@ void CGameMenu::showWinner(CPlayer* winner, double seconds, int place)
     CEGUI::Window* info = getWindow("HUD/InfoText");
     info->setText(winnerText(winner ? winner->getName() : "Nobody", seconds, place));
     info->setVisible(true);
+    // The running time refreshes only a few times a second; show the winner's exact time.
+    if (winner)
+        setPlayerTime(winner->getPlayerNumber(), formatRaceTime(seconds));
+    logMenuEvent(std::string("winner: ") + info->getText().c_str());
     if (CScene* scene = CScene::current())
         showMapInfo(scene->getMapName());
 }

@@ -5,6 +5,7 @@
 #include "game/core/profile.h"
 #include "game/input/input_manager.h"
 #include "game/input/keyboard_player.h"
+#include "game/menu/menu_log.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>

@@ -8,6 +8,7 @@
 #include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/input/keyboard_player.h"
+#include "game/menu/menu_log.h"
 #include "game/net/network.h"
 #include "world/scene.h"
 
@@ -132,6 +133,9 @@ void CGameMenu::showMapInfo(const std::string& mapName)
     }
     getWindow("Singleplayer/Game/Top5")->setText(top5);
     getWindow("HUD/Score")->setText(top5);
+    std::string oneLine = top5;
+    std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+    logMenuEvent("best times of \"" + mapName + "\": " + oneLine);
 }
 
 bool CGameMenu::onMapChosen(const CEGUI::EventArgs& args)
@@ -285,6 +289,8 @@ bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
     state->setScene(scene.release());
     state->startRound(playerCount);
     app->setActiveListener(state.release());
+    logMenuEvent("round started on \"" + mapName + "\" with " + std::to_string(playerCount) +
+                 " players");
     return true;
 }
 

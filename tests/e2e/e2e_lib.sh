@@ -1,0 +1,148 @@
+# Shared by the whole-game scripts: a private copy of the staged game under its own Xvfb display,
+# driven only with xdotool, observed through files, the Ogre log and screenshots.
+#
+# A script sources this file first; it re-runs the script under xvfb-run. Screenshots are kept in
+# $KIVO_E2E_SHOTS when that is set, else they go with the temporary folder.
+
+set -u
+
+if [[ -z "${KIVO_E2E_DISPLAY_READY:-}" ]]; then
+    export KIVO_E2E_DISPLAY_READY=1
+    exec timeout -k 10 600 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+
+E2E_RUN=${KIVO_RUN_DIR:?the staged game folder}
+E2E_WORK=$(mktemp -d /tmp/kivo-e2e-XXXXXX)
+E2E_GAME=$E2E_WORK/game
+E2E_SHOTS=${KIVO_E2E_SHOTS:-$E2E_WORK/shots}
+E2E_PID=
+E2E_FAILURES=0
+mkdir -p "$E2E_SHOTS"
+
+e2e_cleanup() {
+    if [[ -n "$E2E_PID" ]] && kill -0 "$E2E_PID" 2>/dev/null; then
+        kill "$E2E_PID" 2>/dev/null
+        sleep 1
+        kill -9 "$E2E_PID" 2>/dev/null
+    fi
+    rm -rf "$E2E_WORK"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+# The game folder: program and configuration copied, the read-only data linked, the maps copied
+# (their companion files receive the highscores).
+e2e_prepare_game() {
+    mkdir -p "$E2E_GAME/data"
+    cp "$E2E_RUN/kivo" "$E2E_RUN/plugins.cfg" "$E2E_RUN/resources.cfg" "$E2E_GAME/"
+    local entry
+    for entry in "$E2E_RUN"/data/*; do
+        [[ "$(basename "$entry")" == maps ]] && continue
+        ln -s "$entry" "$E2E_GAME/data/$(basename "$entry")"
+    done
+    mkdir -p "$E2E_GAME/data/maps"
+    cp "$E2E_RUN"/data/maps/00_straight_run.kivom "$E2E_GAME/data/maps/"
+    cp "$E2E_RUN"/data/maps/00_straight_run.kivom.data "$E2E_GAME/data/maps/" 2>/dev/null || true
+}
+
+# Starts the game and waits for its main menu (at most 60 s).
+e2e_start_game() {
+    (cd "$E2E_GAME" && exec ./kivo >"$E2E_WORK/kivo.out" 2>&1) &
+    E2E_PID=$!
+    local waited=0
+    until grep -q "Menu: main menu ready" "$E2E_GAME/Ogre.log" 2>/dev/null; do
+        sleep 0.5
+        waited=$((waited + 1))
+        if ((waited > 120)) || ! kill -0 "$E2E_PID" 2>/dev/null; then
+            echo "the game did not show its menu; last output:"
+            tail -5 "$E2E_WORK/kivo.out"
+            exit 1
+        fi
+    done
+    sleep 1.5 # the loading screen's last frame and the first menu frames
+}
+
+# Quits through the main menu's Quit button and waits for the process to end.
+e2e_quit_game() {
+    click 133 509
+    local waited=0
+    while kill -0 "$E2E_PID" 2>/dev/null && ((waited < 20)); do
+        sleep 0.5
+        waited=$((waited + 1))
+    done
+    kill -0 "$E2E_PID" 2>/dev/null && fail "the Quit button did not end the game"
+    wait "$E2E_PID" 2>/dev/null
+    E2E_PID=
+}
+
+click() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.3
+    xdotool click 1
+    sleep 0.5
+}
+
+shot() {
+    import -window root "$E2E_SHOTS/$1.png"
+}
+
+# The number of "Menu: <text>" lines in the Ogre log.
+log_count() {
+    grep -c -F -- "Menu: $1" "$E2E_GAME/Ogre.log"
+}
+
+# Waits up to $2 seconds for a line in the Ogre log; false if it never came.
+wait_for_log() {
+    local needle=$1 limit=$2 waited=0
+    until grep -q -F -- "$needle" "$E2E_GAME/Ogre.log"; do
+        sleep 0.5
+        waited=$((waited + 1))
+        ((waited > limit * 2)) && return 1
+    done
+    return 0
+}
+
+# Replaces the text of an edit box with new text.
+type_into() {
+    click "$1" "$2"
+    xdotool key End
+    local i
+    for i in $(seq 1 24); do xdotool key BackSpace; done
+    xdotool type --delay 60 "$3"
+    sleep 0.3
+}
+
+# A value of the straight run's companion file.
+top5_value() {
+    sed -n "s/^$1=//p" "$E2E_GAME/data/maps/00_straight_run.kivom.data" | tr -d '\r'
+}
+
+e2e_finish() {
+    if ((E2E_FAILURES > 0)); then
+        echo "$E2E_FAILURES check(s) failed; the game's log ends with:"
+        grep "Menu:" "$E2E_GAME/Ogre.log" | tail -15
+        exit 1
+    fi
+    echo "all checks passed"
+    exit 0
+}
+
+# Positions at 1024x768 (centres of windows of the layouts).
+MENU_SINGLEPLAYER=(133 209)
+MENU_MULTIPLAYER=(133 275)
+MENU_SETTINGS=(133 405)
+SP_MAP_DROPDOWN=(606 153)
+SP_NAME=(606 211)
+PAGE_START=(871 666)
+MP_RADIO4=(664 211)
+MP_RADIO2=(506 211)
+MP_SPLIT_HORIZONTALLY=(535 259)
+MP_SPLIT_VERTICALLY=(750 259)
+HUD_BACK_TO_MENU=(512 461)
+SETTINGS_VIDEO=(384 132)
+SETTINGS_INPUT1=(620 132)
+SETTINGS_INPUT2=(857 132)
