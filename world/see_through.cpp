@@ -38,7 +38,10 @@ void CScene::updateSeeThrough()
 
     bool blocked = false;
     if (Ogre::Camera* camera = mCameras[0]) {
-        mRayQuery->setRay(camera->getCameraToViewportRay(kViewportCentre, kViewportCentre));
+        // Distances count from the camera itself, not from its near plane, so that the block
+        // distance does not depend on the near clip distance.
+        const Ogre::Ray centre = camera->getCameraToViewportRay(kViewportCentre, kViewportCentre);
+        mRayQuery->setRay(Ogre::Ray(camera->getDerivedPosition(), centre.getDirection()));
         mRayQuery->setQueryMask(~0u);
         for (const Ogre::RaySceneQueryResultEntry& hit : mRayQuery->execute()) {
             if (hit.distance < kBlockDistance && isBoxEntity(hit.movable)) {
