@@ -499,7 +499,8 @@ Image makeMetal()
     return img;
 }
 
-// Green tiles with white chevrons pointing along +v.
+// Green tiles with white chevrons pointing along +v: on a box top that is away from the camera
+// that follows a ball at the start, and upwards on the sides.
 Image makeStartBox()
 {
     Image img(kBoxSize, kBoxSize);
@@ -521,10 +522,10 @@ Image makeStartBox()
             const float cx = (static_cast<float>(tx) + 0.5f) * kTile;
             const float cy = (static_cast<float>(ty) + 0.5f) * kTile;
             for (int k = 0; k < 2; ++k) {
-                const float y = cy + 14.0f - static_cast<float>(k) * 30.0f;
-                const Vec2 left{cx - 34.0f, y + 22.0f};
-                const Vec2 apex{cx, y - 12.0f};
-                const Vec2 right{cx + 34.0f, y + 22.0f};
+                const float y = cy - 14.0f + static_cast<float>(k) * 30.0f;
+                const Vec2 left{cx - 34.0f, y - 22.0f};
+                const Vec2 apex{cx, y + 12.0f};
+                const Vec2 right{cx + 34.0f, y - 22.0f};
                 auto chevron = [=](Vec2 p) {
                     return std::min(sdCapsule(p, left, apex, 7.0f),
                                     sdCapsule(p, apex, right, 7.0f));
