@@ -28,18 +28,30 @@ struct Colour
     float r = 0, g = 0, b = 0, a = 1;
 };
 
-Colour rgb(float r, float g, float b, float a = 1.0f) { return Colour{r, g, b, a}; }
+Colour rgb(float r, float g, float b, float a = 1.0f)
+{
+    return Colour{r, g, b, a};
+}
 
-float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
+float clamp01(float v)
+{
+    return std::min(1.0f, std::max(0.0f, v));
+}
 
-float mixf(float a, float b, float t) { return a + (b - a) * t; }
+float mixf(float a, float b, float t)
+{
+    return a + (b - a) * t;
+}
 
 Colour mix(const Colour& a, const Colour& b, float t)
 {
     return Colour{mixf(a.r, b.r, t), mixf(a.g, b.g, t), mixf(a.b, b.b, t), mixf(a.a, b.a, t)};
 }
 
-Colour scale(const Colour& c, float k) { return Colour{c.r * k, c.g * k, c.b * k, c.a}; }
+Colour scale(const Colour& c, float k)
+{
+    return Colour{c.r * k, c.g * k, c.b * k, c.a};
+}
 
 float smoothstep(float e0, float e1, float x)
 {
@@ -47,9 +59,15 @@ float smoothstep(float e0, float e1, float x)
     return t * t * (3.0f - 2.0f * t);
 }
 
-float fract(float v) { return v - std::floor(v); }
+float fract(float v)
+{
+    return v - std::floor(v);
+}
 
-int wrap(int v, int n) { return ((v % n) + n) % n; }
+int wrap(int v, int n)
+{
+    return ((v % n) + n) % n;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Deterministic noise. Lattice noise with an integer period tiles seamlessly when the sample
@@ -148,13 +166,31 @@ struct Vec2
     float x = 0, y = 0;
 };
 
-Vec2 operator-(Vec2 a, Vec2 b) { return Vec2{a.x - b.x, a.y - b.y}; }
-Vec2 operator+(Vec2 a, Vec2 b) { return Vec2{a.x + b.x, a.y + b.y}; }
-Vec2 operator*(Vec2 a, float k) { return Vec2{a.x * k, a.y * k}; }
-float dot(Vec2 a, Vec2 b) { return a.x * b.x + a.y * b.y; }
-float length(Vec2 a) { return std::sqrt(dot(a, a)); }
+Vec2 operator-(Vec2 a, Vec2 b)
+{
+    return Vec2{a.x - b.x, a.y - b.y};
+}
+Vec2 operator+(Vec2 a, Vec2 b)
+{
+    return Vec2{a.x + b.x, a.y + b.y};
+}
+Vec2 operator*(Vec2 a, float k)
+{
+    return Vec2{a.x * k, a.y * k};
+}
+float dot(Vec2 a, Vec2 b)
+{
+    return a.x * b.x + a.y * b.y;
+}
+float length(Vec2 a)
+{
+    return std::sqrt(dot(a, a));
+}
 
-float sdCircle(Vec2 p, Vec2 c, float r) { return length(p - c) - r; }
+float sdCircle(Vec2 p, Vec2 c, float r)
+{
+    return length(p - c) - r;
+}
 
 // A capsule: the segment a-b thickened by r.
 float sdCapsule(Vec2 p, Vec2 a, Vec2 b, float r)
@@ -356,7 +392,8 @@ bool Image::writePng(const std::string& path) const
     putChunk(file, "IEND", {});
 
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
     return static_cast<bool>(out);
 }
 
@@ -399,9 +436,10 @@ Image makeWood()
         const float shift = hashUnit(plank, 0, 31);
         const float pu = fract(u + shift);
         const float warp = fbm(pu, v, 2, 4, 32 + plank);
-        const float rings = 0.5f + 0.5f * std::sin((inPlank * 3.0f + warp * 7.0f +
-                                                    std::sin(pu * 2.0f * kPi) * 0.6f) *
-                                                   2.0f * kPi * 2.0f);
+        const float rings =
+            0.5f +
+            0.5f * std::sin((inPlank * 3.0f + warp * 7.0f + std::sin(pu * 2.0f * kPi) * 0.6f) *
+                            2.0f * kPi * 2.0f);
         const float fibre = fbm(pu, v * 0.25f, 8, 3, 40 + plank);
         const float tone = hashUnit(plank, 1, 33);
         Colour light = mix(rgb(0.74f, 0.52f, 0.30f), rgb(0.80f, 0.60f, 0.36f), tone);
@@ -530,8 +568,11 @@ Image makeStartBox()
                     return std::min(sdCapsule(p, left, apex, 7.0f),
                                     sdCapsule(p, apex, right, 7.0f));
                 };
-                img.fill([=](Vec2 p) { return chevron(p - Vec2{2, 3}); },
-                         [](Vec2) { return rgb(0.02f, 0.15f, 0.05f, 0.5f); }, 3.0f);
+                img.fill(
+                    [=](Vec2 p) {
+                        return chevron(p - Vec2{2, 3});
+                    },
+                    [](Vec2) { return rgb(0.02f, 0.15f, 0.05f, 0.5f); }, 3.0f);
                 img.fill(chevron, [](Vec2) { return rgb(0.96f, 1.0f, 0.92f); });
             }
         }
@@ -633,8 +674,11 @@ Image makeObstacle()
     });
     for (int i = 0; i < 4; ++i) {
         const Vec2 c{(i & 1) ? 198.0f : 58.0f, (i & 2) ? 198.0f : 58.0f};
-        img.fill([=](Vec2 p) { return sdCircle(p, c + Vec2{1.5f, 2}, 8.0f); },
-                 [](Vec2) { return rgb(0, 0, 0, 0.5f); }, 2.5f);
+        img.fill(
+            [=](Vec2 p) {
+                return sdCircle(p, c + Vec2{1.5f, 2}, 8.0f);
+            },
+            [](Vec2) { return rgb(0, 0, 0, 0.5f); }, 2.5f);
         img.fill([=](Vec2 p) { return sdCircle(p, c, 7.5f); },
                  [=](Vec2 p) {
                      const float t = clamp01(0.5f + (c.y - p.y + c.x - p.x) / 14.0f);
@@ -674,8 +718,11 @@ void drawMarble(Image& img, Vec2 centre, float radius, float outline)
                  return mix(c, rgb(1, 1, 1), clamp01(spec * 1.2f));
              });
     // A soft secondary glint on the lower right (light passing through the glass).
-    img.fill([=](Vec2 p) { return sdCircle(p, centre + Vec2{0.45f, 0.5f} * radius, radius * 0.18f); },
-             [](Vec2) { return rgb(0.8f, 0.9f, 1.0f, 0.35f); }, radius * 0.2f);
+    img.fill(
+        [=](Vec2 p) {
+            return sdCircle(p, centre + Vec2{0.45f, 0.5f} * radius, radius * 0.18f);
+        },
+        [](Vec2) { return rgb(0.8f, 0.9f, 1.0f, 0.35f); }, radius * 0.2f);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -695,33 +742,48 @@ Image makeOgreHead()
     auto hornR = [](Vec2 p) { return sdPolygon(p, {{102, 44}, {118, 8}, {84, 34}}); };
     auto horns = [=](Vec2 p) { return std::min(hornL(p), hornR(p)); };
     img.fill([=](Vec2 p) { return horns(p) - 3.0f; }, [=](Vec2) { return outline; });
-    img.fill(horns, [](Vec2 p) { return mix(rgb(0.95f, 0.9f, 0.75f), rgb(0.6f, 0.5f, 0.35f), p.y / 44.0f); });
+    img.fill(horns, [](Vec2 p) {
+        return mix(rgb(0.95f, 0.9f, 0.75f), rgb(0.6f, 0.5f, 0.35f), p.y / 44.0f);
+    });
     img.fill([=](Vec2 p) { return head(p) - 3.5f; }, [=](Vec2) { return outline; });
     img.fill(head, [=](Vec2 p) {
         const float t = clamp01((p.y - 26.0f) / 90.0f);
         const float lit = clamp01(1.0f - length(p - Vec2{48, 46}) / 70.0f);
-        return mix(mix(rgb(0.45f, 0.78f, 0.25f), rgb(0.18f, 0.45f, 0.10f), t), rgb(0.7f, 0.95f, 0.45f),
-                   0.5f * lit);
+        return mix(mix(rgb(0.45f, 0.78f, 0.25f), rgb(0.18f, 0.45f, 0.10f), t),
+                   rgb(0.7f, 0.95f, 0.45f), 0.5f * lit);
     });
     // Angry brows and glowing eyes.
     for (int side = -1; side <= 1; side += 2) {
         const float s = static_cast<float>(side);
         const Vec2 eye{64 + s * 18, 64};
-        img.fill([=](Vec2 p) { return sdCircle(p, eye, 10.0f); }, [](Vec2) { return rgb(0.1f, 0.05f, 0); });
-        img.fill([=](Vec2 p) { return sdCircle(p, eye + Vec2{0, 1}, 7.0f); },
-                 [](Vec2) { return rgb(1.0f, 0.85f, 0.1f); });
-        img.fill([=](Vec2 p) { return sdCircle(p, eye + Vec2{-s * 2, 2}, 3.0f); },
-                 [](Vec2) { return rgb(0.05f, 0, 0); });
-        img.fill([=](Vec2 p) { return sdCapsule(p, eye + Vec2{-s * 9, -7}, eye + Vec2{s * 12, -17}, 3.5f); },
-                 [=](Vec2) { return outline; });
+        img.fill([=](Vec2 p) { return sdCircle(p, eye, 10.0f); },
+                 [](Vec2) { return rgb(0.1f, 0.05f, 0); });
+        img.fill(
+            [=](Vec2 p) {
+                return sdCircle(p, eye + Vec2{0, 1}, 7.0f);
+            },
+            [](Vec2) { return rgb(1.0f, 0.85f, 0.1f); });
+        img.fill(
+            [=](Vec2 p) {
+                return sdCircle(p, eye + Vec2{-s * 2, 2}, 3.0f);
+            },
+            [](Vec2) { return rgb(0.05f, 0, 0); });
+        img.fill(
+            [=](Vec2 p) {
+                return sdCapsule(p, eye + Vec2{-s * 9, -7}, eye + Vec2{s * 12, -17}, 3.5f);
+            },
+            [=](Vec2) { return outline; });
     }
     // Grinning mouth with fangs.
     auto mouth = [](Vec2 p) { return sdRoundBox(p, Vec2{64, 96}, Vec2{26, 10}, 8); };
     img.fill(mouth, [](Vec2) { return rgb(0.25f, 0.02f, 0.02f); });
     for (int i = 0; i < 2; ++i) {
         const float x = i == 0 ? 50.0f : 78.0f;
-        img.fill([=](Vec2 p) { return sdPolygon(p, {{x - 6, 86}, {x + 6, 86}, {x, 100}}); },
-                 [](Vec2) { return rgb(1, 1, 0.95f); });
+        img.fill(
+            [=](Vec2 p) {
+                return sdPolygon(p, {{x - 6, 86}, {x + 6, 86}, {x, 100}});
+            },
+            [](Vec2) { return rgb(1, 1, 0.95f); });
     }
     return img;
 }
@@ -746,7 +808,8 @@ Image makeLightIcon()
         img.fill([=](Vec2 p) { return sdCapsule(p, c + d * 30.0f, c + d * len, 3.0f); },
                  [](Vec2) { return rgb(1.0f, 0.86f, 0.2f); });
     }
-    img.fill([=](Vec2 p) { return sdCircle(p, c, 27.0f); }, [](Vec2) { return rgb(0.45f, 0.3f, 0.0f); });
+    img.fill([=](Vec2 p) { return sdCircle(p, c, 27.0f); },
+             [](Vec2) { return rgb(0.45f, 0.3f, 0.0f); });
     img.fill([=](Vec2 p) { return sdCircle(p, c, 24.0f); },
              [=](Vec2 p) {
                  const float t = clamp01(length(p - (c + Vec2{-8, -8})) / 32.0f);
@@ -758,16 +821,22 @@ Image makeLightIcon()
 // A round badge with a drop shadow, a rim and a vertical gradient.
 void drawBadge(Image& img, Vec2 c, float r, Colour top, Colour bottom)
 {
-    img.fill([=](Vec2 p) { return sdCircle(p, c + Vec2{2, 4}, r); },
-             [](Vec2) { return rgb(0, 0, 0, 0.45f); }, 6.0f);
-    img.fill([=](Vec2 p) { return sdCircle(p, c, r); }, [](Vec2) { return rgb(0.97f, 0.97f, 0.97f); });
+    img.fill(
+        [=](Vec2 p) {
+            return sdCircle(p, c + Vec2{2, 4}, r);
+        },
+        [](Vec2) { return rgb(0, 0, 0, 0.45f); }, 6.0f);
+    img.fill([=](Vec2 p) { return sdCircle(p, c, r); },
+             [](Vec2) { return rgb(0.97f, 0.97f, 0.97f); });
     img.fill([=](Vec2 p) { return sdCircle(p, c, r - r * 0.1f); },
              [=](Vec2 p) { return mix(top, bottom, clamp01((p.y - (c.y - r)) / (2 * r))); });
     // Glossy cap on the upper half.
-    img.fill([=](Vec2 p) {
-                 return std::max(sdCircle(p, c, r * 0.82f), sdCircle(p, c + Vec2{0, -r * 0.9f}, r * 1.05f));
-             },
-             [](Vec2) { return rgb(1, 1, 1, 0.25f); });
+    img.fill(
+        [=](Vec2 p) {
+            return std::max(sdCircle(p, c, r * 0.82f),
+                            sdCircle(p, c + Vec2{0, -r * 0.9f}, r * 1.05f));
+        },
+        [](Vec2) { return rgb(1, 1, 1, 0.25f); });
 }
 
 Image makeStartPointIcon()
@@ -776,7 +845,8 @@ Image makeStartPointIcon()
     const Vec2 c{62, 62};
     drawBadge(img, c, 54, rgb(0.35f, 0.9f, 0.35f), rgb(0.05f, 0.45f, 0.1f));
     const std::vector<Vec2> play{{48, 34}, {48, 90}, {94, 62}};
-    img.fill([=](Vec2 p) { return sdPolygon(p, play) - 3.0f; }, [](Vec2) { return rgb(0.02f, 0.25f, 0.05f); });
+    img.fill([=](Vec2 p) { return sdPolygon(p, play) - 3.0f; },
+             [](Vec2) { return rgb(0.02f, 0.25f, 0.05f); });
     img.fill([=](Vec2 p) { return sdPolygon(p, play); }, [](Vec2) { return rgb(1, 1, 1); });
     return img;
 }
@@ -785,10 +855,18 @@ Image makeFinishPointIcon()
 {
     Image img(kIconSize, kIconSize);
     // Pole.
-    img.fill([](Vec2 p) { return sdCapsule(p, Vec2{24, 14}, Vec2{24, 120}, 6.0f); },
-             [](Vec2) { return rgb(0.1f, 0.1f, 0.1f); });
-    img.fill([](Vec2 p) { return sdCapsule(p, Vec2{24, 14}, Vec2{24, 120}, 4.0f); },
-             [](Vec2 p) { return mix(rgb(0.95f, 0.95f, 0.95f), rgb(0.55f, 0.55f, 0.6f), (p.x - 20) / 8); });
+    img.fill(
+        [](Vec2 p) {
+            return sdCapsule(p, Vec2{24, 14}, Vec2{24, 120}, 6.0f);
+        },
+        [](Vec2) { return rgb(0.1f, 0.1f, 0.1f); });
+    img.fill(
+        [](Vec2 p) {
+            return sdCapsule(p, Vec2{24, 14}, Vec2{24, 120}, 4.0f);
+        },
+        [](Vec2 p) {
+            return mix(rgb(0.95f, 0.95f, 0.95f), rgb(0.55f, 0.55f, 0.6f), (p.x - 20) / 8);
+        });
     // Waving chequered cloth.
     auto wave = [](float x) { return 7.0f * std::sin((x - 28.0f) / 96.0f * 2.0f * kPi); };
     auto flag = [=](Vec2 p) {
@@ -815,13 +893,21 @@ Image makeWaypointIcon()
         return std::min(sdCircle(p, Vec2{64, 50}, 36.0f),
                         sdPolygon(p, {{34, 66}, {94, 66}, {64, 122}}));
     };
-    img.fill([=](Vec2 p) { return pin(p - Vec2{3, 4}); }, [](Vec2) { return rgb(0, 0, 0, 0.4f); }, 5.0f);
+    img.fill(
+        [=](Vec2 p) {
+            return pin(p - Vec2{3, 4});
+        },
+        [](Vec2) { return rgb(0, 0, 0, 0.4f); }, 5.0f);
     img.fill([=](Vec2 p) { return pin(p) - 3.0f; }, [](Vec2) { return rgb(0.02f, 0.1f, 0.3f); });
     img.fill(pin, [](Vec2 p) {
         const float t = clamp01(length(p - Vec2{52, 36}) / 80.0f);
         return mix(rgb(0.5f, 0.8f, 1.0f), rgb(0.05f, 0.3f, 0.8f), t);
     });
-    img.fill([](Vec2 p) { return sdCircle(p, Vec2{64, 50}, 14.0f); }, [](Vec2) { return rgb(1, 1, 1); });
+    img.fill(
+        [](Vec2 p) {
+            return sdCircle(p, Vec2{64, 50}, 14.0f);
+        },
+        [](Vec2) { return rgb(1, 1, 1); });
     return img;
 }
 
@@ -905,11 +991,12 @@ Image makeLogo()
     const Vec2 shadow{5, 7};
     const Vec2 marbleCentre{301, 94};
     constexpr float kMarbleRadius = 54.0f;
-    img.fill([=](Vec2 p) {
-                 const Vec2 q = p - shadow;
-                 return std::min(letters(q), sdCircle(q, marbleCentre, kMarbleRadius)) - kOutline;
-             },
-             [](Vec2) { return rgb(0, 0, 0, 0.55f); }, 8.0f);
+    img.fill(
+        [=](Vec2 p) {
+            const Vec2 q = p - shadow;
+            return std::min(letters(q), sdCircle(q, marbleCentre, kMarbleRadius)) - kOutline;
+        },
+        [](Vec2) { return rgb(0, 0, 0, 0.55f); }, 8.0f);
     img.fill([=](Vec2 p) { return letters(p) - kOutline; },
              [](Vec2) { return rgb(0.12f, 0.05f, 0.02f); });
     img.fill(letters, [=](Vec2 p) {
@@ -932,11 +1019,14 @@ Image makeBarEmpty()
     const Vec2 half{kBarWidth / 2.0f - 2, kBarHeight / 2.0f - 2};
     img.fill([=](Vec2 p) { return sdRoundBox(p, c, half, 20); },
              [](Vec2) { return rgb(0.75f, 0.8f, 0.9f); });
-    img.fill([=](Vec2 p) { return sdRoundBox(p, c, half - Vec2{3, 3}, 17); },
-             [](Vec2 p) {
-                 const float t = p.y / kBarHeight;
-                 return mix(rgb(0.03f, 0.04f, 0.08f), rgb(0.16f, 0.18f, 0.26f), t);
-             });
+    img.fill(
+        [=](Vec2 p) {
+            return sdRoundBox(p, c, half - Vec2{3, 3}, 17);
+        },
+        [](Vec2 p) {
+            const float t = p.y / kBarHeight;
+            return mix(rgb(0.03f, 0.04f, 0.08f), rgb(0.16f, 0.18f, 0.26f), t);
+        });
     return img;
 }
 
@@ -973,10 +1063,13 @@ Image makeLoadingScreenSheet()
 Image makeArrowCursor()
 {
     Image img(32, 32);
-    const std::vector<Vec2> arrow{{2, 2}, {2, 24}, {7.5f, 19}, {11.5f, 28}, {15.5f, 26.3f},
-                                  {11.7f, 17.5f}, {18.5f, 17.5f}};
-    img.fill([&](Vec2 p) { return sdPolygon(p - Vec2{1.5f, 2}, arrow) - 0.5f; },
-             [](Vec2) { return rgb(0, 0, 0, 0.35f); }, 2.0f);
+    const std::vector<Vec2> arrow{{2, 2},         {2, 24},        {7.5f, 19},    {11.5f, 28},
+                                  {15.5f, 26.3f}, {11.7f, 17.5f}, {18.5f, 17.5f}};
+    img.fill(
+        [&](Vec2 p) {
+            return sdPolygon(p - Vec2{1.5f, 2}, arrow) - 0.5f;
+        },
+        [](Vec2) { return rgb(0, 0, 0, 0.35f); }, 2.0f);
     img.fill([&](Vec2 p) { return sdPolygon(p, arrow) - 1.2f; }, [](Vec2) { return rgb(0, 0, 0); });
     img.fill([&](Vec2 p) { return sdPolygon(p, arrow) + 0.3f; },
              [](Vec2 p) { return mix(rgb(1, 1, 1), rgb(0.82f, 0.86f, 0.92f), p.y / 28.0f); });
@@ -987,9 +1080,16 @@ Image makeInfoIcon()
 {
     Image img(48, 48);
     drawBadge(img, Vec2{23, 23}, 21, rgb(0.4f, 0.7f, 1.0f), rgb(0.05f, 0.25f, 0.7f));
-    img.fill([](Vec2 p) { return sdCircle(p, Vec2{23, 13.5f}, 3.6f); }, [](Vec2) { return rgb(1, 1, 1); });
-    img.fill([](Vec2 p) { return sdRoundBox(p, Vec2{23, 27}, Vec2{3.2f, 8.5f}, 1.5f); },
-             [](Vec2) { return rgb(1, 1, 1); });
+    img.fill(
+        [](Vec2 p) {
+            return sdCircle(p, Vec2{23, 13.5f}, 3.6f);
+        },
+        [](Vec2) { return rgb(1, 1, 1); });
+    img.fill(
+        [](Vec2 p) {
+            return sdRoundBox(p, Vec2{23, 27}, Vec2{3.2f, 8.5f}, 1.5f);
+        },
+        [](Vec2) { return rgb(1, 1, 1); });
     return img;
 }
 
@@ -997,9 +1097,16 @@ Image makeErrorIcon()
 {
     Image img(48, 48);
     drawBadge(img, Vec2{23, 23}, 21, rgb(1.0f, 0.45f, 0.35f), rgb(0.65f, 0.02f, 0.02f));
-    img.fill([](Vec2 p) { return sdPolygon(p, {{19.5f, 9}, {26.5f, 9}, {25, 28}, {21, 28}}) - 0.8f; },
-             [](Vec2) { return rgb(1, 1, 1); });
-    img.fill([](Vec2 p) { return sdCircle(p, Vec2{23, 34}, 3.6f); }, [](Vec2) { return rgb(1, 1, 1); });
+    img.fill(
+        [](Vec2 p) {
+            return sdPolygon(p, {{19.5f, 9}, {26.5f, 9}, {25, 28}, {21, 28}}) - 0.8f;
+        },
+        [](Vec2) { return rgb(1, 1, 1); });
+    img.fill(
+        [](Vec2 p) {
+            return sdCircle(p, Vec2{23, 34}, 3.6f);
+        },
+        [](Vec2) { return rgb(1, 1, 1); });
     return img;
 }
 
@@ -1033,15 +1140,24 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(data / "gui", ec);
 
     const std::vector<std::pair<std::string, std::function<Image()>>> textures = {
-        {"stone", makeStone},           {"wood", makeWood},
-        {"grass", makeGrass},           {"ice", makeIce},
-        {"metal", makeMetal},           {"startbox", makeStartBox},
-        {"finishbox", makeFinishBox},   {"sphere", makeSphere},
-        {"evilsphere", makeEvilSphere}, {"obstacle", makeObstacle},
-        {"ogrehead", makeOgreHead},     {"light", makeLightIcon},
-        {"startpoint", makeStartPointIcon}, {"finishpoint", makeFinishPointIcon},
-        {"waypoint", makeWaypointIcon}, {"flare", makeFlare},
-        {"spark", makeSpark},           {"smoke", makeSmoke},
+        {"stone", makeStone},
+        {"wood", makeWood},
+        {"grass", makeGrass},
+        {"ice", makeIce},
+        {"metal", makeMetal},
+        {"startbox", makeStartBox},
+        {"finishbox", makeFinishBox},
+        {"sphere", makeSphere},
+        {"evilsphere", makeEvilSphere},
+        {"obstacle", makeObstacle},
+        {"ogrehead", makeOgreHead},
+        {"light", makeLightIcon},
+        {"startpoint", makeStartPointIcon},
+        {"finishpoint", makeFinishPointIcon},
+        {"waypoint", makeWaypointIcon},
+        {"flare", makeFlare},
+        {"spark", makeSpark},
+        {"smoke", makeSmoke},
     };
     const std::vector<std::pair<std::string, std::function<Image()>>> guiImages = {
         {"kivo_icon", makeGameIcon},

@@ -19,8 +19,8 @@ constexpr unsigned kWidth = 256;
 constexpr unsigned kHeight = 192;
 constexpr float kFrame = 1.0f / 60.0f;
 
-const std::vector<std::string> kBoxMaterials = {"stone",    "wood",     "grass",    "ice",
-                                                "metal",    "startbox", "finishbox"};
+const std::vector<std::string> kBoxMaterials = {"stone", "wood",     "grass",    "ice",
+                                                "metal", "startbox", "finishbox"};
 
 struct Stats
 {
@@ -28,7 +28,10 @@ struct Stats
     float lumaDeviation = 0.0f;
 };
 
-float luma(const Ogre::ColourValue& c) { return 0.3f * c.r + 0.59f * c.g + 0.11f * c.b; }
+float luma(const Ogre::ColourValue& c)
+{
+    return 0.3f * c.r + 0.59f * c.g + 0.11f * c.b;
+}
 
 Ogre::ColourValue chroma(const Ogre::ColourValue& c)
 {
@@ -86,9 +89,9 @@ protected:
     {
         Ogre::ManualObject* cube = mScene->createManualObject();
         cube->begin(material);
-        const Ogre::Vector3 normals[] = {Ogre::Vector3::UNIT_X,  Ogre::Vector3::NEGATIVE_UNIT_X,
-                                         Ogre::Vector3::UNIT_Y,  Ogre::Vector3::NEGATIVE_UNIT_Y,
-                                         Ogre::Vector3::UNIT_Z,  Ogre::Vector3::NEGATIVE_UNIT_Z};
+        const Ogre::Vector3 normals[] = {Ogre::Vector3::UNIT_X, Ogre::Vector3::NEGATIVE_UNIT_X,
+                                         Ogre::Vector3::UNIT_Y, Ogre::Vector3::NEGATIVE_UNIT_Y,
+                                         Ogre::Vector3::UNIT_Z, Ogre::Vector3::NEGATIVE_UNIT_Z};
         Ogre::uint32 base = 0;
         for (const Ogre::Vector3& n : normals) {
             Ogre::Vector3 u = n.perpendicular();

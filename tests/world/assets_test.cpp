@@ -35,11 +35,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> kBoxMaterials = {"stone",    "wood",     "grass",    "ice",
-                                                "metal",    "startbox", "finishbox"};
+const std::vector<std::string> kBoxMaterials = {"stone", "wood",     "grass",    "ice",
+                                                "metal", "startbox", "finishbox"};
 const std::vector<std::string> kObjectMaterials = {"sphere", "evilsphere", "obstacle"};
-const std::vector<std::string> kMarkerMaterials = {"ogrehead", "light", "startpoint",
-                                                   "finishpoint", "waypoint"};
+const std::vector<std::string> kMarkerMaterials = {"ogrehead", "light", "startpoint", "finishpoint",
+                                                   "waypoint"};
 const std::vector<std::string> kParticleTemplates = {"Firework", "Fire", "Flames", "Stampers"};
 constexpr size_t kMaxParticleQuota = 300;
 
@@ -162,13 +162,16 @@ Triangles readTriangles(const Ogre::MeshPtr& mesh)
 {
     Triangles out;
     const Ogre::SubMesh* sub = mesh->getSubMesh(0);
-    const Ogre::VertexData* data = sub->useSharedVertices ? mesh->sharedVertexData : sub->vertexData;
+    const Ogre::VertexData* data =
+        sub->useSharedVertices ? mesh->sharedVertexData : sub->vertexData;
     const Ogre::VertexElement* pos =
         data->vertexDeclaration->findElementBySemantic(Ogre::VES_POSITION);
-    const Ogre::VertexElement* nrm = data->vertexDeclaration->findElementBySemantic(Ogre::VES_NORMAL);
+    const Ogre::VertexElement* nrm =
+        data->vertexDeclaration->findElementBySemantic(Ogre::VES_NORMAL);
     if (!pos || !nrm || pos->getSource() != nrm->getSource())
         return out;
-    Ogre::HardwareVertexBufferSharedPtr vbuf = data->vertexBufferBinding->getBuffer(pos->getSource());
+    Ogre::HardwareVertexBufferSharedPtr vbuf =
+        data->vertexBufferBinding->getBuffer(pos->getSource());
     auto* base = static_cast<unsigned char*>(vbuf->lock(Ogre::HardwareBuffer::HBL_READ_ONLY));
     for (size_t i = 0; i < data->vertexCount; ++i) {
         unsigned char* vertex = base + (data->vertexStart + i) * vbuf->getVertexSize();
@@ -388,14 +391,13 @@ Imageset readImageset(const std::string& path)
         set.name = m[1];
     if (std::regex_search(xml, m, std::regex(R"re(<Imageset[^>]*\simagefile="([^"]*)")re")))
         set.imageFile = m[1];
-    const std::regex image(
-        R"re(<Image\s+name="([^"]*)"\s+xPos="(\d+)"\s+yPos="(\d+)"\s+width="(\d+)"\s+height="(\d+)")re");
+    const std::regex image(R"re(<Image\s+name="([^"]*)"\s+xPos="(\d+)"\s+yPos="(\d+)")re"
+                           R"re(\s+width="(\d+)"\s+height="(\d+)")re");
     for (auto it = std::sregex_iterator(xml.begin(), xml.end(), image);
          it != std::sregex_iterator(); ++it) {
         const long x = std::stol((*it)[2]);
         const long y = std::stol((*it)[3]);
-        set.images[(*it)[1]] =
-            Ogre::Rect(x, y, x + std::stol((*it)[4]), y + std::stol((*it)[5]));
+        set.images[(*it)[1]] = Ogre::Rect(x, y, x + std::stol((*it)[4]), y + std::stol((*it)[5]));
     }
     return set;
 }
@@ -445,8 +447,8 @@ TEST_F(AssetsTest, loadingScreenImagesetHoldsBarsAndLogoInsideItsSheet)
 
 TEST_F(AssetsTest, guiImagesetHoldsCursorAndMessageIconsInsideItsSheet)
 {
-    expectImagesetInsideItsSheet("gui.imageset", "gui",
-                                 {{"MouseArrow", {32, 32}}, {"Info", {48, 48}}, {"Error", {48, 48}}});
+    expectImagesetInsideItsSheet(
+        "gui.imageset", "gui", {{"MouseArrow", {32, 32}}, {"Info", {48, 48}}, {"Error", {48, 48}}});
 }
 
 TEST_F(AssetsTest, gameIconIsASmallPngWithTransparentCorners)
