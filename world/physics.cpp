@@ -222,23 +222,16 @@ int CPhysicsWorld::step(float seconds)
 
 void CPhysicsWorld::runSubStep()
 {
-    // A callback may delete nothing, but may teleport or change velocities: walk a copy so that
-    // a body created inside a callback does not disturb the loop.
-    const std::vector<CPhysicsBody*> bodies = mBodies;
-    for (CPhysicsBody* body : bodies)
-    {
-        if (body->mMass > 0.0f)
-            body->runForceCallback(mStepTime);
-    }
+    // Walk a copy: a callback may give another body a mass.
+    const std::vector<CPhysicsBody*> moving = mMovingBodies;
+    for (CPhysicsBody* body : moving)
+        body->runForceCallback(mStepTime);
     // One fixed tick: with maxSubSteps 0 Bullet runs exactly one step of the given length and
     // clears the forces afterwards, so forces never carry over into the next sub-step.
     mEngine->world.stepSimulation(mStepTime, 0, mStepTime);
     ++mTicks;
-    for (CPhysicsBody* body : mBodies)
-    {
-        if (body->mMass > 0.0f)
-            body->updateNode();
-    }
+    for (CPhysicsBody* body : mMovingBodies)
+        body->updateNode();
     reportContacts();
 }
 
@@ -296,6 +289,7 @@ void CPhysicsWorld::setContactListener(int group, CContactListener* listener)
 
 void CPhysicsWorld::addBody(CPhysicsBody* body)
 {
+    body->mWorldIndex = mBodies.size();
     mBodies.push_back(body);
     mEngine->world.addRigidBody(body->mBody.get());
 }
@@ -303,7 +297,13 @@ void CPhysicsWorld::addBody(CPhysicsBody* body)
 void CPhysicsWorld::removeBody(CPhysicsBody* body)
 {
     mEngine->world.removeRigidBody(body->mBody.get());
-    mBodies.erase(std::remove(mBodies.begin(), mBodies.end(), body), mBodies.end());
+    // Swap-remove: a level tears down thousands of boxes.
+    CPhysicsBody* last = mBodies.back();
+    mBodies[body->mWorldIndex] = last;
+    last->mWorldIndex = body->mWorldIndex;
+    mBodies.pop_back();
+    mMovingBodies.erase(std::remove(mMovingBodies.begin(), mMovingBodies.end(), body),
+                        mMovingBodies.end());
 }
 
 void CPhysicsWorld::reinsertBody(CPhysicsBody* body)
@@ -311,6 +311,11 @@ void CPhysicsWorld::reinsertBody(CPhysicsBody* body)
     // Bullet sorts bodies into static and dynamic when they are added.
     mEngine->world.removeRigidBody(body->mBody.get());
     mEngine->world.addRigidBody(body->mBody.get());
+    const auto it = std::find(mMovingBodies.begin(), mMovingBodies.end(), body);
+    if (body->mMass > 0.0f && it == mMovingBodies.end())
+        mMovingBodies.push_back(body);
+    else if (body->mMass <= 0.0f && it != mMovingBodies.end())
+        mMovingBodies.erase(it);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -134,6 +134,7 @@ private:
     void updateNode();
 
     CPhysicsWorld* mWorld;
+    size_t mWorldIndex = 0;
     CCollisionShapePtr mShape;
     std::unique_ptr<btRigidBody> mBody;
     Ogre::SceneNode* mNode = nullptr;
@@ -199,7 +200,8 @@ private:
     unsigned long mTicks = 0;
     int mNextGroup = 1;
     std::unique_ptr<Engine> mEngine;
-    std::vector<CPhysicsBody*> mBodies;
+    std::vector<CPhysicsBody*> mBodies;         // every body; each knows its index here
+    std::vector<CPhysicsBody*> mMovingBodies;   // bodies with a mass, in the order they got it
     std::vector<std::pair<int, CContactListener*>> mListeners;
 };
 
