@@ -364,14 +364,13 @@ bool Image::writePng(const std::string& path) const
     for (int y = 0; y < mH; ++y) {
         raw.push_back(0);
         for (int x = 0; x < mW; ++x) {
+            // Transparent pixels keep their colour: a soft sprite's edge then filters towards
+            // its own shade instead of darkening.
             const Colour& c = at(x, y);
-            const float a = clamp01(c.a);
-            // Fully transparent pixels keep a neutral colour so that filtering does not bleed
-            // stray colours into edges.
-            raw.push_back(toByte(a > 0.0f ? c.r : 0.0f));
-            raw.push_back(toByte(a > 0.0f ? c.g : 0.0f));
-            raw.push_back(toByte(a > 0.0f ? c.b : 0.0f));
-            raw.push_back(toByte(a));
+            raw.push_back(toByte(c.r));
+            raw.push_back(toByte(c.g));
+            raw.push_back(toByte(c.b));
+            raw.push_back(toByte(c.a));
         }
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
