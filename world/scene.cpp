@@ -134,6 +134,7 @@ CScene::CScene(const std::string& sceneManagerName, const std::string& camera1,
         createBoxPhysics();
         createBalls();
     }
+    mBuilt = true;
     mRoot->addFrameListener(this);
 }
 
@@ -259,7 +260,7 @@ CBox* CScene::addBox(const std::string& name, const std::string& material,
     CBox* box = grid->addBox(name, material, 1.0f, fitTexture, vertices);
     box->setPosition(position);
     // Boxes added to a running game (not from its map) get their body at once.
-    if (!mEditorMode && !mBalls.empty())
+    if (!mEditorMode && mBuilt)
         box->createPhysics(mMaterialGroup);
     return box;
 }
@@ -974,7 +975,10 @@ void CScene::finishReached(int ballIndex)
                                 box->getName());
         }
     }
-    mWinner = ballIndex + 1;
+    // The first ball to arrive wins. A later finish contact of another ball (the others are
+    // stopped, but may still be rolling onto a finish box) must not take the win from it.
+    if (mWinner == 0)
+        mWinner = ballIndex + 1;
     for (size_t i = 0; i < mBalls.size(); ++i)
     {
         if (i < mBallForces.size())

@@ -242,5 +242,6 @@ private:
     int mLocalPlayer = 1;
     std::unique_ptr<CPhysicsFrameListener> mPhysicsListener;
     bool mPhysicsListenerRegistered = false;
+    bool mBuilt = false; // the map has been read and the level made
     std::string mMapName;
 };

@@ -446,3 +446,25 @@ TEST_F(SceneTest, monsterContactRulesHoldWhicheverBodyComesFirst)
         EXPECT_EQ(ball.getPosition(), s.getStartPosition(1));
     }
 }
+
+TEST_F(SceneTest, firstBallOnTheFinishKeepsTheWinAndFireworksStartOnce)
+{
+    CScene& s = build(straightCourse(1, 2), 2);
+    ASSERT_EQ(s.getBallCount(), 2u);
+    CPhysicsBody& goal = *s.findBox("goal")->getBody();
+    s.processContact(*s.getBallBody(1), goal);
+    EXPECT_EQ(s.getWinner(), 2);
+    const size_t effects = s.getParticleSystems().size();
+    if (ogre.particlesAvailable)
+    {
+        EXPECT_EQ(effects, 1u); // "Firework" on the one finish box, named after it
+    }
+    s.processContact(goal, *s.getBallBody(1)); // resting on it: still the winner
+    s.processContact(*s.getBallBody(0), goal); // arriving later does not take the win
+    EXPECT_EQ(s.getWinner(), 2);
+    EXPECT_EQ(s.getParticleSystems().size(), effects);
+
+    s.restartRound();
+    EXPECT_EQ(s.getWinner(), 0);
+    EXPECT_TRUE(s.getParticleSystems().empty());
+}
