@@ -90,6 +90,13 @@ shot() {
     import -window root "$E2E_SHOTS/$1.png"
 }
 
+# A key held long enough for the game's once-a-frame look at the keyboard to see it.
+tap() {
+    xdotool keydown "$1"
+    sleep 0.3
+    xdotool keyup "$1"
+}
+
 # The number of "Menu: <text>" lines in the Ogre log.
 log_count() {
     grep -c -F -- "Menu: $1" "$E2E_GAME/Ogre.log"
@@ -99,6 +106,17 @@ log_count() {
 wait_for_log() {
     local needle=$1 limit=$2 waited=0
     until grep -q -F -- "$needle" "$E2E_GAME/Ogre.log"; do
+        sleep 0.5
+        waited=$((waited + 1))
+        ((waited > limit * 2)) && return 1
+    done
+    return 0
+}
+
+# Waits up to $3 seconds until "Menu: $1" stands at least $2 times in the Ogre log.
+wait_for_count() {
+    local needle=$1 count=$2 limit=$3 waited=0
+    until (($(log_count "$needle") >= count)); do
         sleep 0.5
         waited=$((waited + 1))
         ((waited > limit * 2)) && return 1

@@ -30,7 +30,7 @@ shot single_mid_play
 
 # The in-game dialog stops the round: the ball and the clock wait.
 xdotool keyup w
-xdotool key Escape
+tap Escape
 wait_for_log "Menu: in-game dialog opened" 5 || fail "Escape did not open the in-game dialog"
 sleep 0.5
 shot ingame_dialog

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Split-screen rounds: two players one above the other race to the finish (W and the Up arrow),
+# then a vertical split, then four players in four quarters; each round shows its viewports.
+source "$(dirname "$0")/e2e_lib.sh"
+
+e2e_prepare_game
+e2e_start_game
+
+click "${MENU_MULTIPLAYER[@]}"
+wait_for_log "Menu: page Multiplayer" 5 || fail "the multiplayer page did not open"
+click "${MP_SPLIT_HORIZONTALLY[@]}"
+shot multiplayer_page
+
+# Two players, horizontal split; both hold their forward keys.
+click "${PAGE_START[@]}"
+wait_for_log 'Menu: round started on "00_straight_run.kivom" with 2 players' 10 ||
+    fail "the two-player round did not start"
+grep -q "Menu: viewports in mode 2" "$E2E_GAME/Ogre.log" || fail "no horizontal split"
+xdotool keydown w keydown Up
+sleep 1.5
+shot split_horizontal
+wait_for_log "Menu: winner:" 40 || fail "nobody reached the finish in the two-player round"
+xdotool keyup w keyup Up
+sleep 1
+shot split_horizontal_winner
+grep -A1 "Menu: winner:" "$E2E_GAME/Ogre.log" | grep -q "won the game in:" || fail "no winner text"
+click "${HUD_BACK_TO_MENU[@]}"
+sleep 1
+
+# Two players side by side: start and leave through the in-game dialog.
+click "${MP_SPLIT_VERTICALLY[@]}"
+click "${PAGE_START[@]}"
+wait_for_log "Menu: viewports in mode 3" 10 || fail "no vertical split"
+xdotool keydown w keydown Up
+sleep 1.5
+xdotool keyup w keyup Up
+shot split_vertical
+tap Escape
+wait_for_log "Menu: in-game dialog opened" 5 || fail "Escape did not open the dialog"
+click 512 431 # Back to the menu
+sleep 1
+[[ $(log_count "viewports in mode 0") -ge 3 ]] || fail "the dialog did not lead back to the menu"
+
+# Four players.
+click "${MP_RADIO4[@]}"
+click "${PAGE_START[@]}"
+wait_for_log 'Menu: round started on "00_straight_run.kivom" with 4 players' 10 ||
+    fail "the four-player round did not start"
+grep -q "Menu: viewports in mode 4" "$E2E_GAME/Ogre.log" || fail "no four-way split"
+xdotool keydown w keydown Up keydown u keydown KP_8
+sleep 1.5
+shot four_players
+wait_for_count "winner:" 2 40 || fail "nobody reached the finish in the four-player round"
+xdotool keyup w keyup Up keyup u keyup KP_8
+sleep 1
+shot four_players_winner
+click "${HUD_BACK_TO_MENU[@]}"
+sleep 1
+
+# Back in the menu, the list holds the winners of both finished rounds.
+[[ "$(top5_value name1)" == Player* ]] || fail "Top5 place 1 is '$(top5_value name1)'"
+[[ "$(top5_value name2)" == Player* ]] || fail "Top5 place 2 is '$(top5_value name2)'"
+
+e2e_quit_game
+e2e_finish
