@@ -944,7 +944,10 @@ void CScene::applyContactRules(CPhysicsBody& a, CPhysicsBody& b)
         if ((ball.lastVelocity - velocity).length() > kCollisionSpeedChange)
             ball.collisionEvent = true;
         ball.lastVelocity = velocity;
-        ball.waypoint = findWaypointOfBody(b);
+        // Only boxes (the level's static bodies) tell where the ball is: touching a monster or
+        // another ball must not make the slimes lose it.
+        if (b.getMass() == 0.0f)
+            ball.waypoint = findWaypointOfBody(b);
     }
     if (ballA < 0 && ballB < 0)
         return;

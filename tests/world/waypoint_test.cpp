@@ -251,3 +251,29 @@ TEST(WaypointContacts, monsterRemembersTheLastWaypointBoxItTouched)
     level.run(0.5f);
     EXPECT_EQ(big->getLastWaypoint(), level.waypointOn("f4"));
 }
+
+TEST(WaypointContacts, touchingAMonsterOrABallDoesNotMakeTheBallLoseItsWaypoint)
+{
+    Level::Options options;
+    options.players = 2;
+    Level level(MapText()
+                    .row("f", 4, 0, 0, 0)
+                    .start("f0")
+                    .start("f3")
+                    .waypoint("f0", 1, {"f1"})
+                    .waypoint("f1", 1)
+                    .monster(CMonster::KIND_THE_BALL, "big", "f1")
+                    .str(),
+                options);
+    level.run(1.2f);
+    ASSERT_EQ(level.scene->getBallWaypoint(0), level.waypointOn("f0"));
+    CPhysicsBody& ball = *level.scene->getBallBody(0);
+
+    level.scene->processContact(ball, *level.monster("big")->getBody());
+    level.scene->processContact(*level.scene->getBallBody(1), ball);
+
+    EXPECT_EQ(level.scene->getBallWaypoint(0), level.waypointOn("f0"));
+    // A box without a waypoint does clear it.
+    level.scene->processContact(*level.scene->findBox("f2")->getBody(), ball);
+    EXPECT_EQ(level.scene->getBallWaypoint(0), nullptr);
+}
