@@ -52,7 +52,9 @@ CEGUI::Window* loadLayout(const char* file)
 }
 } // namespace
 
-CGameMenu::CGameMenu() : mGuiSystem(CEGUI::System::getSingletonPtr()) {}
+CGameMenu::CGameMenu() : mGuiSystem(CEGUI::System::getSingletonPtr())
+{
+}
 
 CGameMenu::~CGameMenu()
 {
@@ -123,7 +125,7 @@ void CGameMenu::initialise()
 CEGUI::Window* CGameMenu::getWindow(const std::string& designName) const
 {
     const WindowPath where = resolveWindowName(designName);
-    CEGUI::Window* root = where.root == "HUD" ? mHudRoot
+    CEGUI::Window* root = where.root == "HUD"      ? mHudRoot
                           : where.root == "Ingame" ? mIngameRoot
                                                    : mMainRoot;
     if (!root)
@@ -175,15 +177,15 @@ void CGameMenu::bindHandlers()
     static const char* const kDevices[] = {"WiiMote", "Joystick", "Keyboard"};
     static const char* const kActions[] = {"Forward", "Right", "Left", "Back", "Pause", "Menu"};
     for (int player = 1; player <= kPlayerCount; ++player) {
-        const std::string group = player <= 2 ? "Settings/Inputsettings1/Player"
-                                              : "Settings/Inputsettings2/Player";
+        const std::string group =
+            player <= 2 ? "Settings/Inputsettings1/Player" : "Settings/Inputsettings2/Player";
         for (const char* device : kDevices)
             bind(group + std::to_string(player) + "Use" + device,
                  RadioButton::EventSelectStateChanged, &CGameMenu::onDeviceRadio);
     }
     for (int player = 1; player <= kPlayerCount; ++player) {
-        const std::string group = player <= 2 ? "Settings/Inputsettings1/Player"
-                                              : "Settings/Inputsettings2/Player";
+        const std::string group =
+            player <= 2 ? "Settings/Inputsettings1/Player" : "Settings/Inputsettings2/Player";
         for (const char* action : kActions)
             bind(group + std::to_string(player) + action + "Key", PushButton::EventClicked,
                  &CGameMenu::onKeyField);

@@ -22,16 +22,16 @@ const char* const kMissing = "NULL";
 const char* const kErrorName = "ERR";
 const char* const kSelectionBrush = "TaharezLook/MultiListSelectionBrush";
 
-const std::array<const char*, CGameMenu::kActionsPerPlayer> kActions = {
-    "Forward", "Right", "Left", "Back", "Pause", "Menu"};
+const std::array<const char*, CGameMenu::kActionsPerPlayer> kActions = {"Forward", "Right", "Left",
+                                                                        "Back",    "Pause", "Menu"};
 
 // OIS key codes, player 1 to 4, each Forward, Right, Left, Back, Pause, Menu.
 const std::array<int, CGameMenu::kBindingCount> kDefaultKeyCodes = {
-    OIS::KC_W,       OIS::KC_D,       OIS::KC_A,       OIS::KC_S,       OIS::KC_P,     OIS::KC_ESCAPE,
-    OIS::KC_UP,      OIS::KC_RIGHT,   OIS::KC_LEFT,    OIS::KC_DOWN,    OIS::KC_PAUSE, OIS::KC_END,
-    OIS::KC_U,       OIS::KC_V,       OIS::KC_H,       OIS::KC_J,       OIS::KC_I,     OIS::KC_Y,
-    OIS::KC_NUMPAD8, OIS::KC_NUMPAD6, OIS::KC_NUMPAD4, OIS::KC_NUMPAD5, OIS::KC_NUMPAD7,
-    OIS::KC_NUMPAD9};
+    OIS::KC_W,       OIS::KC_D,       OIS::KC_A,       OIS::KC_S,       OIS::KC_P,
+    OIS::KC_ESCAPE,  OIS::KC_UP,      OIS::KC_RIGHT,   OIS::KC_LEFT,    OIS::KC_DOWN,
+    OIS::KC_PAUSE,   OIS::KC_END,     OIS::KC_U,       OIS::KC_V,       OIS::KC_H,
+    OIS::KC_J,       OIS::KC_I,       OIS::KC_Y,       OIS::KC_NUMPAD8, OIS::KC_NUMPAD6,
+    OIS::KC_NUMPAD4, OIS::KC_NUMPAD5, OIS::KC_NUMPAD7, OIS::KC_NUMPAD9};
 
 // Video option rows: label and dropdown of row k below the renderer row.
 const float kRowLeft = 0.008f;
@@ -139,7 +139,8 @@ void CGameMenu::buildVideoOptions()
     if (!root)
         return;
     CEGUI::Window* page = getWindow("Settings/Videosettings");
-    auto* renderers = static_cast<CEGUI::Combobox*>(getWindow("Settings/Videosettings/DropDownRenderer"));
+    auto* renderers =
+        static_cast<CEGUI::Combobox*>(getWindow("Settings/Videosettings/DropDownRenderer"));
     if (renderers->getItemCount() == 0) {
         const Ogre::RenderSystem* current = root->getRenderSystem();
         for (const Ogre::RenderSystem* system : root->getAvailableRenderers()) {
@@ -179,8 +180,8 @@ void CGameMenu::buildVideoOptions()
         label->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kLabelHeight, 0)));
         page->addChild(label);
 
-        auto* dropdown =
-            static_cast<CEGUI::Combobox*>(windows.createWindow("gui/Combobox", "DropDown" + number));
+        auto* dropdown = static_cast<CEGUI::Combobox*>(
+            windows.createWindow("gui/Combobox", "DropDown" + number));
         dropdown->setPosition(CEGUI::UVector2(CEGUI::UDim(kDropdownLeft, 0), CEGUI::UDim(top, 0)));
         dropdown->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kDropdownHeight, 0)));
         dropdown->setReadOnly(true);
@@ -216,11 +217,10 @@ void CGameMenu::saveVideoSettings()
         text += "\n[" + system->getName() + "]\n";
         if (system->getName() == rendererName) {
             for (const auto& option : mVideoOptions) {
-                auto* dropdown = static_cast<CEGUI::Combobox*>(getWindow(
-                    "Settings/Videosettings/DropDown" + std::to_string(option.second)));
+                auto* dropdown = static_cast<CEGUI::Combobox*>(
+                    getWindow("Settings/Videosettings/DropDown" + std::to_string(option.second)));
                 const CEGUI::ListboxItem* selected = dropdown->getSelectedItem();
-                const CEGUI::String value =
-                    selected ? selected->getText() : dropdown->getText();
+                const CEGUI::String value = selected ? selected->getText() : dropdown->getText();
                 text += option.first + "=" + value.c_str() + "\n";
             }
         } else {
@@ -285,9 +285,9 @@ void CGameMenu::saveInputSettings()
     bool written = true;
     for (int index = 0; index < kBindingCount; ++index) {
         const std::string section = "Player" + std::to_string(index / kActionsPerPlayer + 1);
-        written &= writeProfileString(section, kActions[static_cast<size_t>(index % kActionsPerPlayer)],
-                                      std::to_string(mUsedKeys[static_cast<size_t>(index)].second),
-                                      kInputConfig);
+        written &= writeProfileString(
+            section, kActions[static_cast<size_t>(index % kActionsPerPlayer)],
+            std::to_string(mUsedKeys[static_cast<size_t>(index)].second), kInputConfig);
     }
     getWindow("Settings/Inputsettings1/StatusText")->setVisible(false);
     getWindow("Settings/Inputsettings1/StatusTextRed")->setVisible(false);
@@ -378,8 +378,9 @@ bool CGameMenu::onDeviceChanged(int playerNumber, const std::string& device)
     setKeyFieldsEnabled(playerNumber, false);
     const int group = groupOf(playerNumber);
     if (!probeInputDevice(playerNumber, device)) {
-        setStatusTexts(group, "", kUnableToDetect + device + " for player " +
-                                      std::to_string(playerNumber) + "!");
+        setStatusTexts(group, "",
+                       kUnableToDetect + device + " for player " + std::to_string(playerNumber) +
+                           "!");
         setKeyFieldsEnabled(playerNumber, true);
         selectKeyboard(playerNumber);
         return false;

@@ -197,8 +197,9 @@ void CGameMenu::showDeviceError(int playerNumber, const std::string& device)
     const int group = playerNumber <= 2 ? 1 : 2;
     showPage("Settings");
     showInputSettings(group);
-    setStatusTexts(group, "", "Sorry, I was unable to detect a " + device + " for player " +
-                                  std::to_string(playerNumber) + "!");
+    setStatusTexts(group, "",
+                   "Sorry, I was unable to detect a " + device + " for player " +
+                       std::to_string(playerNumber) + "!");
     setKeyFieldsEnabled(playerNumber, true);
     selectKeyboard(playerNumber);
 }
@@ -238,7 +239,7 @@ void CGameMenu::startSplitScreenRound()
     }
     std::array<std::string, 4> cameras = {kCameraNames[0], kCameraNames[1], "", ""};
     int mode = isSelected(getWindow("Multiplayer/Game/SplitHorizontally")) ? kSplitHorizontally
-                                                                            : kSplitVertically;
+                                                                           : kSplitVertically;
     if (four) {
         cameras = {kCameraNames[0], kCameraNames[1], kCameraNames[2], kCameraNames[3]};
         mode = kFourViewports;
@@ -269,9 +270,9 @@ bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
     const int playerCount = static_cast<int>(players.size());
     std::unique_ptr<CScene> scene;
     try {
-        scene = std::make_unique<CScene>(kSceneManager, cameras[0], cameras[1], cameras[2],
-                                         cameras[3], false, mapName, playerCount, 1,
-                                         app->getRenderWindow());
+        scene =
+            std::make_unique<CScene>(kSceneManager, cameras[0], cameras[1], cameras[2], cameras[3],
+                                     false, mapName, playerCount, 1, app->getRenderWindow());
     } catch (const std::exception& e) {
         std::cerr << "CGameMenu: cannot build the level \"" << mapName << "\": " << e.what()
                   << '\n';

@@ -86,10 +86,7 @@ protected:
     {
         return window(designName)->getText().c_str();
     }
-    bool visible(const std::string& designName) const
-    {
-        return window(designName)->isVisible();
-    }
+    bool visible(const std::string& designName) const { return window(designName)->isVisible(); }
     void click(const std::string& designName) const
     {
         CEGUI::WindowEventArgs args(window(designName));

@@ -22,8 +22,8 @@ protected:
     }
     int stored(int player, const char* action) const
     {
-        return std::stoi(getProfileString("Player" + std::to_string(player), action, "-1",
-                                          kInputFile));
+        return std::stoi(
+            getProfileString("Player" + std::to_string(player), action, "-1", kInputFile));
     }
 };
 
@@ -35,8 +35,7 @@ TEST_F(SettingsPagesTest, missingInputFileGivesDefaultKeysAndIsCreated)
     EXPECT_EQ(stored(2, "Pause"), OIS::KC_PAUSE);
     EXPECT_EQ(stored(3, "Right"), OIS::KC_V);
     EXPECT_EQ(stored(4, "Menu"), OIS::KC_NUMPAD9);
-    EXPECT_EQ(text("Settings/Inputsettings1/Player1ForwardKey"),
-              mMenu->getDefaultKeys()[0].first);
+    EXPECT_EQ(text("Settings/Inputsettings1/Player1ForwardKey"), mMenu->getDefaultKeys()[0].first);
     EXPECT_FALSE(text("Settings/Inputsettings1/Player1ForwardKey").empty());
     EXPECT_EQ(text("Settings/Inputsettings2/Player4MenuKey"), mMenu->getDefaultKeys()[23].first);
 }

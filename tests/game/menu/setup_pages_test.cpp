@@ -2,8 +2,8 @@
 // map, the map information with its best times, and the player count choices.
 #include "gui_fixture.h"
 
-#include "game/core/profile.h"
 #include "../input/scripted_keyboard.h"
+#include "game/core/profile.h"
 
 #include <filesystem>
 
@@ -51,8 +51,8 @@ TEST_F(SetupPagesTest, listsOnlyKivomFilesInNameOrderInAllThreeDropdowns)
         EXPECT_EQ(combo->getSelectedItem()->getText(), "alpha.kivom");
     }
     // The first map stands twice in the list: once as the preselected map, once in order.
-    EXPECT_EQ(mMenu->getMapList(), (std::vector<std::string>{"alpha.kivom", "alpha.kivom",
-                                                             "mid.kivom", "zeta.kivom"}));
+    EXPECT_EQ(mMenu->getMapList(),
+              (std::vector<std::string>{"alpha.kivom", "alpha.kivom", "mid.kivom", "zeta.kivom"}));
 }
 
 TEST_F(SetupPagesTest, showsThePreselectedMapsInformationAndBestTimes)
