@@ -13,6 +13,8 @@
 #include <OISMouse.h>
 #include <Ogre.h>
 
+#include <X11/Xlib.h>
+
 #include <algorithm>
 #include <csignal>
 #include <fstream>
@@ -31,6 +33,21 @@ const Ogre::Real kNearClip = 0.1f;
 CApplication* gApplication = nullptr;
 // Set from a signal handler, so only a lock-free flag.
 volatile std::sig_atomic_t gStopRequested = 0;
+
+// Ogre's GL support looks the window manager's close protocol up with "only if it exists", which
+// on a bare X server (no window manager has run yet) finds nothing, and the window would then
+// ignore close requests. Making sure the atom exists before Ogre starts avoids that. The
+// connection stays open for the program's life: a bare server forgets its atoms when its last
+// client leaves.
+void makeCloseButtonWork()
+{
+    static Display* display = XOpenDisplay(nullptr);
+    if (display) {
+        XInternAtom(display, "WM_DELETE_WINDOW", False);
+        XInternAtom(display, "WM_PROTOCOLS", False);
+        XFlush(display);
+    }
+}
 
 void requireFile(const char* path, const char* what)
 {
@@ -61,8 +78,10 @@ CApplication::CApplication()
 
 CApplication::~CApplication()
 {
-    if (mWindow)
+    if (mWindow && mOwnsRoot) {
         OgreBites::WindowEventUtilities::removeWindowEventListener(mWindow, this);
+        OgreBites::WindowEventUtilities::_removeRenderWindow(mWindow);
+    }
     clearActiveListener();
     flushDestroyList();
     destroySoundEngine();
@@ -148,6 +167,7 @@ bool CApplication::startOgre()
     requireFile(kPluginsFile, "the list of Ogre plug-ins");
     requireFile(kResourcesFile, "the list of resource locations");
 
+    makeCloseButtonWork();
     mLogManager = std::make_unique<Ogre::LogManager>();
     mLogManager->createLog(kLogFile, true, false, false);
     mRoot = new Ogre::Root(kPluginsFile, kConfigFile, kLogFile);
@@ -187,6 +207,8 @@ void CApplication::createWindow()
 {
     mWindow = mRoot->initialise(true, kWindowTitle);
     setWindowIcon(mWindow, kIconFile);
+    // The message pump only looks at windows it was told about.
+    OgreBites::WindowEventUtilities::_addRenderWindow(mWindow);
     OgreBites::WindowEventUtilities::addWindowEventListener(mWindow, this);
 }
 
