@@ -1,33 +1,59 @@
 // Dijkstra on the waypoint graph with a binary heap and lazy deletion: a node whose distance
-// drops is pushed again and its older heap entries are skipped when they surface.
+// drops is pushed again and its older heap entries are skipped when they surface. The edges
+// are kept in one flat array so that a search over ten thousand waypoints stays in the cache.
 #include "world/path_planner.h"
 
 #include <cmath>
 #include <queue>
 
+void CPathPlanner::reserve(size_t nodes, size_t edges)
+{
+    mTops.reserve(nodes);
+    mEdgeFrom.reserve(edges);
+    mAddedEdges.reserve(edges);
+}
+
 int CPathPlanner::addNode(const Ogre::Vector3& top)
 {
-    SNode node;
-    node.top = top;
-    mNodes.push_back(std::move(node));
-    return static_cast<int>(mNodes.size()) - 1;
+    mTops.push_back(top);
+    mPacked = false;
+    return static_cast<int>(mTops.size()) - 1;
 }
 
 void CPathPlanner::addEdge(int from, int to)
 {
     if (!isValid(from) || !isValid(to))
         return;
-    mNodes[from].edges.push_back({to, mNodes[from].top.distance(mNodes[to].top)});
+    mEdgeFrom.push_back(from);
+    mAddedEdges.push_back({to, mTops[from].distance(mTops[to])});
+    mPacked = false;
+}
+
+void CPathPlanner::packEdges()
+{
+    const size_t nodes = mTops.size();
+    mFirstEdge.assign(nodes + 1, 0);
+    for (int from : mEdgeFrom)
+        ++mFirstEdge[from + 1];
+    for (size_t i = 0; i < nodes; ++i)
+        mFirstEdge[i + 1] += mFirstEdge[i];
+    mEdges.resize(mAddedEdges.size());
+    std::vector<int> fill(mFirstEdge.begin(), mFirstEdge.end() - 1);
+    for (size_t e = 0; e < mAddedEdges.size(); ++e)
+        mEdges[fill[mEdgeFrom[e]]++] = mAddedEdges[e];
+    mPacked = true;
 }
 
 void CPathPlanner::search(int start)
 {
-    for (SNode& node : mNodes) {
-        node.distance = kUnreached;
-        node.predecessor = kNoNode;
-        node.done = false;
-        node.queued = false;
-    }
+    if (!mPacked)
+        packEdges();
+    const size_t nodes = mTops.size();
+    mDistance.assign(nodes, kUnreached);
+    mPredecessor.assign(nodes, kNoNode);
+    // A node's queue order is set when it is first queued; -1 means not queued yet.
+    mQueueOrder.assign(nodes, -1);
+    mDone.assign(nodes, 0);
     mStart = start;
     if (!isValid(start))
         return;
@@ -44,55 +70,55 @@ void CPathPlanner::search(int start)
     auto later = [](const SEntry& a, const SEntry& b) {
         return a.distance > b.distance || (a.distance == b.distance && a.order > b.order);
     };
-    std::priority_queue<SEntry, std::vector<SEntry>, decltype(later)> queue(later);
+    std::vector<SEntry> storage;
+    storage.reserve(nodes);
+    std::priority_queue<SEntry, std::vector<SEntry>, decltype(later)> queue(later,
+                                                                            std::move(storage));
 
     int nextOrder = 0;
-    SNode& first = mNodes[start];
-    first.distance = 0.0f;
-    first.queued = true;
-    first.queueOrder = nextOrder++;
-    queue.push({first.distance, first.queueOrder, start});
+    mDistance[start] = 0.0f;
+    mQueueOrder[start] = nextOrder++;
+    queue.push({0.0f, mQueueOrder[start], start});
 
     while (!queue.empty()) {
         const SEntry entry = queue.top();
         queue.pop();
-        SNode& current = mNodes[entry.node];
-        if (current.done || entry.distance != current.distance)
+        const int current = entry.node;
+        if (mDone[current] || entry.distance != mDistance[current])
             continue;
-        current.done = true;
+        mDone[current] = 1;
 
-        for (const SEdge& edge : current.edges) {
-            SNode& neighbour = mNodes[edge.to];
-            if (neighbour.done)
+        const float here = mDistance[current];
+        for (int e = mFirstEdge[current]; e < mFirstEdge[current + 1]; ++e) {
+            const SEdge& edge = mEdges[e];
+            if (mDone[edge.to])
                 continue;
-            const float candidate = std::fabs(edge.cost + current.distance);
-            if (candidate >= neighbour.distance)
+            const float candidate = std::fabs(edge.cost + here);
+            if (candidate >= mDistance[edge.to])
                 continue;
-            neighbour.distance = candidate;
-            neighbour.predecessor = entry.node;
-            if (!neighbour.queued) {
-                neighbour.queued = true;
-                neighbour.queueOrder = nextOrder++;
-            }
-            queue.push({candidate, neighbour.queueOrder, edge.to});
+            mDistance[edge.to] = candidate;
+            mPredecessor[edge.to] = current;
+            if (mQueueOrder[edge.to] < 0)
+                mQueueOrder[edge.to] = nextOrder++;
+            queue.push({candidate, mQueueOrder[edge.to], edge.to});
         }
     }
 }
 
 int CPathPlanner::firstStep(int goal) const
 {
-    if (!isValid(goal) || !isValid(mStart))
+    if (!isValid(goal) || !isValid(mStart) || mPredecessor.size() != mTops.size())
         return kNoNode;
     if (goal == mStart)
         return mStart;
-    if (mNodes[goal].predecessor == kNoNode)
+    if (mPredecessor[goal] == kNoNode)
         return kNoNode;
 
     int node = goal;
     // The predecessors form a tree rooted at the start, so the walk ends there; the bound only
     // guards against a search that was never run for this start.
-    for (size_t steps = 0; steps < mNodes.size(); ++steps) {
-        const int predecessor = mNodes[node].predecessor;
+    for (size_t steps = 0; steps < mTops.size(); ++steps) {
+        const int predecessor = mPredecessor[node];
         if (predecessor == mStart)
             return node;
         if (predecessor == kNoNode)
@@ -109,12 +135,12 @@ CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals,
     if (!isValid(start))
         return result;
 
-    const Ogre::Vector3& own = mNodes[start].top;
+    const Ogre::Vector3& own = mTops[start];
     float nearest = 0.0f;
     for (int goal : goals) {
-        if (!isValid(goal) || (goal != start && mNodes[goal].predecessor == kNoNode))
+        if (!isValid(goal) || (goal != start && mPredecessor[goal] == kNoNode))
             continue;
-        const float distance = own.distance(mNodes[goal].top);
+        const float distance = own.distance(mTops[goal]);
         if (result.goal == kNoNode || distance < nearest) {
             result.goal = goal;
             nearest = distance;
@@ -125,6 +151,6 @@ CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals,
 
     result.next = firstStep(result.goal);
     if (result.next != start)
-        result.direction = (mNodes[result.next].top - own).normalisedCopy() * strength;
+        result.direction = (mTops[result.next] - own).normalisedCopy() * strength;
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include <OgreVector.h>
 
+#include <cstdint>
 #include <vector>
 
 class CPathPlanner
@@ -23,18 +24,20 @@ public:
         Ogre::Vector3 direction = Ogre::Vector3::ZERO;
     };
 
+    void reserve(size_t nodes, size_t edges);
     // Adds a node at the given top position and returns its index.
     int addNode(const Ogre::Vector3& top);
     // An edge from one node to another; its cost is the straight-line distance of their tops.
-    // Waypoint links are symmetric, so callers add both directions.
+    // Waypoint links are symmetric, so callers add both directions. Each node's edges are
+    // searched in the order they were added.
     void addEdge(int from, int to);
-    size_t getNodeCount() const { return mNodes.size(); }
+    size_t getNodeCount() const { return mTops.size(); }
 
     // Shortest distances from the start to every node it reaches (Dijkstra with a binary heap;
     // ties go to the node that was queued first).
     void search(int start);
-    float getDistance(int node) const { return mNodes[node].distance; }
-    int getPredecessor(int node) const { return mNodes[node].predecessor; }
+    float getDistance(int node) const { return mDistance[node]; }
+    int getPredecessor(int node) const { return mPredecessor[node]; }
 
     // The node after the start on the shortest path to the goal; the start when the goal is
     // the start; kNoNode when the last search did not reach the goal.
@@ -52,19 +55,22 @@ private:
         int to;
         float cost;
     };
-    struct SNode
-    {
-        Ogre::Vector3 top;
-        std::vector<SEdge> edges;
-        float distance = kUnreached;
-        int predecessor = kNoNode;
-        int queueOrder = 0;
-        bool done = false;
-        bool queued = false;
-    };
 
-    bool isValid(int node) const { return node >= 0 && node < static_cast<int>(mNodes.size()); }
+    bool isValid(int node) const { return node >= 0 && node < static_cast<int>(mTops.size()); }
+    // Sorts the added edges by their node (keeping their order) into one flat array.
+    void packEdges();
 
-    std::vector<SNode> mNodes;
+    std::vector<Ogre::Vector3> mTops;
+    std::vector<int> mEdgeFrom;
+    std::vector<SEdge> mAddedEdges;
+    std::vector<int> mFirstEdge; // node i's edges are mEdges[mFirstEdge[i] .. mFirstEdge[i+1])
+    std::vector<SEdge> mEdges;
+    bool mPacked = false;
+
+    // Search state, one entry per node.
+    std::vector<float> mDistance;
+    std::vector<int> mPredecessor;
+    std::vector<int> mQueueOrder;
+    std::vector<std::uint8_t> mDone;
     int mStart = kNoNode;
 };
