@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
@@ -42,11 +43,14 @@ volatile std::sig_atomic_t gStopRequested = 0;
 void makeCloseButtonWork()
 {
     static Display* display = XOpenDisplay(nullptr);
-    if (display) {
-        XInternAtom(display, "WM_DELETE_WINDOW", False);
-        XInternAtom(display, "WM_PROTOCOLS", False);
-        XFlush(display);
+    if (!display) {
+        const char* name = std::getenv("DISPLAY");
+        throw std::runtime_error(std::string("cannot open the X display \"") + (name ? name : "") +
+                                 "\"; KIVO needs a display (without one, start it under xvfb-run)");
     }
+    XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XInternAtom(display, "WM_PROTOCOLS", False);
+    XFlush(display);
 }
 
 void requireFile(const char* path, const char* what)
@@ -170,7 +174,13 @@ bool CApplication::startOgre()
     makeCloseButtonWork();
     mLogManager = std::make_unique<Ogre::LogManager>();
     mLogManager->createLog(kLogFile, true, false, false);
-    mRoot = new Ogre::Root(kPluginsFile, kConfigFile, kLogFile);
+    try {
+        mRoot = new Ogre::Root(kPluginsFile, kConfigFile, kLogFile);
+    } catch (const Ogre::Exception& e) {
+        // The exception may point into a plug-in that was unloaded while the root unwound:
+        // keep only its own text.
+        throw std::runtime_error("Ogre could not start: " + e.getDescription());
+    }
     mOwnsRoot = true;
 
     declareResources();
