@@ -27,6 +27,8 @@ const Ogre::Vector3 kMenuMusicPosition(0, 0, -2);
 const float kWheelStep = 120.0f; // OIS reports one wheel notch as 120
 const double kWaitingStepSeconds = 0.5;
 const char* const kWaitingText = "Waiting for a client";
+const float kUsableAlpha = 1.0f;
+const float kUnusableAlpha = 0.35f;
 
 CEGUI::GUIContext& guiContext()
 {
@@ -105,6 +107,7 @@ void CGameMenu::initialise()
     loadKeyBindings();
 
     bindHandlers();
+    onPlayerCountChanged(CEGUI::EventArgs());
 
     getWindow("Message")->setVisible(false);
     context.setRootWindow(mMainRoot);
@@ -210,6 +213,12 @@ void CGameMenu::bindHandlers()
          &CGameMenu::onMapChosen);
     bind("Message/GeneralMessageBox/ConfirmButton", PushButton::EventClicked,
          &CGameMenu::onConfirmMessage);
+}
+
+void CGameMenu::setUsable(CEGUI::Window* window, bool usable)
+{
+    window->setEnabled(usable);
+    window->setAlpha(usable ? kUsableAlpha : kUnusableAlpha);
 }
 
 bool CGameMenu::onConfirmMessage(const CEGUI::EventArgs&)

@@ -124,6 +124,9 @@ public:
 
 private:
     void bindHandlers();
+    // Enables or disables a window; disabled ones are also drawn faded, as the theme's own
+    // disabled looks are hard to tell from enabled ones.
+    static void setUsable(CEGUI::Window* window, bool usable);
     void createViewports();
     void captureKey(const OIS::KeyEvent& evt);
     void setStatusTexts(int group, const std::string& info, const std::string& error);

@@ -345,7 +345,7 @@ void CGameMenu::captureKey(const OIS::KeyEvent& evt)
 void CGameMenu::setKeyFieldsEnabled(int playerNumber, bool enabled)
 {
     for (const char* action : kActions)
-        getWindow(playerPrefix(playerNumber) + action + "Key")->setEnabled(enabled);
+        setUsable(getWindow(playerPrefix(playerNumber) + action + "Key"), enabled);
 }
 
 void CGameMenu::selectKeyboard(int playerNumber)

@@ -158,10 +158,10 @@ void CGameMenu::mapChosen(CEGUI::Window* dropdown)
 bool CGameMenu::onPlayerCountChanged(const CEGUI::EventArgs&)
 {
     const bool four = isSelected(getWindow("Multiplayer/Game/Radio4Players"));
-    getWindow("Multiplayer/Game/Playername3")->setEnabled(four);
-    getWindow("Multiplayer/Game/Playername4")->setEnabled(four);
-    getWindow("Multiplayer/Game/SplitHorizontally")->setEnabled(!four);
-    getWindow("Multiplayer/Game/SplitVertically")->setEnabled(!four);
+    setUsable(getWindow("Multiplayer/Game/Playername3"), four);
+    setUsable(getWindow("Multiplayer/Game/Playername4"), four);
+    setUsable(getWindow("Multiplayer/Game/SplitHorizontally"), !four);
+    setUsable(getWindow("Multiplayer/Game/SplitVertically"), !four);
     return true;
 }
 
@@ -322,6 +322,7 @@ void CGameMenu::restartRound()
         if (CScene* scene = state->getScene())
             scene->restartRound();
         state->startRound(state->getPlayerCount());
+        logMenuEvent("round restarted");
     }
     if (app->isPaused())
         app->setPaused(false);
