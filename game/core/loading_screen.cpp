@@ -14,6 +14,8 @@ const float kBarLeft = 0.1f;
 const float kBarWidth = 0.8f;
 const float kBarTop = 0.7f;
 const float kBarHeight = 50.0f;
+const char* const kFont = "DejaVuSans-14";
+const char* const kFontFile = "DejaVuSans-14.font";
 
 CEGUI::Window* makeChild(CEGUI::Window* parent, const char* type, const char* name,
                          const CEGUI::UVector2& position, const CEGUI::USize& size)
@@ -41,6 +43,9 @@ void CLoadingScreen::create()
 {
     CEGUI::SchemeManager::getSingleton().createFromFile("WindowsLook.scheme");
     CEGUI::ImageManager::getSingleton().loadImageset("LoadingScreen.imageset");
+    CEGUI::FontManager& fonts = CEGUI::FontManager::getSingleton();
+    if (!fonts.isDefined(kFont))
+        fonts.createFromFile(kFontFile);
 
     using CEGUI::UDim;
     using CEGUI::USize;
@@ -75,13 +80,16 @@ void CLoadingScreen::create()
                        UVector2(UDim(kBarLeft, 0), UDim(0.8f, 0)),
                        USize(UDim(kBarWidth, 0), UDim(0, kBarHeight)));
     mLabel->setProperty("TextColours", "tl:FFFFFFFF tr:FFFFFFFF bl:FFFFFFFF br:FFFFFFFF");
-    mLabel->setProperty("VertFormatting", "VertCentred");
-    mLabel->setProperty("HorzFormatting", "HorzCentred");
+    // CEGUI 0.8 spells centred text formatting "CentreAligned".
+    mLabel->setProperty("VertFormatting", "CentreAligned");
+    mLabel->setProperty("HorzFormatting", "CentreAligned");
     mLabel->setProperty("FrameEnabled", "false");
     mLabel->setProperty("BackgroundEnabled", "false");
     mLabel->setText(mText);
 
-    CEGUI::System::getSingleton().getDefaultGUIContext().setRootWindow(mSheet);
+    CEGUI::GUIContext& context = CEGUI::System::getSingleton().getDefaultGUIContext();
+    mLabel->setFont(kFont);
+    context.setRootWindow(mSheet);
 
     mSound = playSound3D("data/sounds/loading.wav", Ogre::Vector3::ZERO, false);
     mSound->setIsPaused(false);
