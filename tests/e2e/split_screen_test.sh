@@ -61,5 +61,18 @@ sleep 1
 [[ "$(top5_value name1)" == Player* ]] || fail "Top5 place 1 is '$(top5_value name1)'"
 [[ "$(top5_value name2)" == Player* ]] || fail "Top5 place 2 is '$(top5_value name2)'"
 
+# After split rounds, a single-player round has the whole window again.
+click "${MENU_SINGLEPLAYER[@]}"
+click "${PAGE_START[@]}"
+wait_for_log 'with 1 players' 10 || fail "the single-player round after the splits did not start"
+[[ "$(grep "Menu: viewports in mode" "$E2E_GAME/Ogre.log" | tail -1)" == *"mode 1" ]] ||
+    fail "the single-player round did not use one full viewport"
+sleep 1
+shot single_after_split
+tap Escape
+wait_for_count "in-game dialog opened" 2 5 || fail "the dialog did not open in the last round"
+click 512 431 # Back to the menu
+sleep 1
+
 e2e_quit_game
 e2e_finish
