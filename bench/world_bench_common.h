@@ -27,8 +27,7 @@ public:
         mTextures = new Ogre::DefaultTextureManager();
         Ogre::MaterialManager::getSingleton().initialise();
         auto& resources = Ogre::ResourceGroupManager::getSingleton();
-        for (const char* folder : {"materials", "textures", "meshes"})
-        {
+        for (const char* folder : {"materials", "textures", "meshes"}) {
             const std::string path = std::string(KIVO_RUN_DIR) + "/data/" + folder;
             if (std::filesystem::is_directory(path))
                 resources.addResourceLocation(path, "FileSystem");
@@ -77,14 +76,12 @@ inline void writeFlatMap(const std::string& name, int boxes)
     const int side = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(boxes))));
     const char* materials[] = {"stone", "wood", "grass", "ice", "metal"};
     int made = 0;
-    for (int i = 0; i < side && made < boxes; ++i)
-    {
-        for (int j = 0; j < side && made < boxes; ++j, ++made)
-        {
+    for (int i = 0; i < side && made < boxes; ++i) {
+        for (int j = 0; j < side && made < boxes; ++j, ++made) {
             const float raise = made % 10 == 0 ? 0.3f : 0.0f;
-            out << "box=b" << made << "," << materials[made % 5] << ",field," << i << ",0,"
-                << -j << ",0.5,0.5,-0.5,-0.5,0.5,-0.5,-0.5,0.5,0.5,0.5,0.5,0.5,0,"
-                << 0.5f + raise << ",0,0.5,-0.5,-0.5,-0.5,-0.5,-0.5,-0.5,-0.5,0.5,0.5,-0.5,0.5,0\n";
+            out << "box=b" << made << "," << materials[made % 5] << ",field," << i << ",0," << -j
+                << ",0.5,0.5,-0.5,-0.5,0.5,-0.5,-0.5,0.5,0.5,0.5,0.5,0.5,0," << 0.5f + raise
+                << ",0,0.5,-0.5,-0.5,-0.5,-0.5,-0.5,-0.5,-0.5,0.5,0.5,-0.5,0.5,0\n";
         }
     }
     out << "light=sun,0,20,0,1,1,1,0.5,0.5,0.5,1000\nambient=0.4,0.4,0.4\n";

@@ -23,15 +23,13 @@ int main()
     std::filesystem::create_directories(folder);
     std::filesystem::current_path(folder);
     worldbench::CHeadlessOgre ogre;
-    for (int boxes : {1000, 10000})
-    {
+    for (int boxes : {1000, 10000}) {
         const std::string name = "bench" + std::to_string(boxes) + ".kivom";
         worldbench::writeFlatMap(name, boxes);
-        for (bool editor : {false, true})
-        {
+        for (bool editor : {false, true}) {
             const auto start = std::chrono::steady_clock::now();
-            auto scene = std::make_unique<CScene>("SceneManager", "firstCamera", "", "", "",
-                                                  editor, name, 4, 1, nullptr);
+            auto scene = std::make_unique<CScene>("SceneManager", "firstCamera", "", "", "", editor,
+                                                  name, 4, 1, nullptr);
             const double build = secondsSince(start);
             const auto teardownStart = std::chrono::steady_clock::now();
             const size_t balls = scene->getBallCount();

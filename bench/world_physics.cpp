@@ -28,8 +28,7 @@ int main()
     std::filesystem::create_directories(folder);
     std::filesystem::current_path(folder);
     worldbench::CHeadlessOgre ogre;
-    for (int boxes : {1000, 10000})
-    {
+    for (int boxes : {1000, 10000}) {
         const std::string name = "bench" + std::to_string(boxes) + ".kivom";
         worldbench::writeFlatMap(name, boxes);
         CScene scene("SceneManager", "firstCamera", "", "", "", false, name, 4, 1, nullptr);
@@ -43,8 +42,7 @@ int main()
         double physics = 0.0;
         double worst = 0.0;
         double sceneWork = 0.0;
-        for (int i = 0; i < kFrames; ++i)
-        {
+        for (int i = 0; i < kFrames; ++i) {
             for (size_t b = 0; b < scene.getBallCount(); ++b)
                 scene.getBallForces()[b] = pushes[b];
             const double frameStart = cpuSeconds();

@@ -61,8 +61,8 @@ const SSide kSides[4] = {
 CBox::Vertices CBox::cubeVertices(float edge)
 {
     const float h = edge * 0.5f;
-    return {Ogre::Vector3(h, h, -h),  Ogre::Vector3(-h, h, -h), Ogre::Vector3(-h, h, h),
-            Ogre::Vector3(h, h, h),   Ogre::Vector3(0, h, 0),   Ogre::Vector3(h, -h, -h),
+    return {Ogre::Vector3(h, h, -h),   Ogre::Vector3(-h, h, -h), Ogre::Vector3(-h, h, h),
+            Ogre::Vector3(h, h, h),    Ogre::Vector3(0, h, 0),   Ogre::Vector3(h, -h, -h),
             Ogre::Vector3(-h, -h, -h), Ogre::Vector3(-h, -h, h), Ogre::Vector3(h, -h, h)};
 }
 
@@ -78,16 +78,16 @@ CBox::~CBox()
     if (mEntity)
         mSceneManager->destroyEntity(mEntity);
     if (!mMeshName.empty())
-        Ogre::MeshManager::getSingleton().remove(mMeshName,
-                                                 Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
+        Ogre::MeshManager::getSingleton().remove(
+            mMeshName, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
     if (mManualObject)
         mSceneManager->destroyManualObject(mManualObject);
     if (mNode)
         mSceneManager->destroySceneNode(mNode);
 }
 
-void CBox::create(const std::string& name, const std::string& material, float edge,
-                  bool fitTexture, const Vertices* vertices)
+void CBox::create(const std::string& name, const std::string& material, float edge, bool fitTexture,
+                  const Vertices* vertices)
 {
     mMaterialName = material;
     mFitTexture = fitTexture;
@@ -98,7 +98,8 @@ void CBox::create(const std::string& name, const std::string& material, float ed
                mSceneManager->hasSceneNode(kNodePrefix + candidate) ||
                mSceneManager->hasEntity(kEntityPrefix + candidate) ||
                Ogre::MeshManager::getSingleton().resourceExists(
-                   kMeshPrefix + candidate, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
+                   kMeshPrefix + candidate,
+                   Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
     };
     mName = name;
     for (unsigned long suffix = 0; taken(mName); ++suffix)
@@ -117,14 +118,12 @@ void CBox::buildGeometry()
     manual->begin(mMaterialName, Ogre::RenderOperation::OT_TRIANGLE_LIST);
     const Vertices& v = mVertices;
     uint32_t next = 0;
-    for (const auto& triangle : kTopTriangles)
-    {
+    for (const auto& triangle : kTopTriangles) {
         const Ogre::Vector3& centre = v[triangle[2].vertex];
         Ogre::Vector3 normal =
             (v[triangle[0].vertex] - centre).crossProduct(v[triangle[1].vertex] - centre);
         normal.normalise();
-        for (const STexturedCorner& corner : triangle)
-        {
+        for (const STexturedCorner& corner : triangle) {
             manual->position(v[corner.vertex]);
             manual->normal(normal);
             manual->colour(Ogre::ColourValue::White);
@@ -133,11 +132,9 @@ void CBox::buildGeometry()
         manual->triangle(next, next + 1, next + 2);
         next += 3;
     }
-    for (const SSide& side : kSides)
-    {
+    for (const SSide& side : kSides) {
         const uint32_t first = next;
-        for (const STexturedCorner& corner : side.corners)
-        {
+        for (const STexturedCorner& corner : side.corners) {
             const Ogre::Vector3& p = v[corner.vertex];
             manual->position(p);
             manual->normal(side.normal);
@@ -146,8 +143,7 @@ void CBox::buildGeometry()
             ++next;
         }
         auto local = [&side, first](int boxVertex) {
-            for (uint32_t i = 0; i < 4; ++i)
-            {
+            for (uint32_t i = 0; i < 4; ++i) {
                 if (side.corners[i].vertex == boxVertex)
                     return first + i;
             }

@@ -39,8 +39,8 @@ public:
 
     // Builds the geometry and the node. The name is made unique among the scene manager's
     // manual objects by appending 0, 1, 2, ...; getName() tells the name it got.
-    void create(const std::string& name, const std::string& material, float edge,
-                bool fitTexture, const Vertices* vertices);
+    void create(const std::string& name, const std::string& material, float edge, bool fitTexture,
+                const Vertices* vertices);
     // Game mode: turns the geometry into the mesh "mesh" + name and the entity "entity" + name
     // and gives the box a static convex hull body in the material group.
     void createPhysics(int materialGroup);

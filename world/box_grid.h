@@ -11,15 +11,15 @@
 class CBoxGrid
 {
 public:
-    CBoxGrid(const std::string& name, const std::string& material,
-             Ogre::SceneManager* sceneManager, CPhysicsWorld* world);
+    CBoxGrid(const std::string& name, const std::string& material, Ogre::SceneManager* sceneManager,
+             CPhysicsWorld* world);
     ~CBoxGrid();
     CBoxGrid(const CBoxGrid&) = delete;
     CBoxGrid& operator=(const CBoxGrid&) = delete;
 
     // Appends a box built from the vertices (nullptr: a cube of the edge length).
-    CBox* addBox(const std::string& name, const std::string& material, float edge,
-                 bool fitTexture, const CBox::Vertices* vertices);
+    CBox* addBox(const std::string& name, const std::string& material, float edge, bool fitTexture,
+                 const CBox::Vertices* vertices);
     bool removeBox(CBox* box);
 
     const std::string& getName() const { return mName; }

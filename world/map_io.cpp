@@ -46,8 +46,7 @@ public:
         if (!mHasMore)
             return std::string();
         const size_t comma = mRest.find(',');
-        if (comma == std::string::npos || comma == 0)
-        {
+        if (comma == std::string::npos || comma == 0) {
             mHasMore = false;
             return std::move(mRest);
         }
@@ -125,14 +124,12 @@ bool CIOMap::openForReading(const std::string& path)
 {
     mLines.clear();
     std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in)
-    {
+    if (!in) {
         std::cerr << "CIOMap: Can't open file: " << path << "!" << std::endl;
         return false;
     }
     std::string line;
-    while (std::getline(in, line))
-    {
+    while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.size() > kMaxLineLength)
@@ -147,8 +144,7 @@ void CIOMap::readIntoScene(CScene& scene)
     mLinks.clear();
     for (const std::string& line : mLines)
         applyLine(line, scene);
-    for (const auto& [from, to] : mLinks)
-    {
+    for (const auto& [from, to] : mLinks) {
         CBox* a = scene.findBox(from);
         CBox* b = scene.findBox(to);
         if (a && b)
@@ -165,25 +161,21 @@ void CIOMap::applyLine(const std::string& line, CScene& scene)
         return;
     CFieldReader fields(line.substr(equals + 1));
 
-    if (key == "box")
-    {
+    if (key == "box") {
         const std::string name = fields.next();
         const std::string material = fields.next();
         const std::string grid = fields.next();
         const Ogre::Vector3 position = fields.nextVector();
         CBox::Vertices vertices;
         bool valid = withinLimits(position);
-        for (Ogre::Vector3& vertex : vertices)
-        {
+        for (Ogre::Vector3& vertex : vertices) {
             vertex = fields.nextVector();
             valid = valid && withinLimits(vertex);
         }
         const bool fitTexture = fields.nextInt() != 0;
         if (valid)
             scene.addBox(name, material, grid, position, &vertices, fitTexture);
-    }
-    else if (key == "light")
-    {
+    } else if (key == "light") {
         const std::string name = fields.next();
         const Ogre::Vector3 position = fields.nextVector();
         const Ogre::Vector3 diffuse = fields.nextVector();
@@ -191,25 +183,18 @@ void CIOMap::applyLine(const std::string& line, CScene& scene)
         float range = fields.nextFloat(kDefaultLightRange);
         if (range <= 0.0f)
             range = kDefaultLightRange;
-        if (withinLimits(position))
-        {
+        if (withinLimits(position)) {
             scene.addLight(name, position, Ogre::ColourValue(diffuse.x, diffuse.y, diffuse.z),
                            Ogre::ColourValue(specular.x, specular.y, specular.z), range);
         }
-    }
-    else if (key == "ambient")
-    {
+    } else if (key == "ambient") {
         const float red = fields.nextFloat(kDefaultAmbient);
         const float green = fields.nextFloat(kDefaultAmbient);
         const float blue = fields.nextFloat(kDefaultAmbient);
         scene.setAmbientLight(Ogre::ColourValue(red, green, blue, 1.0f));
-    }
-    else if (key == "startpoint" || key == "finishpoint")
-    {
+    } else if (key == "startpoint" || key == "finishpoint") {
         addAsPoint(scene, fields.nextWord(), key == "startpoint");
-    }
-    else if (key == "waypoint")
-    {
+    } else if (key == "waypoint") {
         const std::string boxName = fields.nextWord();
         const int weight = fields.nextInt();
         CBox* box = scene.findBox(boxName);
@@ -218,9 +203,7 @@ void CIOMap::applyLine(const std::string& line, CScene& scene)
         scene.addWaypoint(box, weight);
         while (fields.hasMore())
             mLinks.emplace_back(box->getName(), fields.next());
-    }
-    else if (key == "monster")
-    {
+    } else if (key == "monster") {
         const int kind = fields.nextInt(-1);
         const std::string name = fields.nextWord();
         const std::string boxName = fields.nextWord();
@@ -234,8 +217,7 @@ void CIOMap::applyLine(const std::string& line, CScene& scene)
 bool CIOMap::openForWriting(const std::string& path)
 {
     mOut.open(path, std::ios::out | std::ios::trunc);
-    if (!mOut.is_open())
-    {
+    if (!mOut.is_open()) {
         std::cerr << "CIOMap: Can't open or create file: " << path << "!" << std::endl;
         return false;
     }
@@ -250,23 +232,19 @@ void CIOMap::writeScene(const CScene& scene)
     auto vector = [&out](const Ogre::Vector3& v) { out << v.x << "," << v.y << "," << v.z; };
     auto colour = [&out](const Ogre::ColourValue& c) { out << c.r << "," << c.g << "," << c.b; };
 
-    for (const auto& grid : scene.getGrids())
-    {
-        for (const auto& box : grid->getBoxes())
-        {
+    for (const auto& grid : scene.getGrids()) {
+        for (const auto& box : grid->getBoxes()) {
             out << "box=" << box->getName() << "," << box->getMaterialName() << ","
                 << grid->getName() << ",";
             vector(box->getPosition());
-            for (const Ogre::Vector3& vertex : box->getVertices())
-            {
+            for (const Ogre::Vector3& vertex : box->getVertices()) {
                 out << ",";
                 vector(vertex);
             }
             out << "," << (box->getFitTexture() ? 1 : 0) << "\n";
         }
     }
-    for (const Ogre::Light* light : scene.getLights())
-    {
+    for (const Ogre::Light* light : scene.getLights()) {
         const std::string& name = light->getName();
         out << "light="
             << (name.size() > kLightNamePrefixLength ? name.substr(kLightNamePrefixLength) : "")
@@ -286,15 +264,13 @@ void CIOMap::writeScene(const CScene& scene)
         out << "startpoint=" << box->getName() << "\n";
     for (const CBox* box : scene.getFinishBoxes())
         out << "finishpoint=" << box->getName() << "\n";
-    for (const CWaypoint* waypoint : scene.getWaypoints())
-    {
+    for (const CWaypoint* waypoint : scene.getWaypoints()) {
         out << "waypoint=" << waypoint->getBox()->getName() << "," << waypoint->getWeight();
         for (const CWaypoint* neighbour : waypoint->getNeighbours())
             out << "," << neighbour->getBox()->getName();
         out << "\n";
     }
-    for (const CMonster* monster : scene.getMonsters())
-    {
+    for (const CMonster* monster : scene.getMonsters()) {
         const CWaypoint* start = monster->getStartWaypoint();
         out << "monster=" << monster->getKind() << "," << monster->getName() << ","
             << (start && start->getBox() ? start->getBox()->getName() : "") << "\n";
@@ -304,8 +280,7 @@ void CIOMap::writeScene(const CScene& scene)
 bool CIOMap::closeAfterWriting()
 {
     mOut.close();
-    if (mOut.good())
-    {
+    if (mOut.good()) {
         std::cout << "CIOMap: Successful saved!" << std::endl;
         return true;
     }

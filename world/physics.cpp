@@ -56,8 +56,7 @@ void collectEntityVertices(const Ogre::Entity& entity, std::vector<Ogre::Vector3
         Ogre::HardwareBufferLockGuard lock(buffer, Ogre::HardwareBuffer::HBL_READ_ONLY);
         const auto* base = static_cast<const unsigned char*>(lock.pData) +
                            data->vertexStart * buffer->getVertexSize();
-        for (size_t i = 0; i < data->vertexCount; ++i)
-        {
+        for (size_t i = 0; i < data->vertexCount; ++i) {
             float* position = nullptr;
             element->baseVertexPointerToElement(
                 const_cast<unsigned char*>(base + i * buffer->getVertexSize()), &position);
@@ -65,8 +64,7 @@ void collectEntityVertices(const Ogre::Entity& entity, std::vector<Ogre::Vector3
         }
     };
     readData(mesh->sharedVertexData);
-    for (unsigned i = 0; i < mesh->getNumSubMeshes(); ++i)
-    {
+    for (unsigned i = 0; i < mesh->getNumSubMeshes(); ++i) {
         Ogre::SubMesh* sub = mesh->getSubMesh(i);
         if (!sub->useSharedVertices)
             readData(sub->vertexData);
@@ -97,13 +95,10 @@ std::shared_ptr<CCollisionShape> CCollisionShape::createBox(const Ogre::Vector3&
 std::shared_ptr<CCollisionShape> CCollisionShape::createEllipsoid(const Ogre::Vector3& radii)
 {
     std::unique_ptr<btCollisionShape> shape;
-    if (radii.x == radii.y && radii.y == radii.z)
-    {
+    if (radii.x == radii.y && radii.y == radii.z) {
         // A sphere's whole radius is its margin: exact, and the cheapest shape to collide.
         shape = std::make_unique<btSphereShape>(radii.x);
-    }
-    else
-    {
+    } else {
         const btVector3 centre(0, 0, 0);
         const btScalar unitRadius = 1.0f;
         auto ellipsoid = std::make_unique<btMultiSphereShape>(&centre, &unitRadius, 1);
@@ -119,8 +114,7 @@ CCollisionShape::createConvexHull(const std::vector<Ogre::Vector3>& points, floa
 {
     std::vector<Ogre::Vector3> unique;
     const float toleranceSquared = tolerance * tolerance;
-    for (const Ogre::Vector3& p : points)
-    {
+    for (const Ogre::Vector3& p : points) {
         const bool known = std::any_of(unique.begin(), unique.end(), [&](const Ogre::Vector3& q) {
             return p.squaredDistance(q) <= toleranceSquared;
         });
@@ -129,8 +123,7 @@ CCollisionShape::createConvexHull(const std::vector<Ogre::Vector3>& points, floa
     }
     auto hull = std::make_unique<btConvexHullShape>();
     Ogre::Vector3 centre = Ogre::Vector3::ZERO;
-    for (size_t i = 0; i < unique.size(); ++i)
-    {
+    for (size_t i = 0; i < unique.size(); ++i) {
         hull->addPoint(toBt(unique[i]), i + 1 == unique.size());
         centre += unique[i];
     }
@@ -171,10 +164,8 @@ struct CPhysicsWorld::Engine
 
 CPhysicsWorld::CPhysicsWorld(float desiredUpdateRate, int maxUpdatesPerFrame,
                              const std::string& name)
-    : mName(name),
-      mStepTime(1.0f / desiredUpdateRate),
-      mMaxUpdates(std::max(1, maxUpdatesPerFrame)),
-      mEngine(std::make_unique<Engine>())
+    : mName(name), mStepTime(1.0f / desiredUpdateRate),
+      mMaxUpdates(std::max(1, maxUpdatesPerFrame)), mEngine(std::make_unique<Engine>())
 {
     // Gravity comes from the force callbacks of the bodies that feel it.
     mEngine->world.setGravity(btVector3(0, 0, 0));
@@ -185,8 +176,7 @@ CPhysicsWorld::CPhysicsWorld(float desiredUpdateRate, int maxUpdatesPerFrame,
 CPhysicsWorld::~CPhysicsWorld()
 {
     // Bodies that outlive the world become inert shells.
-    for (CPhysicsBody* body : mBodies)
-    {
+    for (CPhysicsBody* body : mBodies) {
         mEngine->world.removeRigidBody(body->mBody.get());
         body->mWorld = nullptr;
     }
@@ -205,14 +195,12 @@ int CPhysicsWorld::step(float seconds)
     int steps = 0;
     // Frame times that add up to whole steps only up to rounding still make those steps.
     const double due = mStepTime - kTimeEpsilon;
-    while (mAccumulated >= due && steps < mMaxUpdates)
-    {
+    while (mAccumulated >= due && steps < mMaxUpdates) {
         mAccumulated -= mStepTime;
         runSubStep();
         ++steps;
     }
-    if (mAccumulated >= due)
-    {
+    if (mAccumulated >= due) {
         const double whole = mStepTime * std::floor(mAccumulated / mStepTime + kTimeEpsilon);
         mDroppedTime += whole;
         mAccumulated = std::max(0.0, mAccumulated - whole);
@@ -243,8 +231,7 @@ void CPhysicsWorld::reportContacts()
     std::set<std::pair<const CPhysicsBody*, const CPhysicsBody*>> reported;
     std::vector<std::pair<CPhysicsBody*, CPhysicsBody*>> pairs;
     const int count = dispatcher->getNumManifolds();
-    for (int i = 0; i < count; ++i)
-    {
+    for (int i = 0; i < count; ++i) {
         btPersistentManifold* manifold = dispatcher->getManifoldByIndexInternal(i);
         auto* a = static_cast<CPhysicsBody*>(manifold->getBody0()->getUserPointer());
         auto* b = static_cast<CPhysicsBody*>(manifold->getBody1()->getUserPointer());
@@ -259,10 +246,8 @@ void CPhysicsWorld::reportContacts()
         if (reported.insert(key).second)
             pairs.emplace_back(a, b);
     }
-    for (auto& [a, b] : pairs)
-    {
-        for (auto& [group, listener] : mListeners)
-        {
+    for (auto& [a, b] : pairs) {
+        for (auto& [group, listener] : mListeners) {
             if (group == a->mMaterialGroup && listener)
                 listener->processContact(*a, *b);
         }
@@ -276,10 +261,8 @@ int CPhysicsWorld::createMaterialGroupID()
 
 void CPhysicsWorld::setContactListener(int group, CContactListener* listener)
 {
-    for (auto& entry : mListeners)
-    {
-        if (entry.first == group)
-        {
+    for (auto& entry : mListeners) {
+        if (entry.first == group) {
             entry.second = listener;
             return;
         }
@@ -343,15 +326,12 @@ void CPhysicsBody::setMassMatrix(float mass, const Ogre::Vector3& inertia)
     mMass = std::max(0.0f, mass);
     mInertia = inertia;
     mBody->setMassProps(mMass, toBt(mMass > 0.0f ? inertia : Ogre::Vector3::ZERO));
-    if (mMass > 0.0f)
-    {
+    if (mMass > 0.0f) {
         mBody->setCollisionFlags(mBody->getCollisionFlags() & ~btCollisionObject::CF_STATIC_OBJECT);
         // A sleeping body ignores forces; balls and monsters must always feel theirs.
         mBody->setActivationState(DISABLE_DEACTIVATION);
         mBody->setContactProcessingThreshold(BT_LARGE_FLOAT);
-    }
-    else
-    {
+    } else {
         mBody->setCollisionFlags(mBody->getCollisionFlags() | btCollisionObject::CF_STATIC_OBJECT);
         mBody->setContactProcessingThreshold(0.0f);
     }
@@ -384,8 +364,7 @@ void CPhysicsBody::setPositionOrientation(const Ogre::Vector3& position,
     mBody->setInterpolationWorldTransform(transform);
     mBody->setInterpolationLinearVelocity(mBody->getLinearVelocity());
     mBody->setInterpolationAngularVelocity(mBody->getAngularVelocity());
-    if (mWorld)
-    {
+    if (mWorld) {
         // Static bodies' bounds are not refreshed by the step (setForceUpdateAllAabbs off).
         mWorld->mEngine->world.updateSingleAabb(mBody.get());
     }

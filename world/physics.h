@@ -33,8 +33,8 @@ public:
     static std::shared_ptr<CCollisionShape> createEllipsoid(const Ogre::Vector3& radii);
     // The convex hull of a point cloud (a box's vertex list). Points closer than the tolerance
     // are merged. The hull is exactly the points' hull: no collision margin is added around it.
-    static std::shared_ptr<CCollisionShape> createConvexHull(const std::vector<Ogre::Vector3>& points,
-                                                             float tolerance = 0.001f);
+    static std::shared_ptr<CCollisionShape>
+    createConvexHull(const std::vector<Ogre::Vector3>& points, float tolerance = 0.001f);
     // The convex hull of every vertex of an entity's mesh (in the mesh's own space).
     static std::shared_ptr<CCollisionShape> createConvexHull(const Ogre::Entity& entity,
                                                              float tolerance = 0.001f);
@@ -200,8 +200,8 @@ private:
     unsigned long mTicks = 0;
     int mNextGroup = 1;
     std::unique_ptr<Engine> mEngine;
-    std::vector<CPhysicsBody*> mBodies;         // every body; each knows its index here
-    std::vector<CPhysicsBody*> mMovingBodies;   // bodies with a mass, in the order they got it
+    std::vector<CPhysicsBody*> mBodies;       // every body; each knows its index here
+    std::vector<CPhysicsBody*> mMovingBodies; // bodies with a mass, in the order they got it
     std::vector<std::pair<int, CContactListener*>> mListeners;
 };
 

@@ -102,16 +102,14 @@ CScene::CScene(const std::string& sceneManagerName, const std::string& camera1,
                const std::string& camera2, const std::string& camera3, const std::string& camera4,
                bool editorMode, const std::string& mapName, int playerCount, int localPlayer,
                Ogre::RenderWindow* window)
-    : mWindow(window),
-      mEditorMode(editorMode),
-      mPlayerCount(playerCount),
-      mLocalPlayer(localPlayer),
-      mMapName(mapName)
+    : mWindow(window), mEditorMode(editorMode), mPlayerCount(playerCount),
+      mLocalPlayer(localPlayer), mMapName(mapName)
 {
     mRoot = Ogre::Root::getSingletonPtr();
     mSceneManager = mRoot->getSceneManager(sceneManagerName);
 
-    mRayQuery = mSceneManager->createRayQuery(Ogre::Ray(Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_Z));
+    mRayQuery =
+        mSceneManager->createRayQuery(Ogre::Ray(Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_Z));
     sCurrentScene = this;
     mWinner = 0;
 
@@ -123,14 +121,12 @@ CScene::CScene(const std::string& sceneManagerName, const std::string& camera1,
     mBaseNode = mSceneManager->getRootSceneNode()->createChildSceneNode(kBaseNodeName);
     setUpPhysics();
 
-    if (!mMapName.empty())
-    {
+    if (!mMapName.empty()) {
         CIOMap map;
         if (map.openForReading(kMapFolder + mMapName))
             map.readIntoScene(*this);
     }
-    if (!mEditorMode)
-    {
+    if (!mEditorMode) {
         createBoxPhysics();
         createBalls();
     }
@@ -174,8 +170,7 @@ CScene::~CScene()
 
 void CScene::setUpCameras(const std::array<std::string, kMaxCameras>& cameraNames)
 {
-    for (int i = 0; i < kMaxCameras; ++i)
-    {
+    for (int i = 0; i < kMaxCameras; ++i) {
         if (cameraNames[i].empty() || !mSceneManager->hasCamera(cameraNames[i]))
             continue;
         Ogre::Camera* camera = mSceneManager->getCamera(cameraNames[i]);
@@ -206,8 +201,7 @@ void CScene::setUpPhysics()
 
 void CScene::createBoxPhysics()
 {
-    for (const auto& grid : mGrids)
-    {
+    for (const auto& grid : mGrids) {
         for (const auto& box : grid->getBoxes())
             box->createPhysics(mMaterialGroup);
     }
@@ -224,10 +218,8 @@ bool CScene::findBox(const std::string& name, CBox*& box) const
 
 CBox* CScene::findBox(const std::string& name) const
 {
-    for (const auto& grid : mGrids)
-    {
-        for (const auto& box : grid->getBoxes())
-        {
+    for (const auto& grid : mGrids) {
+        for (const auto& box : grid->getBoxes()) {
             if (box->getName() == name)
                 return box.get();
         }
@@ -237,8 +229,7 @@ CBox* CScene::findBox(const std::string& name) const
 
 CBoxGrid* CScene::findGrid(const std::string& name) const
 {
-    for (const auto& grid : mGrids)
-    {
+    for (const auto& grid : mGrids) {
         if (grid->getName() == name)
             return grid.get();
     }
@@ -250,8 +241,7 @@ CBox* CScene::addBox(const std::string& name, const std::string& material,
                      const Vertices* vertices, bool fitTexture)
 {
     CBoxGrid* grid = findGrid(gridName);
-    if (!grid)
-    {
+    if (!grid) {
         mGrids.push_back(
             std::make_unique<CBoxGrid>(gridName, material, mSceneManager, mWorld.get()));
         grid = mGrids.back().get();
@@ -272,13 +262,11 @@ CBoxGrid* CScene::createGrid(const std::string& name, const std::string& materia
         return nullptr;
     mGrids.push_back(std::make_unique<CBoxGrid>(name, material, mSceneManager, mWorld.get()));
     CBoxGrid* grid = mGrids.back().get();
-    for (int i = 0; i < countX; ++i)
-    {
-        for (int j = 0; j < countY; ++j)
-        {
+    for (int i = 0; i < countX; ++i) {
+        for (int j = 0; j < countY; ++j) {
             ++sBoxCounter;
-            CBox* box = grid->addBox("box" + std::to_string(sBoxCounter), material, edge, false,
-                                     nullptr);
+            CBox* box =
+                grid->addBox("box" + std::to_string(sBoxCounter), material, edge, false, nullptr);
             box->setPosition(origin + Ogre::Vector3(edge * i, 0.0f, edge * j));
         }
     }
@@ -293,20 +281,17 @@ bool CScene::deleteBox(CBox* box)
     if (waypoint && !removeWaypoint(box))
         return false;
     mSelection.erase(std::remove(mSelection.begin(), mSelection.end(), box), mSelection.end());
-    if (std::find(mStartBoxes.begin(), mStartBoxes.end(), box) != mStartBoxes.end())
-    {
+    if (std::find(mStartBoxes.begin(), mStartBoxes.end(), box) != mStartBoxes.end()) {
         removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
         mStartBoxes.erase(std::remove(mStartBoxes.begin(), mStartBoxes.end(), box),
                           mStartBoxes.end());
     }
-    if (std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box) != mFinishBoxes.end())
-    {
+    if (std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box) != mFinishBoxes.end()) {
         removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
         mFinishBoxes.erase(std::remove(mFinishBoxes.begin(), mFinishBoxes.end(), box),
                            mFinishBoxes.end());
     }
-    for (const auto& grid : mGrids)
-    {
+    for (const auto& grid : mGrids) {
         if (grid->removeBox(box))
             return true;
     }
@@ -324,8 +309,7 @@ bool CScene::deleteGrid(const std::string& name)
     bool all = true;
     for (CBox* box : boxes)
         all = deleteBox(box) && all;
-    if (grid->getBoxes().empty())
-    {
+    if (grid->getBoxes().empty()) {
         mGrids.erase(std::find_if(mGrids.begin(), mGrids.end(),
                                   [grid](const auto& g) { return g.get() == grid; }));
     }
@@ -345,8 +329,7 @@ bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
         range <= 0.0f)
         return false;
     Ogre::SceneNode* node = mBaseNode->createChildSceneNode(nodeName);
-    if (mEditorMode)
-    {
+    if (mEditorMode) {
         Ogre::BillboardSet* set =
             mSceneManager->createBillboardSet(kLightMarkerPrefix + name, kMarkerPoolSize);
         if (materialExists(kLightMarkerMaterial))
@@ -438,8 +421,7 @@ Ogre::ColourValue CScene::getAmbientLight() const
 
 void CScene::clearSelection()
 {
-    for (CBox* box : mSelection)
-    {
+    for (CBox* box : mSelection) {
         if (box->getNode())
             box->getNode()->showBoundingBox(false);
     }
@@ -467,9 +449,9 @@ void CScene::addMarker(CBox* box, const std::string& setPrefix, const std::strin
         set->setMaterialName(setPrefix);
     Ogre::SceneNode* node = mBaseNode->createChildSceneNode(nodeName);
     node->setScale(Ogre::Vector3(kMarkerScale));
-    node->setPosition(box->getPosition() +
-                      Ogre::Vector3(0.0f, box->getVertices()[CBox::kTopCentre].y + kMarkerHeight,
-                                    0.0f));
+    node->setPosition(
+        box->getPosition() +
+        Ogre::Vector3(0.0f, box->getVertices()[CBox::kTopCentre].y + kMarkerHeight, 0.0f));
     node->attachObject(set);
     set->createBillboard(Ogre::Vector3::ZERO, Ogre::ColourValue::White);
 }
@@ -486,8 +468,7 @@ void CScene::removeMarker(CBox* box, const std::string& setPrefix, const std::st
 
 void CScene::addSelectedAsStartPoints()
 {
-    for (CBox* box : mSelection)
-    {
+    for (CBox* box : mSelection) {
         if (std::find(mStartBoxes.begin(), mStartBoxes.end(), box) != mStartBoxes.end())
             continue;
         if (mEditorMode)
@@ -498,8 +479,7 @@ void CScene::addSelectedAsStartPoints()
 
 void CScene::addSelectedAsFinishPoints()
 {
-    for (CBox* box : mSelection)
-    {
+    for (CBox* box : mSelection) {
         if (std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box) != mFinishBoxes.end())
             continue;
         if (mEditorMode)
@@ -510,8 +490,7 @@ void CScene::addSelectedAsFinishPoints()
 
 void CScene::removeSelectedFromStartPoints()
 {
-    for (CBox* box : mSelection)
-    {
+    for (CBox* box : mSelection) {
         auto it = std::find(mStartBoxes.begin(), mStartBoxes.end(), box);
         if (it == mStartBoxes.end())
             continue;
@@ -522,8 +501,7 @@ void CScene::removeSelectedFromStartPoints()
 
 void CScene::removeSelectedFromFinishPoints()
 {
-    for (CBox* box : mSelection)
-    {
+    for (CBox* box : mSelection) {
         auto it = std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box);
         if (it == mFinishBoxes.end())
             continue;
@@ -545,8 +523,7 @@ bool CScene::addWaypoint(CBox* box, int weight)
 
 CWaypoint* CScene::findWaypoint(const CBox* box) const
 {
-    for (CWaypoint* waypoint : mWaypoints)
-    {
+    for (CWaypoint* waypoint : mWaypoints) {
         if (waypoint->getBox() == box)
             return waypoint;
     }
@@ -575,8 +552,7 @@ void CScene::addWaypointsOnSelection(int weight)
 
 void CScene::setWeightOnSelection(int weight)
 {
-    for (CBox* box : mSelection)
-    {
+    for (CBox* box : mSelection) {
         if (CWaypoint* waypoint = findWaypoint(box))
             waypoint->setWeight(weight);
     }
@@ -587,18 +563,15 @@ bool CScene::removeWaypoint(CBox* box)
     CWaypoint* waypoint = findWaypoint(box);
     if (!waypoint)
         return false;
-    for (CMonster* monster : mMonsters)
-    {
+    for (CMonster* monster : mMonsters) {
         if (monster->getStartWaypoint() == waypoint)
             return false;
     }
-    for (CMonster* monster : mMonsters)
-    {
+    for (CMonster* monster : mMonsters) {
         if (monster->getLastWaypoint() == waypoint)
             monster->setLastWaypoint(monster->getStartWaypoint());
     }
-    for (SBall& ball : mBalls)
-    {
+    for (SBall& ball : mBalls) {
         if (ball.waypoint == waypoint)
             ball.waypoint = nullptr;
     }
@@ -611,8 +584,7 @@ bool CScene::addMonster(int kind, const std::string& name, CWaypoint* start)
 {
     if (!start || kind < 0 || kind >= CMonster::kKindCount)
         return false;
-    for (CMonster* monster : mMonsters)
-    {
+    for (CMonster* monster : mMonsters) {
         if (monster->getName() == name || monster->getStartWaypoint() == start)
             return false;
     }
@@ -646,8 +618,7 @@ Ogre::SceneNode* CScene::getCameraPointNode(int camera) const
 
 void CScene::createBalls()
 {
-    for (int i = 0; i < mPlayerCount; ++i)
-    {
+    for (int i = 0; i < mPlayerCount; ++i) {
         if (mStartBoxes.size() <= mBalls.size())
             break;
         createBall(i);
@@ -661,15 +632,12 @@ void CScene::createBall(int index)
     ball.node = mBaseNode->createChildSceneNode(name);
     ball.node->setScale(Ogre::Vector3(kBallSize));
     if (Ogre::MeshManager::getSingleton().resourceExists(kBallMesh) ||
-        Ogre::ResourceGroupManager::getSingleton().resourceExistsInAnyGroup(kBallMesh))
-    {
+        Ogre::ResourceGroupManager::getSingleton().resourceExistsInAnyGroup(kBallMesh)) {
         ball.entity = mSceneManager->createEntity(name, kBallMesh);
         if (materialExists(kBallMaterial))
             ball.entity->setMaterialName(kBallMaterial);
         ball.node->attachObject(ball.entity);
-    }
-    else
-    {
+    } else {
         Ogre::LogManager::getSingleton().logError(std::string("CScene: no mesh ") + kBallMesh +
                                                   ": the ball is not drawn");
     }
@@ -693,8 +661,7 @@ void CScene::createBall(int index)
     ball.lastVelocity = body.getVelocity();
 
     const size_t count = mBalls.size() + 1;
-    if (count <= std::size(kBallLightColours))
-    {
+    if (count <= std::size(kBallLightColours)) {
         ball.light = mSceneManager->createLight();
         ball.light->setType(Ogre::Light::LT_POINT);
         ball.light->setAttenuation(kBallLightRange, kBallLightConstant, kBallLightLinear,
@@ -707,8 +674,7 @@ void CScene::createBall(int index)
 
 void CScene::applyBallForce(CPhysicsBody& body, float step)
 {
-    if (body.getUserData())
-    {
+    if (body.getUserData()) {
         body.setOmega(Ogre::Vector3::ZERO);
         body.setVelocity(Ogre::Vector3::ZERO);
         body.setUserData(0);
@@ -723,8 +689,7 @@ void CScene::applyBallForce(CPhysicsBody& body, float step)
 
 int CScene::findBall(const CPhysicsBody& body) const
 {
-    for (size_t i = 0; i < mBalls.size(); ++i)
-    {
+    for (size_t i = 0; i < mBalls.size(); ++i) {
         if (mBalls[i].body.get() == &body)
             return static_cast<int>(i);
     }
@@ -818,8 +783,7 @@ void CScene::restartRound()
         monster->reset();
     for (CBox* box : mFinishBoxes)
         stopParticleEffect(box->getName());
-    for (size_t i = 0; i < mBalls.size(); ++i)
-    {
+    for (size_t i = 0; i < mBalls.size(); ++i) {
         resetBall(static_cast<int>(i));
         mBalls[i].resetEvent = false;
         mBalls[i].collisionEvent = false;
@@ -838,8 +802,7 @@ CWaypoint* CScene::getBallWaypoint(int index) const
 bool CScene::updateRunning(const Ogre::FrameEvent& evt)
 {
     mSeeThroughTimer += evt.timeSinceLastFrame;
-    if (!mEditorMode)
-    {
+    if (!mEditorMode) {
         for (CMonster* monster : mMonsters)
             monster->update(evt);
     }
@@ -847,8 +810,7 @@ bool CScene::updateRunning(const Ogre::FrameEvent& evt)
     const int ballCount = static_cast<int>(mBalls.size());
     if (!mEditorMode)
         updateSeeThrough();
-    for (int i = 0; i < ballCount && static_cast<size_t>(i) < mStartBoxes.size(); ++i)
-    {
+    for (int i = 0; i < ballCount && static_cast<size_t>(i) < mStartBoxes.size(); ++i) {
         if (mBalls[i].body->getPosition().y < kFallLimit)
             resetBall(i);
     }
@@ -862,8 +824,7 @@ void CScene::followBalls()
         return;
     if (mCameraPointNodes[0])
         mCameraPointNodes[0]->setPosition(mBalls[mLocalPlayer - 1].body->getPosition());
-    for (int camera = 1; camera < kMaxCameras; ++camera)
-    {
+    for (int camera = 1; camera < kMaxCameras; ++camera) {
         if (mCameraPointNodes[camera] && camera < ballCount)
             mCameraPointNodes[camera]->setPosition(mBalls[camera].body->getPosition());
     }
@@ -886,8 +847,7 @@ bool CScene::frameRenderingQueued(const Ogre::FrameEvent& evt)
 
 void CScene::onPause()
 {
-    if (mPhysicsListenerRegistered)
-    {
+    if (mPhysicsListenerRegistered) {
         mRoot->removeFrameListener(mPhysicsListener.get());
         mPhysicsListenerRegistered = false;
     }
@@ -895,8 +855,7 @@ void CScene::onPause()
 
 void CScene::onResume()
 {
-    if (!mPhysicsListenerRegistered)
-    {
+    if (!mPhysicsListenerRegistered) {
         mRoot->addFrameListener(mPhysicsListener.get());
         mPhysicsListenerRegistered = true;
     }
@@ -916,8 +875,7 @@ void CScene::processContact(CPhysicsBody& a, CPhysicsBody& b)
 
 CWaypoint* CScene::findWaypointOfBody(const CPhysicsBody& body) const
 {
-    for (CWaypoint* waypoint : mWaypoints)
-    {
+    for (CWaypoint* waypoint : mWaypoints) {
         if (waypoint->getBox() && waypoint->getBox()->getBody() == &body)
             return waypoint;
     }
@@ -926,10 +884,8 @@ CWaypoint* CScene::findWaypointOfBody(const CPhysicsBody& body) const
 
 void CScene::applyContactRules(CPhysicsBody& a, CPhysicsBody& b)
 {
-    for (CMonster* monster : mMonsters)
-    {
-        if (monster->getBody() == &a)
-        {
+    for (CMonster* monster : mMonsters) {
+        if (monster->getBody() == &a) {
             if (CWaypoint* waypoint = findWaypointOfBody(b))
                 monster->setLastWaypoint(waypoint);
         }
@@ -937,8 +893,7 @@ void CScene::applyContactRules(CPhysicsBody& a, CPhysicsBody& b)
 
     const int ballA = findBall(a);
     const int ballB = findBall(b);
-    if (ballA >= 0)
-    {
+    if (ballA >= 0) {
         SBall& ball = mBalls[ballA];
         const Ogre::Vector3 velocity = a.getVelocity();
         if ((ball.lastVelocity - velocity).length() > kCollisionSpeedChange)
@@ -958,10 +913,8 @@ void CScene::applyContactRules(CPhysicsBody& a, CPhysicsBody& b)
     if (finish)
         finishReached(ballA >= 0 ? ballA : ballB);
 
-    if (ballB >= 0)
-    {
-        for (CMonster* monster : mMonsters)
-        {
+    if (ballB >= 0) {
+        for (CMonster* monster : mMonsters) {
             if (monster->getBody() == &a && monster->hitsBall())
                 resetBall(ballB);
         }
@@ -970,10 +923,8 @@ void CScene::applyContactRules(CPhysicsBody& a, CPhysicsBody& b)
 
 void CScene::finishReached(int ballIndex)
 {
-    if (mWinner == 0)
-    {
-        for (CBox* box : mFinishBoxes)
-        {
+    if (mWinner == 0) {
+        for (CBox* box : mFinishBoxes) {
             startParticleEffect(EFFECT_FIREWORK, box->getTopCentre(), Ogre::Vector3::UNIT_SCALE,
                                 box->getName());
         }
@@ -982,8 +933,7 @@ void CScene::finishReached(int ballIndex)
     // stopped, but may still be rolling onto a finish box) must not take the win from it.
     if (mWinner == 0)
         mWinner = ballIndex + 1;
-    for (size_t i = 0; i < mBalls.size(); ++i)
-    {
+    for (size_t i = 0; i < mBalls.size(); ++i) {
         if (i < mBallForces.size())
             mBallForces[i] = Ogre::Vector3::ZERO;
         mBalls[i].body->clearForce();

@@ -40,10 +40,10 @@ public:
     static constexpr int kMaxCameras = 4;
     static constexpr float kBallSize = 0.8f;
     static constexpr float kBallMass = 7.5f;
-    static constexpr float kBallStartHeight = 2.0f;   // above the start box's top centre
-    static constexpr float kFallLimit = -10.0f;       // a ball below this goes back to its start
+    static constexpr float kBallStartHeight = 2.0f; // above the start box's top centre
+    static constexpr float kFallLimit = -10.0f;     // a ball below this goes back to its start
     static constexpr float kCollisionSpeedChange = 2.0f;
-    static constexpr float kForceScale = 50.0f;       // force = 50 x step x (ball force + gravity)
+    static constexpr float kForceScale = 50.0f; // force = 50 x step x (ball force + gravity)
     static constexpr float kGravity = 9.81f;
 
     // Particle effect numbers (startParticleEffect).

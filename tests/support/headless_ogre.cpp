@@ -26,11 +26,9 @@ void buildFallbackSphere(Ogre::SceneManager* sceneManager)
 {
     Ogre::ManualObject* manual = sceneManager->createManualObject("headlessSphere");
     manual->begin("BaseWhite", Ogre::RenderOperation::OT_TRIANGLE_LIST);
-    for (int ring = 0; ring <= kSphereRings; ++ring)
-    {
+    for (int ring = 0; ring <= kSphereRings; ++ring) {
         const float theta = Ogre::Math::PI * ring / kSphereRings;
-        for (int segment = 0; segment <= kSphereSegments; ++segment)
-        {
+        for (int segment = 0; segment <= kSphereSegments; ++segment) {
             const float phi = Ogre::Math::TWO_PI * segment / kSphereSegments;
             const Ogre::Vector3 normal(std::sin(theta) * std::cos(phi), std::cos(theta),
                                        std::sin(theta) * std::sin(phi));
@@ -41,10 +39,8 @@ void buildFallbackSphere(Ogre::SceneManager* sceneManager)
         }
     }
     const int row = kSphereSegments + 1;
-    for (int ring = 0; ring < kSphereRings; ++ring)
-    {
-        for (int segment = 0; segment < kSphereSegments; ++segment)
-        {
+    for (int ring = 0; ring < kSphereRings; ++ring) {
+        for (int segment = 0; segment < kSphereSegments; ++segment) {
             const int a = ring * row + segment;
             manual->triangle(a, a + row, a + 1);
             manual->triangle(a + 1, a + row, a + row + 1);
@@ -66,13 +62,10 @@ HeadlessOgre::HeadlessOgre(const std::string& dataFolder)
     mTextureManager = new Ogre::DefaultTextureManager();
     Ogre::MaterialManager::getSingleton().initialise();
 
-    try
-    {
+    try {
         root->loadPlugin(std::string(KIVO_OGRE_PLUGIN_DIR) + "/Plugin_ParticleFX");
         particlesAvailable = true;
-    }
-    catch (const Ogre::Exception&)
-    {
+    } catch (const Ogre::Exception&) {
         particlesAvailable = false;
     }
     if (!Ogre::ControllerManager::getSingletonPtr())
@@ -81,8 +74,7 @@ HeadlessOgre::HeadlessOgre(const std::string& dataFolder)
 
     const std::string data = dataFolder.empty() ? testenv::runDir() + "/data" : dataFolder;
     Ogre::ResourceGroupManager& resources = Ogre::ResourceGroupManager::getSingleton();
-    for (const char* folder : {"materials", "textures", "meshes", "particles"})
-    {
+    for (const char* folder : {"materials", "textures", "meshes", "particles"}) {
         const std::string path = data + "/" + folder;
         if (isFolder(path))
             resources.addResourceLocation(path, "FileSystem",

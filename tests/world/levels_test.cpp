@@ -14,7 +14,7 @@ namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kKeyForce = 40.0f;
-constexpr float kCruiseSpeed = 3.0f;   // the driver's wished speed towards the next point
+constexpr float kCruiseSpeed = 3.0f; // the driver's wished speed towards the next point
 constexpr float kSlowDownDistance = 2.0f;
 constexpr float kReached = 0.7f;
 constexpr float kTimeLimit = 90.0f;
@@ -52,8 +52,7 @@ protected:
             return 0;
         resets = 0;
         size_t next = 0;
-        for (float t = 0; t < kTimeLimit && scene.getWinner() == 0; t += kFrame)
-        {
+        for (float t = 0; t < kTimeLimit && scene.getWinner() == 0; t += kFrame) {
             const Ogre::Vector3 p = scene.getBallBody(index)->getPosition();
             const Ogre::Vector3 v = scene.getBallBody(index)->getVelocity();
             const SPoint& target = route[next];
@@ -63,8 +62,7 @@ protected:
                 ++next;
             scene.getBallForces()[index] = Ogre::Vector3(keyPush(dx, v.x), 0, keyPush(dz, v.z));
             ogre.frame(kFrame);
-            if (scene.takeResetEvent(index))
-            {
+            if (scene.takeResetEvent(index)) {
                 ++resets;
                 next = 0;
             }
@@ -90,8 +88,8 @@ TEST_F(LevelsTest, firstStepsCanBeFinishedWithKeys)
 TEST_F(LevelsTest, slopesAndGapsCanBeFinishedWithKeysAndItsHolesAreReal)
 {
     int resets = 0;
-    const std::vector<SPoint> route = {{1, -2},   {1, -15}, {4, -17}, {4, -25},
-                                       {0, -26},  {0, -30}, {3, -30}, {3, -43}};
+    const std::vector<SPoint> route = {{1, -2},  {1, -15}, {4, -17}, {4, -25},
+                                       {0, -26}, {0, -30}, {3, -30}, {3, -43}};
     EXPECT_EQ(drive("02_slopes_and_gaps.kivom", 1, 0, route, resets), 1);
     EXPECT_EQ(resets, 0);
 
@@ -104,8 +102,7 @@ TEST_F(LevelsTest, slopesAndGapsCanBeFinishedWithKeysAndItsHolesAreReal)
 TEST_F(LevelsTest, arenaCanBeFinishedFromEveryCorner)
 {
     const SPoint corners[4] = {{-10, 10}, {8, -8}, {8, 10}, {-10, -8}};
-    for (int ball = 0; ball < 4; ++ball)
-    {
+    for (int ball = 0; ball < 4; ++ball) {
         SCOPED_TRACE(ball);
         int resets = 0;
         const std::vector<SPoint> route = {{-1, corners[ball].z}, {-1, 1}};

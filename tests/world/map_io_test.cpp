@@ -80,8 +80,7 @@ std::vector<std::string> neighbourNames(const CWaypoint* waypoint)
 
 TEST_F(MapIoTest, emptyFileOrBlankLinesBuildNothingAndKeepTheAmbientLight)
 {
-    for (const char* text : {"", "\n\n\n", "\r\n \r\n"})
-    {
+    for (const char* text : {"", "\n\n\n", "\r\n \r\n"}) {
         CScene& s = read(text);
         EXPECT_TRUE(s.getGrids().empty());
         EXPECT_TRUE(s.getLights().empty());
@@ -166,10 +165,10 @@ TEST_F(MapIoTest, refusedMonsterLinesAreSkippedOneByOne)
     text += maptext::box("b", "stone", "g", Ogre::Vector3(1, 0, 0));
     text += "waypoint=a,1,b\nwaypoint=b,1,a\n";
     text += "monster=4,slime1,a\n";
-    text += "monster=0,slime1,b\n";  // name taken
-    text += "monster=1,other,a\n";   // waypoint taken
-    text += "monster=6,wrong,b\n";   // no such kind
-    text += "monster=x,wrong,b\n";   // no kind at all
+    text += "monster=0,slime1,b\n"; // name taken
+    text += "monster=1,other,a\n";  // waypoint taken
+    text += "monster=6,wrong,b\n";  // no such kind
+    text += "monster=x,wrong,b\n";  // no kind at all
     text += "monster=2,venom,nobox\n";
     text += "monster=2,venom,b\n";
     CScene& s = read(text);
@@ -202,8 +201,7 @@ TEST_F(MapIoTest, writesRecordsInOrderWithDefaultNumberFormatting)
     EXPECT_EQ(out.find("box=b1,stone,floor,1.23457,-2,1e+06,0.5,0.5,-0.5,-0.5,0.5,-0.5,"), 0u);
     EXPECT_NE(out.find(",0.5,-0.5,0.5,1\nlight=lamp,0,10,0,1,1,1,0.5,0.5,0.5,1000\n"),
               std::string::npos);
-    EXPECT_NE(out.find("ambient=0.2,0.3,0.4\nstartpoint=b2\nfinishpoint=b1\n"),
-              std::string::npos);
+    EXPECT_NE(out.find("ambient=0.2,0.3,0.4\nstartpoint=b2\nfinishpoint=b1\n"), std::string::npos);
 }
 
 TEST_F(MapIoTest, carriageReturnLineEndsReadLikeLineFeeds)
@@ -244,8 +242,7 @@ TEST_F(MapIoTest, brokenInputNeverCrashesInEitherMode)
 {
     std::mt19937 random(7);
     std::string garbage;
-    for (int i = 0; i < 200000; ++i)
-    {
+    for (int i = 0; i < 200000; ++i) {
         garbage += static_cast<char>(random() & 0xff);
         if (i % 997 == 0)
             garbage += "\nbox=";
@@ -259,8 +256,7 @@ TEST_F(MapIoTest, brokenInputNeverCrashesInEitherMode)
                                   "light=\nlight=,,,\nambient=\nambient=nan,inf,-1\n"
                                   "waypoint=t1\nwaypoint=\nmonster=\nmonster=1\n"
                                   "startpoint=\nfinishpoint=t1\nstartpoint=t1\n=\n==,,\n";
-    for (bool editor : {true, false})
-    {
+    for (bool editor : {true, false}) {
         read(garbage, editor);
         CScene& s = read(truncated, editor);
         EXPECT_NE(s.findBox("t1"), nullptr);
@@ -300,8 +296,7 @@ TEST_F(MapIoTest, shippedMapsSurviveASaveAndReadRoundTrip)
 {
     const fs::path maps = fs::path(testenv::sourceDir()) / "data" / "maps";
     int checked = 0;
-    for (const auto& entry : fs::directory_iterator(maps))
-    {
+    for (const auto& entry : fs::directory_iterator(maps)) {
         if (entry.path().extension() != ".kivom")
             continue;
         SCOPED_TRACE(entry.path().filename().string());
@@ -321,11 +316,9 @@ TEST_F(MapIoTest, shippedMapsSurviveASaveAndReadRoundTrip)
         };
         auto snapshot = [](const CScene& s) {
             SSnapshot shot;
-            for (const auto& grid : s.getGrids())
-            {
+            for (const auto& grid : s.getGrids()) {
                 shot.grids.push_back(grid->getName() + "/" + grid->getMaterialName());
-                for (const auto& box : grid->getBoxes())
-                {
+                for (const auto& box : grid->getBoxes()) {
                     std::ostringstream line;
                     line << box->getName() << box->getMaterialName() << box->getPosition()
                          << box->getFitTexture();
@@ -334,8 +327,7 @@ TEST_F(MapIoTest, shippedMapsSurviveASaveAndReadRoundTrip)
                     shot.boxes.push_back(line.str());
                 }
             }
-            for (const Ogre::Light* light : s.getLights())
-            {
+            for (const Ogre::Light* light : s.getLights()) {
                 std::ostringstream line;
                 line << light->getName() << light->getParentSceneNode()->getPosition()
                      << light->getDiffuseColour() << light->getSpecularColour()
@@ -346,10 +338,9 @@ TEST_F(MapIoTest, shippedMapsSurviveASaveAndReadRoundTrip)
                 shot.points.push_back("start " + box->getName());
             for (const CBox* box : s.getFinishBoxes())
                 shot.points.push_back("finish " + box->getName());
-            for (const CWaypoint* waypoint : s.getWaypoints())
-            {
-                std::string line = waypoint->getBox()->getName() + " " +
-                                   std::to_string(waypoint->getWeight());
+            for (const CWaypoint* waypoint : s.getWaypoints()) {
+                std::string line =
+                    waypoint->getBox()->getName() + " " + std::to_string(waypoint->getWeight());
                 for (const std::string& n : neighbourNames(waypoint))
                     line += " " + n;
                 shot.waypoints.push_back(line);

@@ -32,9 +32,9 @@ std::unique_ptr<CPhysicsBody> makeBall(CPhysicsWorld& world, const Ogre::Vector3
 std::unique_ptr<CPhysicsBody> makeUnitBox(CPhysicsWorld& world, const Ogre::Vector3& position)
 {
     const float h = 0.5f;
-    const std::vector<Ogre::Vector3> corners = {
-        {h, h, -h}, {-h, h, -h}, {-h, h, h}, {h, h, h}, {0, h, 0},
-        {h, -h, -h}, {-h, -h, -h}, {-h, -h, h}, {h, -h, h}};
+    const std::vector<Ogre::Vector3> corners = {{h, h, -h},   {-h, h, -h}, {-h, h, h},
+                                                {h, h, h},    {0, h, 0},   {h, -h, -h},
+                                                {-h, -h, -h}, {-h, -h, h}, {h, -h, h}};
     auto body = std::make_unique<CPhysicsBody>(world, CCollisionShape::createConvexHull(corners));
     body->setPositionOrientation(position, Ogre::Quaternion::IDENTITY);
     return body;
@@ -154,8 +154,7 @@ TEST(PhysicsWorld, ballRollsAcrossFlushBoxesWithoutBumping)
     ball->setVelocity(Ogre::Vector3(4, 0, 0));
     ball->setForceCallback(addGravity);
     float highest = 0.0f;
-    for (int i = 0; i < 200 && ball->getPosition().x < 8.5f; ++i)
-    {
+    for (int i = 0; i < 200 && ball->getPosition().x < 8.5f; ++i) {
         world.step(kStep);
         highest = std::max(highest, ball->getPosition().y);
     }
@@ -185,10 +184,9 @@ TEST(PhysicsWorld, reportsEveryTouchingPairOfTheGroupOncePerSubStep)
     auto box = makeUnitBox(world, Ogre::Vector3::ZERO);
     box->setMaterialGroupID(group);
     std::vector<std::unique_ptr<CPhysicsBody>> balls;
-    for (int i = 0; i < 3; ++i)
-    {
-        const Ogre::Vector3 corners[3] = {{-0.45f, 0, -0.45f}, {0.45f, 0, -0.45f},
-                                          {-0.45f, 0, 0.45f}};
+    for (int i = 0; i < 3; ++i) {
+        const Ogre::Vector3 corners[3] = {
+            {-0.45f, 0, -0.45f}, {0.45f, 0, -0.45f}, {-0.45f, 0, 0.45f}};
         balls.push_back(makeBall(world, corners[i] + Ogre::Vector3(0, 0.5f + kBallRadius, 0)));
         balls.back()->setMaterialGroupID(group);
         balls.back()->setForceCallback(addGravity);

@@ -26,10 +26,8 @@ SColourStats measure(const Ogre::PixelBox& box, size_t x0, size_t y0, size_t x1,
 {
     SColourStats stats;
     size_t count = 0;
-    for (size_t y = y0; y < y1; ++y)
-    {
-        for (size_t x = x0; x < x1; ++x)
-        {
+    for (size_t y = y0; y < y1; ++y) {
+        for (size_t x = x0; x < x1; ++x) {
             const Ogre::ColourValue c = box.getColourAt(x, y, 0);
             stats.red += c.r;
             stats.green += c.g;
@@ -61,27 +59,25 @@ TEST(SceneRender, courseIsDrawnLitAndFoggedWithTheCameraFollowingBallOne)
 
     Ogre::ConfigFile resources;
     resources.load("resources.cfg");
-    for (const auto& section : resources.getSettingsBySection())
-    {
+    for (const auto& section : resources.getSettingsBySection()) {
         for (const auto& setting : section.second)
             Ogre::ResourceGroupManager::getSingleton().addResourceLocation(
                 setting.second, setting.first, section.first);
     }
     Ogre::ResourceGroupManager::getSingleton().initialiseResourceGroup("General");
 
-    Ogre::SceneManager* sceneManager = root->createSceneManager("DefaultSceneManager",
-                                                                "SceneManager");
+    Ogre::SceneManager* sceneManager =
+        root->createSceneManager("DefaultSceneManager", "SceneManager");
     Ogre::Camera* camera = sceneManager->createCamera("firstCamera");
     camera->setNearClipDistance(0.1f);
     camera->setAutoAspectRatio(true);
     window->addViewport(camera)->setBackgroundColour(Ogre::ColourValue::Black);
 
     {
-        CScene scene("SceneManager", "firstCamera", "", "", "", false, "01_first_steps.kivom", 1,
-                     1, window);
+        CScene scene("SceneManager", "firstCamera", "", "", "", false, "01_first_steps.kivom", 1, 1,
+                     window);
         ASSERT_EQ(scene.getBallCount(), 1u);
-        for (int i = 0; i < 150; ++i)
-        {
+        for (int i = 0; i < 150; ++i) {
             scene.getBallForces()[0] = Ogre::Vector3(0, 0, i < 100 ? -40.0f : 0.0f);
             root->renderOneFrame(kFrame);
         }
@@ -110,8 +106,8 @@ TEST(SceneRender, courseIsDrawnLitAndFoggedWithTheCameraFollowingBallOne)
         EXPECT_GT(lower.brightest, 0.6);
         EXPECT_GT(lower.green, lower.blue); // the grass of the first stretch
         const SColourStats farWithFog = measure(box, kWidth * 3 / 4, 0, kWidth, kHeight / 8);
-        const SColourStats nearBall = measure(box, kWidth / 2 - 100, kHeight / 2 - 100,
-                                              kWidth / 2 + 100, kHeight / 2 + 100);
+        const SColourStats nearBall =
+            measure(box, kWidth / 2 - 100, kHeight / 2 - 100, kWidth / 2 + 100, kHeight / 2 + 100);
 
         // Without fog the far boxes (25 to 30 units away) come out of the dark.
         Ogre::SceneManager* sm = scene.getSceneManager();
@@ -124,16 +120,15 @@ TEST(SceneRender, courseIsDrawnLitAndFoggedWithTheCameraFollowingBallOne)
 
         // The ball's own light tints the ground round it red.
         Ogre::Light* ballLight = nullptr;
-        for (Ogre::MovableObject* object : sm->getSceneNode("Ball0")->getAttachedObjects())
-        {
+        for (Ogre::MovableObject* object : sm->getSceneNode("Ball0")->getAttachedObjects()) {
             if (auto* light = dynamic_cast<Ogre::Light*>(object))
                 ballLight = light;
         }
         ASSERT_NE(ballLight, nullptr);
         ballLight->setVisible(false);
         capture();
-        const SColourStats nearBallDark = measure(box, kWidth / 2 - 100, kHeight / 2 - 100,
-                                                  kWidth / 2 + 100, kHeight / 2 + 100);
+        const SColourStats nearBallDark =
+            measure(box, kWidth / 2 - 100, kHeight / 2 - 100, kWidth / 2 + 100, kHeight / 2 + 100);
         ballLight->setVisible(true);
         const double redGain = nearBall.red - nearBallDark.red;
         EXPECT_GT(redGain, 0.002);

@@ -38,8 +38,7 @@ std::string straightCourse(int length, int starts = 1)
     for (int i = 1; i <= length; ++i)
         text += maptext::box("b" + std::to_string(i), "stone", "course",
                              Ogre::Vector3(0, 0, -1.0f * i));
-    text += maptext::box("goal", "finishbox", "course",
-                         Ogre::Vector3(0, 0, -1.0f * (length + 1)));
+    text += maptext::box("goal", "finishbox", "course", Ogre::Vector3(0, 0, -1.0f * (length + 1)));
     text += maptext::light("lamp", Ogre::Vector3(0, 10, 0), 50.0f);
     text += "ambient=0.3,0.4,0.5\n";
     for (int s = 0; s < starts; ++s)
@@ -64,11 +63,9 @@ protected:
     }
 
     // Runs rendered frames until the condition holds or the time is up; true when it held.
-    template <typename Condition>
-    bool runUntil(Condition condition, float seconds)
+    template <typename Condition> bool runUntil(Condition condition, float seconds)
     {
-        for (float t = 0; t < seconds; t += kFrame)
-        {
+        for (float t = 0; t < seconds; t += kFrame) {
             ogre.frame(kFrame);
             if (condition())
                 return true;
@@ -100,8 +97,7 @@ TEST_F(SceneTest, buildsNamedEngineObjectsForBoxesLightsCamerasAndBalls)
     EXPECT_EQ(ogre.camera->getParentSceneNode()->getName(), "camNode");
     EXPECT_EQ(sm->getSceneNode("camNode")->getPosition(), Ogre::Vector3(0, 10, 10));
 
-    for (const char* name : {"start0", "b1", "b2", "goal"})
-    {
+    for (const char* name : {"start0", "b1", "b2", "goal"}) {
         SCOPED_TRACE(name);
         EXPECT_TRUE(sm->hasManualObject(name));
         EXPECT_TRUE(sm->hasSceneNode(std::string("node") + name));
@@ -135,8 +131,7 @@ TEST_F(SceneTest, buildsNamedEngineObjectsForBoxesLightsCamerasAndBalls)
     EXPECT_FLOAT_EQ(s.getBallBody(0)->getMass(), 7.5f);
     EXPECT_NEAR(s.getBallBody(0)->getInertia().x, 0.4f * 0.4f * 0.4f, 1e-5f); // unit mass
     bool redLight = false;
-    for (Ogre::MovableObject* object : ballNode->getAttachedObjects())
-    {
+    for (Ogre::MovableObject* object : ballNode->getAttachedObjects()) {
         if (auto* light = dynamic_cast<Ogre::Light*>(object))
             redLight = light->getDiffuseColour() == Ogre::ColourValue(1, 0, 0);
     }
@@ -220,8 +215,8 @@ TEST_F(SceneTest, threePlayersOnATwoStartMapGetTwoBalls)
 
 TEST_F(SceneTest, emptyOrMissingMapGivesAnEmptyLevelWithoutBalls)
 {
-    scene = std::make_unique<CScene>(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName,
-                                     "", "", "", false, "missing.kivom", 2, 1, nullptr);
+    scene = std::make_unique<CScene>(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "",
+                                     "", "", false, "missing.kivom", 2, 1, nullptr);
     EXPECT_TRUE(scene->getGrids().empty());
     EXPECT_EQ(scene->getBallCount(), 0u);
     EXPECT_EQ(ogre.sceneManager->getAmbientLight(), Ogre::ColourValue(0.1f, 0.1f, 0.1f, 1.0f));
@@ -243,8 +238,7 @@ TEST_F(SceneTest, constantBallForceRollsTheBallOntoTheFinishAndStopsAllBalls)
         15.0f);
     ASSERT_TRUE(finished);
     EXPECT_EQ(s.getWinner(), 1);
-    for (int i = 0; i < 2; ++i)
-    {
+    for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(s.getBallForces()[i], Ogre::Vector3::ZERO);
         EXPECT_LT(std::abs(s.getBallBody(i)->getVelocity().z), 0.05f);
         EXPECT_LT(s.getBallBody(i)->getOmega().length(), 0.05f);
@@ -340,10 +334,8 @@ TEST_F(SceneTest, gameSceneCanBeBuiltTwiceInARow)
 
 TEST_F(SceneTest, contactOutcomeDoesNotDependOnTheOrderOfTheTwoBodies)
 {
-    const std::string text =
-        straightCourse(1) + "waypoint=b1,1\n";
-    for (bool ballFirst : {true, false})
-    {
+    const std::string text = straightCourse(1) + "waypoint=b1,1\n";
+    for (bool ballFirst : {true, false}) {
         SCOPED_TRACE(ballFirst ? "ball first" : "box first");
         CScene& s = build(text);
         CPhysicsBody& ball = *s.getBallBody(0);
@@ -415,8 +407,7 @@ TEST_F(SceneTest, monsterContactRulesHoldWhicheverBodyComesFirst)
 {
     const std::string text = straightCourse(3) + "waypoint=b1,1,b3\nwaypoint=b3,1,b1\n" +
                              "monster=1,block,b1\nmonster=5,boulder,b3\n";
-    for (bool monsterFirst : {true, false})
-    {
+    for (bool monsterFirst : {true, false}) {
         SCOPED_TRACE(monsterFirst ? "monster first" : "monster second");
         CScene& s = build(text);
         ASSERT_EQ(s.getMonsters().size(), 2u);
@@ -455,8 +446,7 @@ TEST_F(SceneTest, firstBallOnTheFinishKeepsTheWinAndFireworksStartOnce)
     s.processContact(*s.getBallBody(1), goal);
     EXPECT_EQ(s.getWinner(), 2);
     const size_t effects = s.getParticleSystems().size();
-    if (ogre.particlesAvailable)
-    {
+    if (ogre.particlesAvailable) {
         EXPECT_EQ(effects, 1u); // "Firework" on the one finish box, named after it
     }
     s.processContact(goal, *s.getBallBody(1)); // resting on it: still the winner
