@@ -1,6 +1,7 @@
 // The shipped monster level: it holds every monster kind on one waypoint graph, and a ball
 // steered along the safe route (weaving between the stampers, wide of the fires and the venom
 // pit) reaches the finish. Monsters may still knock it back; it then starts the route again.
+#include "monster_level_route.h"
 #include "monster_test_maps.h"
 
 #include <gtest/gtest.h>
@@ -13,40 +14,16 @@ using monstertest::Level;
 
 namespace {
 
-const char* const kLevel = "/data/maps/04_monster_mayhem.kivom";
-
-// The route through the level, in (x, z); the finish box is the last point.
-const std::vector<Ogre::Vector2> kRoute = {{1, -3.5f}, {1, -6},     {-1, -7}, {-1, -9.5f},
-                                           {1, -10},   {1, -12.5f}, {0, -14}, {0, -16},
-                                           {0, -19},   {0, -22},    {0, -25}, {0, -27}};
-
-constexpr float kKeyForce = 40.0f; // what a key gives per axis
-constexpr float kCruiseSpeed = 2.2f;
-constexpr float kSpeedGain = 30.0f;
-constexpr float kReached = 0.5f;
-
-float clampForce(float value)
+std::string levelText()
 {
-    return std::max(-kKeyForce, std::min(kKeyForce, value));
-}
-
-// Steering like a player on the keys: towards the next route point at cruising speed.
-Ogre::Vector3 steer(const Ogre::Vector3& position, const Ogre::Vector3& velocity,
-                    const Ogre::Vector2& target)
-{
-    Ogre::Vector2 toTarget(target.x - position.x, target.y - position.z);
-    const float distance = toTarget.normalise();
-    const float speed = std::min(kCruiseSpeed, 1.5f * distance + 0.5f);
-    const Ogre::Vector2 wanted = toTarget * speed;
-    return Ogre::Vector3(clampForce(kSpeedGain * (wanted.x - velocity.x)), 0.0f,
-                         clampForce(kSpeedGain * (wanted.y - velocity.z)));
+    return testenv::readFile(testenv::sourceDir() + "/data/maps/" + monstertest::kMonsterLevel);
 }
 
 } // namespace
 
 TEST(MonsterLevel, holdsEveryMonsterKindOnOneWaypointGraph)
 {
-    Level level(testenv::readFile(testenv::sourceDir() + kLevel));
+    Level level(levelText());
 
     std::set<int> kinds;
     for (CMonster* monster : level.scene->getMonsters())
@@ -80,32 +57,28 @@ TEST(MonsterLevel, holdsEveryMonsterKindOnOneWaypointGraph)
 
 TEST(MonsterLevel, aBallSteeredAlongTheRouteReachesTheFinish)
 {
-    Level level(testenv::readFile(testenv::sourceDir() + kLevel));
+    Level level(levelText());
     ASSERT_EQ(level.scene->getBallCount(), 1u);
     level.run(1.0f);
 
-    size_t next = 0;
+    monstertest::CRouteDriver driver;
     int restarts = 0;
     float time = 0.0f;
     constexpr float kTimeLimit = 120.0f;
     constexpr int kMaxRestarts = 3;
     while (level.scene->getWinner() == 0 && time < kTimeLimit && restarts <= kMaxRestarts) {
-        const Ogre::Vector3 position = level.ball();
+        Ogre::Vector3 position;
         Ogre::Vector3 velocity;
         Ogre::Vector3 omega;
-        Ogre::Vector3 where;
-        level.scene->getBallState(0, where, velocity, omega);
-        const Ogre::Vector2& target = kRoute[next];
-        if (Ogre::Vector2(target.x - position.x, target.y - position.z).length() < kReached &&
-            next + 1 < kRoute.size())
-            ++next;
-        level.scene->getBallForces()[0] = steer(position, velocity, kRoute[next]);
+        level.scene->getBallState(0, position, velocity, omega);
+        level.scene->getBallForces()[0] = driver.steer(position, velocity);
         level.ogre.frame(monstertest::kFrameTime);
         time += monstertest::kFrameTime;
         if (level.scene->takeResetEvent(0)) {
-            std::cout << "ball sent back at " << time << " s near route point " << next << "\n";
+            std::cout << "ball sent back at " << time << " s on the way to route point "
+                      << driver.next() << "\n";
             ++restarts;
-            next = 0;
+            driver.restart();
         }
     }
 
