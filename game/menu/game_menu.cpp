@@ -349,7 +349,7 @@ void CGameMenu::toggleIngameMenu()
     app->setPaused(!app->isPaused());
     logMenuEvent(mIngameRoot->isVisible() ? "in-game dialog opened" : "in-game dialog closed");
     const bool networkGame = CNetwork::hasInstance() && CNetwork::getSingleton().isConnected();
-    getWindow("Ingame/Dialog/Restart")->setEnabled(!networkGame);
+    setUsable(getWindow("Ingame/Dialog/Restart"), !networkGame);
 }
 
 void CGameMenu::continueGame()
