@@ -5,7 +5,9 @@
 
 namespace {
 
+// The kind: mesh, material (nullptr: the mesh's own), scale; collision, mass, start height.
 const CMonster::SKindLook kLook{"ellipsoid.mesh", "evilsphere", 1.0f};
+const CMonster::SKindBody kBody{CMonster::ECollision::ELLIPSOID, 10.0f, CMonster::kRespawnHeight};
 
 } // namespace
 
@@ -16,8 +18,7 @@ CEvilMarbleMonster::CEvilMarbleMonster(const std::string& name, CWaypoint* start
     if (mEditorMode)
         return;
     startEffectOnNode(CScene::EFFECT_FLAMES);
-    createBody({ECollision::ELLIPSOID, 10.0f, kRespawnHeight},
-               [this](CPhysicsBody& body, float step) { applyHuntingForce(body, step); });
+    createBody(kBody, [this](CPhysicsBody& body, float step) { applyHuntingForce(body, step); });
 }
 
 bool CEvilMarbleMonster::update(const Ogre::FrameEvent& evt)

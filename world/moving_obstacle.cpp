@@ -8,7 +8,9 @@
 
 namespace {
 
+// The kind: mesh, material (nullptr: the mesh's own), scale; collision, mass, start height.
 const CMonster::SKindLook kLook{"obstacle.mesh", nullptr, 0.8f};
+const CMonster::SKindBody kBody{CMonster::ECollision::BOX, 10.0f, CMonster::kRespawnHeight};
 
 } // namespace
 
@@ -26,8 +28,7 @@ CMovingObstacle::CMovingObstacle(const std::string& name, CWaypoint* start, CSce
     if (mEditorMode)
         return;
     startEffectOnNode(CScene::EFFECT_FIRE);
-    createBody({ECollision::BOX, 10.0f, kRespawnHeight},
-               [this](CPhysicsBody& body, float step) { applyLiftForce(body, step); });
+    createBody(kBody, [this](CPhysicsBody& body, float step) { applyLiftForce(body, step); });
 }
 
 bool CMovingObstacle::update(const Ogre::FrameEvent& evt)

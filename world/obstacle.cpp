@@ -6,7 +6,9 @@
 
 namespace {
 
+// The kind: mesh, material (nullptr: the mesh's own), scale; collision, mass, start height.
 const CMonster::SKindLook kLook{"obstacle.mesh", nullptr, 0.8f};
+const CMonster::SKindBody kBody{CMonster::ECollision::BOX, 10.0f, 0.0f};
 
 } // namespace
 
@@ -18,7 +20,7 @@ CObstacle::CObstacle(const std::string& name, CWaypoint* start, CScene& scene)
     if (mEditorMode)
         return;
     startEffectAtStart(CScene::EFFECT_FIRE);
-    createBody({ECollision::BOX, 10.0f, 0.0f}, &CMonster::holdStill);
+    createBody(kBody, &CMonster::holdStill);
 }
 
 bool CObstacle::update(const Ogre::FrameEvent& evt)

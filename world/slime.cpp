@@ -11,7 +11,9 @@
 
 namespace {
 
+// The kind: mesh, material (nullptr: the mesh's own), scale; collision, mass, start height.
 const CMonster::SKindLook kLook{"ellipsoid.mesh", "sphere", 1.0f};
+const CMonster::SKindBody kBody{CMonster::ECollision::ELLIPSOID, 10.0f, CMonster::kRespawnHeight};
 
 // The position of each waypoint in the scene's list, found by its address. Open addressing in
 // one array: a level of ten thousand waypoints is indexed without ten thousand allocations.
@@ -65,8 +67,7 @@ CSlime::CSlime(const std::string& name, CWaypoint* start, CScene& scene)
     : CMonster(name, KIND_SLIME, start, scene)
 {
     createLook(kLook);
-    createBody({ECollision::ELLIPSOID, 10.0f, kRespawnHeight},
-               [this](CPhysicsBody& body, float step) { applyHuntingForce(body, step); });
+    createBody(kBody, [this](CPhysicsBody& body, float step) { applyHuntingForce(body, step); });
 }
 
 bool CSlime::update(const Ogre::FrameEvent& evt)

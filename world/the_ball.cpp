@@ -3,7 +3,9 @@
 
 namespace {
 
+// The kind: mesh, material (nullptr: the mesh's own), scale; collision, mass, start height.
 const CMonster::SKindLook kLook{"ellipsoid.mesh", "sphere", 1.0f};
+const CMonster::SKindBody kBody{CMonster::ECollision::ELLIPSOID, 30.0f, CMonster::kRespawnHeight};
 
 } // namespace
 
@@ -11,7 +13,7 @@ CTheBall::CTheBall(const std::string& name, CWaypoint* start, CScene& scene)
     : CMonster(name, KIND_THE_BALL, start, scene)
 {
     createLook(kLook);
-    createBody({ECollision::ELLIPSOID, 30.0f, kRespawnHeight}, &CMonster::applyGravityOnly);
+    createBody(kBody, &CMonster::applyGravityOnly);
 }
 
 bool CTheBall::update(const Ogre::FrameEvent& evt)

@@ -4,7 +4,9 @@
 
 namespace {
 
+// The kind: mesh, material (nullptr: the mesh's own), scale; collision, mass, start height.
 const CMonster::SKindLook kLook{"obstacle.mesh", nullptr, 0.5f};
+const CMonster::SKindBody kBody{CMonster::ECollision::ELLIPSOID, 10.0f, 0.0f};
 
 } // namespace
 
@@ -13,8 +15,7 @@ CVenomMarble::CVenomMarble(const std::string& name, CWaypoint* start, CScene& sc
 {
     mHitsBall = true;
     createLook(kLook);
-    createBody({ECollision::ELLIPSOID, 10.0f, 0.0f},
-               [this](CPhysicsBody& body, float step) { applyHuntingForce(body, step); });
+    createBody(kBody, [this](CPhysicsBody& body, float step) { applyHuntingForce(body, step); });
 }
 
 bool CVenomMarble::update(const Ogre::FrameEvent& evt)
