@@ -143,6 +143,9 @@ CScene::~CScene()
     for (CWaypoint* waypoint : mWaypoints)
         delete waypoint;
     mWaypoints.clear();
+    mWaypointsByBox.clear();
+    mBoxesByName.clear();
+    mBoxesByBody.clear();
     mSelection.clear();
     mStartBoxes.clear();
     mFinishBoxes.clear();
@@ -202,8 +205,10 @@ void CScene::setUpPhysics()
 void CScene::createBoxPhysics()
 {
     for (const auto& grid : mGrids) {
-        for (const auto& box : grid->getBoxes())
+        for (const auto& box : grid->getBoxes()) {
             box->createPhysics(mMaterialGroup);
+            mBoxesByBody[box->getBody()] = box.get();
+        }
     }
 }
 
@@ -218,6 +223,10 @@ bool CScene::findBox(const std::string& name, CBox*& box) const
 
 CBox* CScene::findBox(const std::string& name) const
 {
+    const auto known = mBoxesByName.find(name);
+    if (known != mBoxesByName.end())
+        return known->second;
+    // Boxes put into a grid directly (not through the scene) are still found.
     for (const auto& grid : mGrids) {
         for (const auto& box : grid->getBoxes()) {
             if (box->getName() == name)
@@ -249,9 +258,12 @@ CBox* CScene::addBox(const std::string& name, const std::string& material,
     ++sBoxCounter;
     CBox* box = grid->addBox(name, material, 1.0f, fitTexture, vertices);
     box->setPosition(position);
+    mBoxesByName[box->getName()] = box;
     // Boxes added to a running game (not from its map) get their body at once.
-    if (!mEditorMode && mBuilt)
+    if (!mEditorMode && mBuilt) {
         box->createPhysics(mMaterialGroup);
+        mBoxesByBody[box->getBody()] = box;
+    }
     return box;
 }
 
@@ -268,6 +280,7 @@ CBoxGrid* CScene::createGrid(const std::string& name, const std::string& materia
             CBox* box =
                 grid->addBox("box" + std::to_string(sBoxCounter), material, edge, false, nullptr);
             box->setPosition(origin + Ogre::Vector3(edge * i, 0.0f, edge * j));
+            mBoxesByName[box->getName()] = box;
         }
     }
     return grid;
@@ -291,6 +304,8 @@ bool CScene::deleteBox(CBox* box)
         mFinishBoxes.erase(std::remove(mFinishBoxes.begin(), mFinishBoxes.end(), box),
                            mFinishBoxes.end());
     }
+    mBoxesByName.erase(box->getName());
+    mBoxesByBody.erase(box->getBody());
     for (const auto& grid : mGrids) {
         if (grid->removeBox(box))
             return true;
@@ -518,16 +533,14 @@ bool CScene::addWaypoint(CBox* box, int weight)
     if (!box || findWaypoint(box))
         return false;
     mWaypoints.push_back(new CWaypoint(weight, mSceneManager, box, mEditorMode));
+    mWaypointsByBox[box] = mWaypoints.back();
     return true;
 }
 
 CWaypoint* CScene::findWaypoint(const CBox* box) const
 {
-    for (CWaypoint* waypoint : mWaypoints) {
-        if (waypoint->getBox() == box)
-            return waypoint;
-    }
-    return nullptr;
+    const auto it = mWaypointsByBox.find(box);
+    return it != mWaypointsByBox.end() ? it->second : nullptr;
 }
 
 bool CScene::linkWaypoints(CBox* a, CBox* b)
@@ -576,6 +589,7 @@ bool CScene::removeWaypoint(CBox* box)
             ball.waypoint = nullptr;
     }
     mWaypoints.erase(std::find(mWaypoints.begin(), mWaypoints.end(), waypoint));
+    mWaypointsByBox.erase(box);
     delete waypoint;
     return true;
 }
@@ -875,19 +889,18 @@ void CScene::processContact(CPhysicsBody& a, CPhysicsBody& b)
 
 CWaypoint* CScene::findWaypointOfBody(const CPhysicsBody& body) const
 {
-    for (CWaypoint* waypoint : mWaypoints) {
-        if (waypoint->getBox() && waypoint->getBox()->getBody() == &body)
-            return waypoint;
-    }
-    return nullptr;
+    const auto it = mBoxesByBody.find(&body);
+    return it != mBoxesByBody.end() ? findWaypoint(it->second) : nullptr;
 }
 
 void CScene::applyContactRules(CPhysicsBody& a, CPhysicsBody& b)
 {
-    for (CMonster* monster : mMonsters) {
-        if (monster->getBody() == &a) {
-            if (CWaypoint* waypoint = findWaypointOfBody(b))
-                monster->setLastWaypoint(waypoint);
+    // Only moving bodies can be monsters, and only boxes carry waypoints.
+    CWaypoint* waypointOfB = b.getMass() == 0.0f ? findWaypointOfBody(b) : nullptr;
+    if (waypointOfB && a.getMass() > 0.0f) {
+        for (CMonster* monster : mMonsters) {
+            if (monster->getBody() == &a)
+                monster->setLastWaypoint(waypointOfB);
         }
     }
 
@@ -902,7 +915,7 @@ void CScene::applyContactRules(CPhysicsBody& a, CPhysicsBody& b)
         // Only boxes (the level's static bodies) tell where the ball is: touching a monster or
         // another ball must not make the slimes lose it.
         if (b.getMass() == 0.0f)
-            ball.waypoint = findWaypointOfBody(b);
+            ball.waypoint = waypointOfB;
     }
     if (ballA < 0 && ballB < 0)
         return;

@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace Ogre {
@@ -232,6 +233,11 @@ private:
     std::vector<CBox*> mFinishBoxes;
     std::vector<CWaypoint*> mWaypoints;
     std::vector<CMonster*> mMonsters;
+    // Look-ups for big levels (map references, contacts every sub-step). Boxes and waypoints
+    // are added and removed through the scene's operations, which keep these up to date.
+    std::unordered_map<std::string, CBox*> mBoxesByName;
+    std::unordered_map<const CPhysicsBody*, CBox*> mBoxesByBody;
+    std::unordered_map<const CBox*, CWaypoint*> mWaypointsByBox;
     std::vector<SBall> mBalls;
     std::vector<Ogre::Vector3> mBallForces;
     int mWinner = 0;
