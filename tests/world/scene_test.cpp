@@ -458,3 +458,59 @@ TEST_F(SceneTest, firstBallOnTheFinishKeepsTheWinAndFireworksStartOnce)
     EXPECT_EQ(s.getWinner(), 0);
     EXPECT_TRUE(s.getParticleSystems().empty());
 }
+
+TEST_F(SceneTest, editorLightOperationsWorkByName)
+{
+    CScene& s = build("", 1, true);
+    ASSERT_TRUE(s.addLight("lamp", Ogre::Vector3(1, 2, 3), Ogre::ColourValue(1, 0, 0),
+                           Ogre::ColourValue(0, 1, 0), 100.0f));
+    Ogre::Vector3 position;
+    Ogre::ColourValue diffuse, specular;
+    float range = 0.0f;
+    ASSERT_TRUE(s.getLightValues("lamp", position, diffuse, specular, range));
+    EXPECT_EQ(position, Ogre::Vector3(1, 2, 3));
+    EXPECT_EQ(diffuse, Ogre::ColourValue(1, 0, 0));
+    EXPECT_EQ(specular, Ogre::ColourValue(0, 1, 0));
+    EXPECT_FLOAT_EQ(range, 100.0f);
+    EXPECT_FALSE(s.getLightValues("nolamp", position, diffuse, specular, range));
+
+    ASSERT_TRUE(s.setLightValues("lamp", Ogre::Vector3(4, 5, 6), Ogre::ColourValue(0, 0, 1),
+                                 Ogre::ColourValue(1, 1, 1), 20.0f));
+    const Ogre::Light* light = ogre.sceneManager->getLight("lightlamp");
+    EXPECT_EQ(light->getParentSceneNode()->getPosition(), Ogre::Vector3(4, 5, 6));
+    EXPECT_FLOAT_EQ(light->getAttenuationLinear(), 4.5f / 20.0f);
+    EXPECT_FLOAT_EQ(light->getAttenuationQuadric(), 75.0f / 400.0f);
+    EXPECT_FALSE(s.setLightColours("lamp", diffuse, specular, 0.0f)); // no division by zero
+
+    EXPECT_TRUE(s.deleteLight("lamp"));
+    EXPECT_FALSE(s.deleteLight("lamp"));
+    EXPECT_TRUE(s.getLights().empty());
+    EXPECT_FALSE(ogre.sceneManager->hasSceneNode("lightNodelamp"));
+    EXPECT_FALSE(ogre.sceneManager->hasBillboardSet("billboardlamp"));
+    // The name is free again.
+    EXPECT_TRUE(s.addLight("lamp", Ogre::Vector3::ZERO, diffuse, specular, 10.0f));
+}
+
+TEST_F(SceneTest, removingAWaypointIsRefusedWhileAMonsterStartsOnIt)
+{
+    const std::string text =
+        straightCourse(2) + "waypoint=b1,1,b2\nwaypoint=b2,1,b1\n" + "monster=5,boulder,b1\n";
+    CScene& s = build(text, 1, true);
+    ASSERT_EQ(s.getMonsters().size(), 1u);
+    EXPECT_FALSE(s.removeWaypoint(s.findBox("b1")));
+    EXPECT_FALSE(s.deleteBox(s.findBox("b1"))); // its waypoint carries the monster
+    EXPECT_NE(s.findBox("b1"), nullptr);
+
+    EXPECT_TRUE(s.removeWaypoint(s.findBox("b2")));
+    EXPECT_EQ(s.findWaypoint(s.findBox("b2")), nullptr);
+    EXPECT_TRUE(s.findWaypoint(s.findBox("b1"))->getNeighbours().empty());
+
+    EXPECT_TRUE(s.deleteMonster("boulder"));
+    EXPECT_FALSE(s.deleteMonster("boulder"));
+    EXPECT_TRUE(s.deleteBox(s.findBox("b1")));
+    EXPECT_TRUE(s.getWaypoints().empty());
+    EXPECT_TRUE(s.deleteGrid("course"));
+    EXPECT_TRUE(s.getGrids().empty());
+    EXPECT_TRUE(s.getStartBoxes().empty());
+    EXPECT_TRUE(s.getFinishBoxes().empty());
+}
