@@ -22,6 +22,7 @@
 #include <OgreSceneNode.h>
 
 #include <cmath>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 
@@ -124,7 +125,9 @@ bool CIOMap::openForReading(const std::string& path)
 {
     mLines.clear();
     std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in) {
+    // A folder opens like a file here but reads as nothing: it is no map either.
+    std::error_code error;
+    if (!in || std::filesystem::is_directory(path, error)) {
         std::cerr << "CIOMap: Can't open file: " << path << "!" << std::endl;
         return false;
     }

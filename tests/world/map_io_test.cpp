@@ -273,6 +273,10 @@ TEST_F(MapIoTest, tellsWhenFilesCannotBeOpenedCreatedOrClosed)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "CIOMap: Can't open file: " + dir.file("missing.kivom") + "!\n");
     EXPECT_TRUE(reader.getLines().empty());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(reader.openForReading(dir.path()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "CIOMap: Can't open file: " + dir.path() + "!\n");
 
     CIOMap writer;
     const std::string bad = dir.file("no/such/folder.kivom");
