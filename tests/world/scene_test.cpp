@@ -12,6 +12,7 @@
 
 #include <OgreBillboardSet.h>
 #include <OgreEntity.h>
+#include <OgreHardwareBuffer.h>
 #include <OgreLight.h>
 #include <OgreManualObject.h>
 #include <OgreMesh.h>
@@ -138,18 +139,89 @@ TEST_F(SceneTest, buildsNamedEngineObjectsForBoxesLightsCamerasAndBalls)
     EXPECT_TRUE(redLight);
 }
 
+namespace {
+
+struct SDrawnVertex
+{
+    Ogre::Vector3 position;
+    Ogre::Vector3 normal;
+    Ogre::Vector2 uv;
+};
+
+// Reads back the vertices of a box's geometry (headless buffers live in memory).
+std::vector<SDrawnVertex> drawnVertices(const CBox& box)
+{
+    Ogre::VertexData* data =
+        box.getManualObject()->getSections()[0]->getRenderOperation()->vertexData;
+    const Ogre::VertexDeclaration* declaration = data->vertexDeclaration;
+    const Ogre::VertexElement* position = declaration->findElementBySemantic(Ogre::VES_POSITION);
+    const Ogre::VertexElement* normal = declaration->findElementBySemantic(Ogre::VES_NORMAL);
+    const Ogre::VertexElement* uv =
+        declaration->findElementBySemantic(Ogre::VES_TEXTURE_COORDINATES);
+    Ogre::HardwareVertexBufferSharedPtr buffer = data->vertexBufferBinding->getBuffer(0);
+    Ogre::HardwareBufferLockGuard lock(buffer, Ogre::HardwareBuffer::HBL_READ_ONLY);
+    std::vector<SDrawnVertex> vertices;
+    for (size_t i = 0; i < data->vertexCount; ++i) {
+        auto* base = static_cast<unsigned char*>(lock.pData) + i * buffer->getVertexSize();
+        float* p = nullptr;
+        float* n = nullptr;
+        float* t = nullptr;
+        position->baseVertexPointerToElement(base, &p);
+        normal->baseVertexPointerToElement(base, &n);
+        uv->baseVertexPointerToElement(base, &t);
+        vertices.push_back({{p[0], p[1], p[2]}, {n[0], n[1], n[2]}, {t[0], t[1]}});
+    }
+    return vertices;
+}
+
+} // namespace
+
 TEST_F(SceneTest, boxGeometryHas28VerticesWithFlatTopNormalsAndNoBottom)
 {
-    CScene& s = build(straightCourse(1), 1, true);
-    CBox* box = s.findBox("b1");
-    ASSERT_NE(box, nullptr);
-    Ogre::ManualObject* manual = box->getManualObject();
+    std::string text = maptext::box("peak", "stone", "g", Ogre::Vector3::ZERO, maptext::cube(0.5f));
+    text += maptext::box("fitted", "stone", "g", Ogre::Vector3(3, 0, 0), maptext::cube(), true);
+    CScene& s = build(text, 1, true);
+    CBox* peak = s.findBox("peak");
+    ASSERT_NE(peak, nullptr);
+    Ogre::ManualObject* manual = peak->getManualObject();
     ASSERT_EQ(manual->getSections().size(), 1u);
     Ogre::RenderOperation* op = manual->getSections()[0]->getRenderOperation();
     EXPECT_EQ(op->vertexData->vertexCount, 28u);
     EXPECT_EQ(op->indexData->indexCount, 3u * (4 + 8)); // four top triangles, two per side
     // The bounding box reaches down to the bottom corners although no bottom face is drawn.
     EXPECT_FLOAT_EQ(manual->getBoundingBox().getMinimum().y, -0.5f);
+
+    const std::vector<SDrawnVertex> top = drawnVertices(*peak);
+    for (size_t triangle = 0; triangle < 4; ++triangle) {
+        const SDrawnVertex* v = &top[triangle * 3];
+        // One flat normal per top triangle, at right angles to its edges, pointing up and
+        // outwards (the centre is raised into a pyramid).
+        EXPECT_EQ(v[0].normal, v[1].normal);
+        EXPECT_EQ(v[1].normal, v[2].normal);
+        EXPECT_NEAR(v[0].normal.dotProduct(v[1].position - v[0].position), 0.0f, 1e-5f);
+        EXPECT_NEAR(v[0].normal.dotProduct(v[2].position - v[0].position), 0.0f, 1e-5f);
+        EXPECT_NEAR(v[0].normal.length(), 1.0f, 1e-5f);
+        EXPECT_GT(v[0].normal.y, 0.5f);
+        EXPECT_LT(v[0].normal.y, 0.99f);
+        EXPECT_EQ(v[2].position, Ogre::Vector3(0, 1.0f, 0));
+        EXPECT_EQ(v[2].uv, Ogre::Vector2(0.5f, 0.5f));
+    }
+    EXPECT_EQ(top[0].uv, Ogre::Vector2(0, 0)); // vertex 3
+    EXPECT_EQ(top[1].uv, Ogre::Vector2(0, 1)); // vertex 0
+    for (size_t i = 12; i < top.size(); ++i) {
+        // Sides: fixed axis normals, never down; unfitted textures run with the height.
+        EXPECT_FLOAT_EQ(top[i].normal.y, 0.0f);
+        EXPECT_FLOAT_EQ(std::abs(top[i].normal.x) + std::abs(top[i].normal.z), 1.0f);
+        EXPECT_FLOAT_EQ(top[i].uv.y, top[i].position.y + 0.5f);
+    }
+    const std::vector<SDrawnVertex> fitted = drawnVertices(*s.findBox("fitted"));
+    for (size_t i = 12; i < fitted.size(); ++i) {
+        // Fitted: the texture covers each side once; the table puts v = 1 at the top edge,
+        // except on the -x side, where the top edge has v = 0.
+        const bool topEdge = fitted[i].position.y > 0.0f;
+        const bool minusX = fitted[i].normal.x < 0.0f;
+        EXPECT_FLOAT_EQ(fitted[i].uv.y, topEdge != minusX ? 1.0f : 0.0f);
+    }
 }
 
 TEST_F(SceneTest, secondBoxWithSameNameGetsNumberSuffixAndReferencesResolveToTheFirst)
