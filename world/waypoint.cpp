@@ -18,6 +18,7 @@
 namespace {
 unsigned long sWaypointCounter = 0;
 unsigned long sLinkCounter = 0;
+unsigned long sRedrawCounter = 0;
 
 // Editor-mode marker: an upright post on the box top; links are white lines between tops.
 const char* const kMarkerSetPrefix = "waypoint_billboardset";
@@ -31,6 +32,7 @@ const char* const kLineInfix = "_line_";
 const char* const kLineMeshPrefix = "waypoint_mesh_";
 const char* const kLineEntityPrefix = "waypoint_entity_";
 const char* const kLineMaterial = "BaseWhiteNoLighting";
+const char* const kRedrawPrefix = "r";
 } // namespace
 
 unsigned long CWaypoint::getCreatedCount()
@@ -123,7 +125,11 @@ void CWaypoint::destroyMarker()
 
 void CWaypoint::drawLink(CWaypoint* other)
 {
-    const std::string number = std::to_string(sLinkCounter);
+    drawLine(other, std::to_string(sLinkCounter));
+}
+
+void CWaypoint::drawLine(CWaypoint* other, const std::string& number)
+{
     Ogre::ManualObject* line =
         mSceneManager->createManualObject(kLinePrefix + mId + kLineInfix + other->mId);
     line->begin(kLineMaterial, Ogre::RenderOperation::OT_LINE_LIST,
@@ -138,6 +144,27 @@ void CWaypoint::drawLink(CWaypoint* other)
     mLineNode->attachObject(entity);
     mLines.push_back(entity);
     mLineTargets.push_back(other);
+}
+
+void CWaypoint::redrawLink(CWaypoint* other)
+{
+    if (std::find(mLineTargets.begin(), mLineTargets.end(), other) == mLineTargets.end())
+        return;
+    eraseLink(other);
+    // Redrawn lines are numbered apart from the link numbers, which only count links.
+    drawLine(other, kRedrawPrefix + std::to_string(++sRedrawCounter));
+}
+
+void CWaypoint::refreshMarkers()
+{
+    if (!mVisible)
+        return;
+    if (mNode)
+        mNode->setPosition(getPosition());
+    for (CWaypoint* other : mNeighbours) {
+        redrawLink(other);
+        other->redrawLink(this);
+    }
 }
 
 void CWaypoint::eraseLink(CWaypoint* other)

@@ -33,6 +33,9 @@ public:
 
     // The top of the box: its node position raised by the top centre vertex's height.
     Ogre::Vector3 getPosition() const;
+    // Editor mode: puts the post and the link lines (its own and its neighbours' lines to it)
+    // where the box now is, after the box was moved or its top reshaped.
+    void refreshMarkers();
 
     CBox* getBox() const { return mBox; }
     int getWeight() const { return mWeight; }
@@ -49,6 +52,8 @@ public:
 
 private:
     void drawLink(CWaypoint* other);
+    void drawLine(CWaypoint* other, const std::string& number);
+    void redrawLink(CWaypoint* other);
     void eraseLink(CWaypoint* other);
     void createMarker();
     void destroyMarker();

@@ -277,3 +277,44 @@ TEST(WaypointContacts, touchingAMonsterOrABallDoesNotMakeTheBallLoseItsWaypoint)
     level.scene->processContact(*level.scene->findBox("f2")->getBody(), ball);
     EXPECT_EQ(level.scene->getBallWaypoint(0), nullptr);
 }
+
+TEST(WaypointMarkers, refreshingAfterTheBoxMovedRedrawsPostAndLinesAndMonsterMarker)
+{
+    Level::Options options;
+    options.editor = true;
+    Level level(threeBoxes()
+                    .waypoint("a", 1, {"b"})
+                    .waypoint("b", 1)
+                    .monster(CMonster::KIND_SLIME, "slime", "b")
+                    .str(),
+                options);
+    Ogre::SceneManager* sm = level.ogre.sceneManager;
+    CWaypoint* a = level.waypointOn("a");
+    CWaypoint* b = level.waypointOn("b");
+    const unsigned long links = CWaypoint::getLinkCount();
+
+    level.scene->findBox("b")->setPosition(Ogre::Vector3(3, 2, -4));
+    b->refreshMarkers();
+    level.monster("slime")->refreshMarker();
+
+    EXPECT_EQ(sm->getSceneNode("waypoint_node" + b->getId())->getPosition(), b->getPosition());
+    EXPECT_EQ(sm->getSceneNode("billboardNodeslime")->getPosition(),
+              b->getPosition() + Ogre::Vector3(0, 1, 0));
+    int lines = 0;
+    for (CWaypoint* waypoint : {a, b}) {
+        Ogre::SceneNode* node = sm->getSceneNode("waypoint_line_node" + waypoint->getId());
+        for (Ogre::MovableObject* object : node->getAttachedObjects()) {
+            ++lines;
+            const Ogre::AxisAlignedBox bounds =
+                static_cast<Ogre::Entity*>(object)->getMesh()->getBounds();
+            EXPECT_LT(bounds.getCenter().distance((a->getPosition() + b->getPosition()) / 2),
+                      1e-4f);
+        }
+    }
+    EXPECT_GT(lines, 0);
+    EXPECT_EQ(CWaypoint::getLinkCount(), links);
+    // A second refresh finds free names again.
+    b->refreshMarkers();
+    a->refreshMarkers();
+    EXPECT_EQ(a->getNeighbours(), std::vector<CWaypoint*>{b});
+}
