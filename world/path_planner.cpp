@@ -44,7 +44,7 @@ void CPathPlanner::packEdges()
     mPacked = true;
 }
 
-void CPathPlanner::search(int start)
+void CPathPlanner::search(int start, const std::vector<int>& goals)
 {
     if (!mPacked)
         packEdges();
@@ -75,6 +75,17 @@ void CPathPlanner::search(int start)
     std::priority_queue<SEntry, std::vector<SEntry>, decltype(later)> queue(later,
                                                                             std::move(storage));
 
+    // Goals still to be settled; with none given the search covers everything reachable.
+    std::vector<std::uint8_t> isGoal(goals.empty() ? 0 : nodes, 0);
+    int goalsLeft = 0;
+    for (int goal : goals) {
+        if (isValid(goal) && !isGoal[goal]) {
+            isGoal[goal] = 1;
+            ++goalsLeft;
+        }
+    }
+    const bool stopAtGoals = goalsLeft > 0;
+
     int nextOrder = 0;
     mDistance[start] = 0.0f;
     mQueueOrder[start] = nextOrder++;
@@ -87,6 +98,8 @@ void CPathPlanner::search(int start)
         if (mDone[current] || entry.distance != mDistance[current])
             continue;
         mDone[current] = 1;
+        if (stopAtGoals && isGoal[current] && --goalsLeft == 0)
+            break;
 
         const float here = mDistance[current];
         for (int e = mFirstEdge[current]; e < mFirstEdge[current + 1]; ++e) {
@@ -131,7 +144,7 @@ int CPathPlanner::firstStep(int goal) const
 CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals, float strength)
 {
     SPlan result;
-    search(start);
+    search(start, goals);
     if (!isValid(start))
         return result;
 

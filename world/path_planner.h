@@ -35,7 +35,10 @@ public:
 
     // Shortest distances from the start to every node it reaches (Dijkstra with a binary heap;
     // ties go to the node that was queued first).
-    void search(int start);
+    void search(int start) { search(start, {}); }
+    // The same search, stopped as soon as every one of the goals is settled: the distances and
+    // predecessors of the goals and of every node on their shortest paths are then final.
+    void search(int start, const std::vector<int>& goals);
     float getDistance(int node) const { return mDistance[node]; }
     int getPredecessor(int node) const { return mPredecessor[node]; }
 
@@ -43,8 +46,9 @@ public:
     // the start; kNoNode when the last search did not reach the goal.
     int firstStep(int goal) const;
 
-    // Searches from the start and steers towards the reachable goal whose top is nearest (in a
-    // straight line) to the start's top; goals that are kNoNode or unreached are skipped. The
+    // Searches from the start (until the goals are settled) and steers towards the reachable
+    // goal whose top is nearest (in a straight line) to the start's top; goals that are kNoNode
+    // or unreached are skipped. The
     // direction points from the start's top to the first step's top with the given length, and
     // is zero when there is no goal or the start is the goal.
     SPlan plan(int start, const std::vector<int>& goals, float strength);

@@ -219,3 +219,64 @@ TEST(PathPlanner, heapSearchMatchesPlainSearchOnRandomGraphs)
         }
     }
 }
+
+TEST(PathPlanner, plansStoppingAtTheGoalsMatchPlansOverTheWholeGraph)
+{
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        const int count = 2 + static_cast<int>(random() % 80);
+        std::uniform_int_distribution<int> coordinate(0, 5);
+        std::vector<Ogre::Vector3> tops;
+        for (int i = 0; i < count; ++i)
+            tops.emplace_back(static_cast<float>(coordinate(random)), 0.0f,
+                              static_cast<float>(coordinate(random)));
+        std::vector<std::vector<int>> neighbours(count);
+        for (int l = 0; l < count * 2; ++l) {
+            const int x = static_cast<int>(random() % count);
+            const int y = static_cast<int>(random() % count);
+            if (x == y ||
+                std::find(neighbours[x].begin(), neighbours[x].end(), y) != neighbours[x].end())
+                continue;
+            neighbours[x].push_back(y);
+            neighbours[y].push_back(x);
+        }
+        CPathPlanner planner;
+        for (const Ogre::Vector3& top : tops)
+            planner.addNode(top);
+        for (int x = 0; x < count; ++x) {
+            for (int y : neighbours[x])
+                planner.addEdge(x, y);
+        }
+        const int start = static_cast<int>(random() % count);
+        std::vector<int> goals;
+        for (int g = 0; g < 4; ++g)
+            goals.push_back(random() % 5 == 0 ? CPathPlanner::kNoNode
+                                              : static_cast<int>(random() % count));
+
+        // The plan as the whole search gives it.
+        const ReferenceResult full = referenceSearch(tops, neighbours, start);
+        int goal = CPathPlanner::kNoNode;
+        for (int candidate : goals) {
+            if (candidate == CPathPlanner::kNoNode ||
+                (candidate != start && full.predecessor[candidate] == CPathPlanner::kNoNode))
+                continue;
+            if (goal == CPathPlanner::kNoNode ||
+                tops[start].distance(tops[candidate]) < tops[start].distance(tops[goal]))
+                goal = candidate;
+        }
+        int next = goal;
+        while (next != CPathPlanner::kNoNode && next != start && full.predecessor[next] != start)
+            next = full.predecessor[next];
+
+        const CPathPlanner::SPlan plan = planner.plan(start, goals, kSlimeStrength);
+        ASSERT_EQ(plan.goal, goal) << "round " << round;
+        ASSERT_EQ(plan.next, next) << "round " << round;
+        if (next != CPathPlanner::kNoNode && next != start) {
+            const Ogre::Vector3 expected =
+                (tops[next] - tops[start]).normalisedCopy() * kSlimeStrength;
+            ASSERT_EQ(plan.direction, expected) << "round " << round;
+        } else {
+            ASSERT_EQ(plan.direction, Ogre::Vector3::ZERO) << "round " << round;
+        }
+    }
+}
