@@ -2,6 +2,7 @@
 // gate, which fades so that the camera sees the ball; the stampers, obstacles and evil marbles
 // burn. The picture is saved (KIVO_KEEP_SCREENSHOT names a copy to keep) and measured.
 #include "monster_level_route.h"
+#include "gl_window.h"
 #include "test_env.h"
 #include "world/box.h"
 #include "world/material_instance.h"
@@ -63,30 +64,10 @@ TEST(MonsterRender, levelMidPlayShowsFireFlamesAndTheFadedGate)
 {
     testenv::TempDir dir;
     dir.linkGameFiles();
-    auto log = std::make_unique<Ogre::LogManager>();
-    log->createLog("Ogre.log", true, false, false);
-    auto root = std::make_unique<Ogre::Root>("plugins.cfg", "", "");
-    Ogre::RenderSystem* gl = root->getRenderSystemByName("OpenGL Rendering Subsystem");
-    ASSERT_NE(gl, nullptr);
-    root->setRenderSystem(gl);
-    root->initialise(false);
-    Ogre::RenderWindow* window = root->createRenderWindow("KIVO monsters", kWidth, kHeight, false);
-
-    Ogre::ConfigFile resources;
-    resources.load("resources.cfg");
-    for (const auto& section : resources.getSettingsBySection()) {
-        for (const auto& setting : section.second)
-            Ogre::ResourceGroupManager::getSingleton().addResourceLocation(
-                setting.second, setting.first, section.first);
-    }
-    Ogre::ResourceGroupManager::getSingleton().initialiseResourceGroup("General");
-
-    Ogre::SceneManager* sceneManager =
-        root->createSceneManager("DefaultSceneManager", "SceneManager");
-    Ogre::Camera* camera = sceneManager->createCamera("firstCamera");
-    camera->setNearClipDistance(0.1f);
-    camera->setAutoAspectRatio(true);
-    window->addViewport(camera)->setBackgroundColour(Ogre::ColourValue::Black);
+    testenv::GlWindow gl("KIVO monsters", kWidth, kHeight);
+    Ogre::Root* root = gl.root.get();
+    Ogre::RenderWindow* window = gl.window;
+    Ogre::SceneManager* sceneManager = gl.sceneManager;
 
     {
         CScene scene("SceneManager", "firstCamera", "", "", "", false, monstertest::kMonsterLevel,
@@ -176,6 +157,4 @@ TEST(MonsterRender, levelMidPlayShowsFireFlamesAndTheFadedGate)
                     "gate opaque changes the middle of the view by %.3f (a corner by %.3f)\n",
                     fire, withoutFire, faded, middleChange, cornerChange);
     }
-    root.reset();
-    log.reset();
 }

@@ -1,5 +1,6 @@
 // A shipped course rendered in a real GL window: the camera follows ball 1 while it rolls, and
 // the picture shows lit, textured boxes fading into the fog and the ball with its red light.
+#include "gl_window.h"
 #include "test_env.h"
 #include "world/scene.h"
 
@@ -48,30 +49,9 @@ TEST(SceneRender, courseIsDrawnLitAndFoggedWithTheCameraFollowingBallOne)
 {
     testenv::TempDir dir;
     dir.linkGameFiles();
-    auto log = std::make_unique<Ogre::LogManager>();
-    log->createLog("Ogre.log", true, false, false);
-    auto root = std::make_unique<Ogre::Root>("plugins.cfg", "", "");
-    Ogre::RenderSystem* gl = root->getRenderSystemByName("OpenGL Rendering Subsystem");
-    ASSERT_NE(gl, nullptr);
-    root->setRenderSystem(gl);
-    root->initialise(false);
-    Ogre::RenderWindow* window = root->createRenderWindow("KIVO scene", kWidth, kHeight, false);
-
-    Ogre::ConfigFile resources;
-    resources.load("resources.cfg");
-    for (const auto& section : resources.getSettingsBySection()) {
-        for (const auto& setting : section.second)
-            Ogre::ResourceGroupManager::getSingleton().addResourceLocation(
-                setting.second, setting.first, section.first);
-    }
-    Ogre::ResourceGroupManager::getSingleton().initialiseResourceGroup("General");
-
-    Ogre::SceneManager* sceneManager =
-        root->createSceneManager("DefaultSceneManager", "SceneManager");
-    Ogre::Camera* camera = sceneManager->createCamera("firstCamera");
-    camera->setNearClipDistance(0.1f);
-    camera->setAutoAspectRatio(true);
-    window->addViewport(camera)->setBackgroundColour(Ogre::ColourValue::Black);
+    testenv::GlWindow gl("KIVO scene", kWidth, kHeight);
+    Ogre::Root* root = gl.root.get();
+    Ogre::RenderWindow* window = gl.window;
 
     {
         CScene scene("SceneManager", "firstCamera", "", "", "", false, "01_first_steps.kivom", 1, 1,
@@ -135,6 +115,4 @@ TEST(SceneRender, courseIsDrawnLitAndFoggedWithTheCameraFollowingBallOne)
         EXPECT_GT(redGain, 2.0 * (nearBall.green - nearBallDark.green));
         EXPECT_GT(redGain, 2.0 * (nearBall.blue - nearBallDark.blue));
     }
-    root.reset();
-    log.reset();
 }
