@@ -69,6 +69,32 @@ std::string windowTitle(Ogre::RenderWindow* window)
     return title;
 }
 
+// Width and height of the window manager icon the window carries, or 0 and 0.
+std::pair<long, long> iconSize(Ogre::RenderWindow* window)
+{
+    Display* display = nullptr;
+    Window handle = 0;
+    window->getCustomAttribute("XDISPLAY", &display);
+    window->getCustomAttribute("WINDOW", &handle);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::pair<long, long> size{0, 0};
+    if (XGetWindowProperty(display, handle, XInternAtom(display, "_NET_WM_ICON", False), 0, 2,
+                           False, AnyPropertyType, &type, &format, &items, &remaining,
+                           &data) == Success &&
+        data) {
+        if (items == 2) {
+            const long* values = reinterpret_cast<const long*>(data);
+            size = {values[0], values[1]};
+        }
+        XFree(data);
+    }
+    return size;
+}
+
 // Drives the loop from inside: resizes the window, then asks the window manager way to close.
 class Probe : public Ogre::FrameListener
 {
@@ -128,6 +154,7 @@ TEST(ApplicationWindow, startsWithoutAskingShowsSixLoadingStepsAndClosesAfterThe
 
     Ogre::RenderWindow* window = app->getRenderWindow();
     EXPECT_EQ(windowTitle(window), "KIVO");
+    EXPECT_EQ(iconSize(window), std::make_pair(64L, 64L)) << "the game's icon is not on the window";
     EXPECT_FLOAT_EQ(app->getCamera()->getAspectRatio(),
                     float(window->getWidth()) / float(window->getHeight()));
     ASSERT_NE(app->getSceneManager(), nullptr);
