@@ -711,10 +711,10 @@ void drawMarble(Image& img, Vec2 centre, float radius, float outline)
                  const float lx = -0.45f, ly = -0.6f, lz = 0.66f;
                  const float diffuse = std::max(0.0f, nx * lx + ny * ly + nz * lz);
                  const float rz = 2.0f * diffuse * nz - lz;
-                 const float spec = std::pow(std::max(0.0f, rz), 40.0f);
+                 const float specular = std::pow(std::max(0.0f, rz), 40.0f);
                  Colour c = scale(base, 0.25f + 0.85f * diffuse);
                  c = mix(c, rgb(0.05f, 0.1f, 0.3f), 0.45f * smoothstep(0.75f, 1.0f, rr));
-                 return mix(c, rgb(1, 1, 1), clamp01(spec * 1.2f));
+                 return mix(c, rgb(1, 1, 1), clamp01(specular * 1.2f));
              });
     // A soft secondary glint on the lower right (light passing through the glass).
     img.fill(

@@ -3,6 +3,8 @@
 
 #include <Ogre.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace testenv {
@@ -33,6 +35,19 @@ GlWindow::GlWindow(const std::string& title, unsigned width, unsigned height)
     camera->setNearClipDistance(0.1f);
     camera->setAutoAspectRatio(true);
     window->addViewport(camera)->setBackgroundColour(Ogre::ColourValue::Black);
+}
+
+void GlWindow::screenshot(const std::string& file) const
+{
+    window->writeContentsToFile(file);
+    if (const char* keep = std::getenv("KIVO_KEEP_SCREENSHOT"))
+        std::filesystem::copy_file(file, keep, std::filesystem::copy_options::overwrite_existing);
+}
+
+void GlWindow::renderAndRead(Ogre::PixelBox& box) const
+{
+    root->renderOneFrame(0.0f);
+    window->copyContentsToMemory(box, box);
 }
 
 GlWindow::~GlWindow()

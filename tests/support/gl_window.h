@@ -8,6 +8,7 @@
 
 namespace Ogre {
 class Camera;
+class PixelBox;
 class LogManager;
 class RenderWindow;
 class Root;
@@ -24,6 +25,12 @@ struct GlWindow
     ~GlWindow();
     GlWindow(const GlWindow&) = delete;
     GlWindow& operator=(const GlWindow&) = delete;
+
+    // Writes the window's picture to the file; with KIVO_KEEP_SCREENSHOT set, also to that path,
+    // so a developer can look at it.
+    void screenshot(const std::string& file) const;
+    // Renders the current view again (no time passes) and reads it into the box.
+    void renderAndRead(Ogre::PixelBox& box) const;
 
     std::unique_ptr<Ogre::LogManager> log;
     std::unique_ptr<Ogre::Root> root;
