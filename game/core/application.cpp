@@ -69,6 +69,11 @@ CApplication* CApplication::getInstance()
     return gApplication;
 }
 
+bool CApplication::hasInstance()
+{
+    return gApplication != nullptr;
+}
+
 void CApplication::destroyInstance()
 {
     delete gApplication;
@@ -254,6 +259,7 @@ bool CApplication::frameStarted(const Ogre::FrameEvent& evt)
 {
     if (gStopRequested)
         mRunning = false;
+    updateSoundEngine();
     if (mWindow && mWindow->isActive()) {
         CInputManager& input = CInputManager::getSingleton();
         if (input.getMouse())

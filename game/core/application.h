@@ -25,6 +25,7 @@ class CApplication : public CExtFrameListener, public OgreBites::WindowEventList
 {
 public:
     static CApplication* getInstance(); // creates the application on first use
+    static bool hasInstance();
     static void destroyInstance();
 
     ~CApplication() override;

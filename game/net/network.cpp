@@ -29,14 +29,14 @@ void CNetwork::destroyInstance()
     if (!network)
         return;
     gNetwork = nullptr;
-    // The instance may be ending from inside its own frame callback, so while a frame loop can
-    // be running (an Ogre root exists, hence the application) it goes to the destroy list.
-    if (Ogre::Root* root = Ogre::Root::getSingletonPtr()) {
+    // The instance may be ending from inside its own frame callback, so while the application
+    // runs a frame loop it goes to the destroy list.
+    if (Ogre::Root* root = Ogre::Root::getSingletonPtr())
         root->removeFrameListener(network);
+    if (CApplication::hasInstance())
         CApplication::getInstance()->destroyLater(network);
-    } else {
+    else
         delete network;
-    }
 }
 
 CNetwork::~CNetwork()
