@@ -19,6 +19,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -51,6 +53,48 @@ void makeCloseButtonWork()
     XInternAtom(display, "WM_DELETE_WINDOW", False);
     XInternAtom(display, "WM_PROTOCOLS", False);
     XFlush(display);
+}
+
+void warnAboutConfig(const std::string& text)
+{
+    Ogre::LogManager::getSingleton().logWarning(text);
+    std::cerr << "KIVO: " << text << std::endl;
+}
+
+// Restores "ogre.cfg". A hand-edited file may hold values the render system does not offer (a
+// video mode "garbage" gives a 0x0 window that X refuses); such options go back to the render
+// system's own default with a warning. A file Ogre cannot read at all counts as no file.
+bool restoreStoredConfig(Ogre::Root* root, bool& unreadable)
+{
+    std::map<std::string, Ogre::ConfigOptionMap> defaults;
+    for (Ogre::RenderSystem* system : root->getAvailableRenderers())
+        defaults[system->getName()] = system->getConfigOptions();
+    try {
+        if (!root->restoreConfig())
+            return false;
+    } catch (const Ogre::Exception& e) {
+        warnAboutConfig(std::string(kConfigFile) + " cannot be used (" + e.getDescription() +
+                        "); starting with the default video settings");
+        for (Ogre::RenderSystem* system : root->getAvailableRenderers())
+            for (const auto& option : defaults[system->getName()])
+                system->setConfigOption(option.first, option.second.currentValue);
+        unreadable = true;
+        return false;
+    }
+    Ogre::RenderSystem* system = root->getRenderSystem();
+    const Ogre::ConfigOptionMap stored = system->getConfigOptions();
+    for (const auto& [name, option] : stored) {
+        const Ogre::StringVector& offered = option.possibleValues;
+        if (offered.empty() ||
+            std::find(offered.begin(), offered.end(), option.currentValue) != offered.end())
+            continue;
+        const std::string fallback = defaults[system->getName()][name].currentValue;
+        warnAboutConfig(std::string(kConfigFile) + ": \"" + name + "=" + option.currentValue +
+                        "\" is not offered by " + system->getName() + "; using \"" + fallback +
+                        "\"");
+        system->setConfigOption(name, fallback);
+    }
+    return true;
 }
 
 void requireFile(const char* path, const char* what)
@@ -205,7 +249,8 @@ void CApplication::declareResources()
 
 bool CApplication::configureRenderSystem()
 {
-    if (mRoot->restoreConfig())
+    bool unreadable = false;
+    if (restoreStoredConfig(mRoot, unreadable))
         return true;
     const Ogre::RenderSystemList& systems = mRoot->getAvailableRenderers();
     if (systems.empty()) {
@@ -214,7 +259,10 @@ bool CApplication::configureRenderSystem()
         return false;
     }
     mRoot->setRenderSystem(systems.front());
-    mRoot->saveConfig();
+    // A file Ogre could not use is left as it is for the player to look at; the video settings
+    // page writes a good one.
+    if (!unreadable)
+        mRoot->saveConfig();
     return true;
 }
 

@@ -63,6 +63,22 @@ wait $pid
 code=$?
 [[ $code -eq 0 ]] || fail "first start: exit code $code after a polite stop; stderr: $(tail -3 "$work/err")"
 
+# 5. A hand-edited ogre.cfg with values the render system does not offer: the game says so and
+#    starts with the defaults for those options; the file is not thrown away.
+fresh_game
+printf 'Render System=OpenGL Rendering Subsystem\n\n[OpenGL Rendering Subsystem]\nVideo Mode=garbage\nFSAA=xyz\nVSync=Yes\n' >"$work/g/ogre.cfg"
+(cd "$work/g" && xrun bash -c 'echo $$ > kivo.pid; exec ./kivo' >"$work/out" 2>"$work/err") &
+pid=$!
+for _ in $(seq 1 120); do
+    grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null && break
+    sleep 0.5
+done
+grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null || fail "bad ogre.cfg: the game did not start: $(grep -v ALSA "$work/err" | tail -3)"
+grep -q 'ogre.cfg: "Video Mode=garbage"' "$work/err" || fail "bad ogre.cfg: the bad video mode was not reported"
+kill -TERM "$(cat "$work/g/kivo.pid")" 2>/dev/null
+wait $pid
+grep -q "Video Mode=garbage" "$work/g/ogre.cfg" || fail "bad ogre.cfg: the file was rewritten behind the player's back"
+
 if ((failures)); then
     echo "$failures start-up check(s) failed"
     exit 1
