@@ -12,7 +12,7 @@ packages=(
     libbullet-dev libopenal-dev libsndfile1-dev libhidapi-dev
     qt6-base-dev libx11-dev zlib1g-dev
     libgtest-dev libgmock-dev
-    xvfb xauth libgl1-mesa-dri xdotool imagemagick x11-utils
+    xvfb xauth libgl1-mesa-dri xdotool imagemagick x11-utils bc procps
 )
 
 missing=()
