@@ -6,6 +6,7 @@
 #include "game/core/window_icon.h"
 #include "game/input/input_manager.h"
 #include "game/menu/game_menu.h"
+#include "game/net/network.h"
 
 #include <CEGUI/CEGUI.h>
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
@@ -136,6 +137,8 @@ CApplication::~CApplication()
         OgreBites::WindowEventUtilities::_removeRenderWindow(mWindow);
     }
     clearActiveListener();
+    if (CNetwork::hasInstance())
+        CNetwork::destroyInstance();
     flushDestroyList();
     destroySoundEngine();
     mMenu.reset();
@@ -383,6 +386,15 @@ void CApplication::windowResized(Ogre::RenderWindow* rw)
     CInputManager::getSingleton().setMouseArea(rw->getWidth(), rw->getHeight());
     if (mCamera)
         mCamera->setAspectRatio(Ogre::Real(rw->getWidth()) / Ogre::Real(rw->getHeight()));
+    // The players' views (split screen included) keep their proportions too; the views shrunk
+    // away behind the menu have no size and are left alone.
+    for (unsigned short i = 0; i < rw->getNumViewports(); ++i) {
+        Ogre::Viewport* view = rw->getViewport(i);
+        if (view->getCamera() != mCamera && view->getActualWidth() > 0 &&
+            view->getActualHeight() > 0)
+            view->getCamera()->setAspectRatio(Ogre::Real(view->getActualWidth()) /
+                                              Ogre::Real(view->getActualHeight()));
+    }
 }
 
 bool CApplication::windowClosing(Ogre::RenderWindow*)

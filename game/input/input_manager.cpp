@@ -20,6 +20,11 @@ CInputManager& CInputManager::getSingleton()
     return *gInputManager;
 }
 
+bool CInputManager::hasSingleton()
+{
+    return gInputManager != nullptr;
+}
+
 void CInputManager::destroySingleton()
 {
     gInputManager.reset();

@@ -22,6 +22,7 @@ class CInputManager : public OIS::KeyListener, public OIS::MouseListener
 public:
     static CInputManager& getSingleton();
     static void destroySingleton();
+    static bool hasSingleton();
 
     void initialise(Ogre::RenderWindow* window);
     void addKeyListener(OIS::KeyListener* listener);

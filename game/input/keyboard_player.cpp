@@ -75,7 +75,8 @@ bool CKeyboardPlayer::updateRunning(const Ogre::FrameEvent&)
 bool CKeyboardPlayer::updateAlways(const Ogre::FrameEvent&)
 {
     if (isDown(mPauseKey)) {
-        if (!mPauseHeld) {
+        // While the in-game menu is open the game stays paused until the menu closes.
+        if (!mPauseHeld && !isIngameMenuOpen()) {
             CApplication* application = CApplication::getInstance();
             application->setPaused(!application->isPaused());
             mPauseHeld = true;

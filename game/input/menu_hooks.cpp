@@ -22,3 +22,11 @@ void setIngameMenuToggleHook(std::function<void()> hook)
 {
     gMenuToggleHook = std::move(hook);
 }
+
+bool isIngameMenuOpen()
+{
+    if (!CApplication::hasInstance())
+        return false;
+    const CGameMenu* menu = CApplication::getInstance()->getMenu();
+    return menu && menu->isIngameMenuOpen();
+}

@@ -9,3 +9,5 @@
 void requestIngameMenuToggle();
 // Replaces what requestIngameMenuToggle does; an empty function restores the application's menu.
 void setIngameMenuToggleHook(std::function<void()> hook);
+// Whether the in-game menu is open (the pause is then the menu's to decide).
+bool isIngameMenuOpen();

@@ -48,9 +48,20 @@ CEGUI::MouseButton toCeguiButton(OIS::MouseButtonID id)
     }
 }
 
+// Our texts use no markup, while names and map texts come from players, files and network
+// peers: read as markup, "[font='x']" would make CEGUI throw while drawing.
+void disableTextParsing(CEGUI::Window* window)
+{
+    window->setTextParsingEnabled(false);
+    for (size_t i = 0; i < window->getChildCount(); ++i)
+        disableTextParsing(window->getChildAtIdx(i));
+}
+
 CEGUI::Window* loadLayout(const char* file)
 {
-    return CEGUI::WindowManager::getSingleton().loadLayoutFromFile(file);
+    CEGUI::Window* root = CEGUI::WindowManager::getSingleton().loadLayoutFromFile(file);
+    disableTextParsing(root);
+    return root;
 }
 } // namespace
 
@@ -62,6 +73,10 @@ CGameMenu::~CGameMenu()
 {
     if (getHudView() == this)
         setHudView(nullptr);
+    if (CInputManager::hasSingleton()) {
+        CInputManager::getSingleton().removeKeyListener(this);
+        CInputManager::getSingleton().removeMouseListener(this);
+    }
     if (mMenuMusic)
         mMenuMusic->drop();
     if (!CEGUI::WindowManager::getSingletonPtr())
@@ -297,6 +312,7 @@ bool CGameMenu::mouseReleased(const OIS::MouseEvent&, OIS::MouseButtonID id)
 
 void CGameMenu::showPage(const std::string& page)
 {
+    cancelKeyCapture();
     getWindow(mCurrentPage)->setVisible(false);
     mCurrentPage = page;
     getWindow("Title")->setText(page);
@@ -345,11 +361,17 @@ void CGameMenu::toggleIngameMenu()
         return;
     mIngameRoot->setVisible(!mIngameRoot->isVisible());
     swapGuiSheet();
-    CApplication* app = CApplication::getInstance();
-    app->setPaused(!app->isPaused());
+    // The game is paused exactly while the dialog is open, even if a pause key was pressed
+    // before; flipping the flag would run the game behind an open dialog.
+    CApplication::getInstance()->setPaused(mIngameRoot->isVisible());
     logMenuEvent(mIngameRoot->isVisible() ? "in-game dialog opened" : "in-game dialog closed");
     const bool networkGame = CNetwork::hasInstance() && CNetwork::getSingleton().isConnected();
     setUsable(getWindow("Ingame/Dialog/Restart"), !networkGame);
+}
+
+bool CGameMenu::isIngameMenuOpen() const
+{
+    return mIngameRoot && mIngameRoot->isVisible();
 }
 
 void CGameMenu::continueGame()

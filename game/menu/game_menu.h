@@ -113,8 +113,11 @@ public:
     const std::vector<KeyBinding>& getUsedKeys() const { return mUsedKeys; }
     const std::vector<KeyBinding>& getDefaultKeys() const { return mDefaultKeys; }
     bool isCapturingKey() const { return mCaptureMode; }
+    bool isIngameMenuOpen() const;
     // Starts waiting for a key for binding index (player - 1) * 6 + action.
     void beginKeyCapture(int bindingIndex);
+    // Ends a capture left unfinished (the player went elsewhere before pressing a key).
+    void cancelKeyCapture();
 
     // Network page seams, bound now and completed by the network side.
     void startServer();

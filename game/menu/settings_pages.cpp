@@ -100,6 +100,7 @@ bool probeInputDevice(int /*playerNumber*/, const std::string& /*device*/)
 
 void CGameMenu::showVideoSettings()
 {
+    cancelKeyCapture();
     getWindow("Settings/Videosettings")->setVisible(true);
     getWindow("Settings/Inputsettings1")->setVisible(false);
     getWindow("Settings/Inputsettings2")->setVisible(false);
@@ -107,6 +108,7 @@ void CGameMenu::showVideoSettings()
 
 void CGameMenu::showInputSettings(int group)
 {
+    cancelKeyCapture();
     const int other = group == 1 ? 2 : 1;
     getWindow("Settings/Videosettings")->setVisible(false);
     getWindow("Settings/Inputsettings" + std::to_string(group))->setVisible(true);
@@ -319,6 +321,16 @@ void CGameMenu::beginKeyCapture(int bindingIndex)
     mCaptureIndex = bindingIndex;
     mCaptureTarget = keyFieldName(bindingIndex);
     setStatusTexts(groupOf(bindingIndex / kActionsPerPlayer + 1), "Please press a key!", "");
+}
+
+void CGameMenu::cancelKeyCapture()
+{
+    if (!mCaptureMode)
+        return;
+    mCaptureMode = false;
+    mCaptureIndex = 0;
+    setStatusTexts(1, "", "");
+    setStatusTexts(2, "", "");
 }
 
 void CGameMenu::captureKey(const OIS::KeyEvent& evt)

@@ -297,6 +297,7 @@ bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
 
 void CGameMenu::enterRound(int playerCount)
 {
+    cancelKeyCapture();
     mMainRoot->setVisible(false);
     swapGuiSheet();
     CApplication* app = CApplication::getInstance();

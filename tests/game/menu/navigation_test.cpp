@@ -311,3 +311,30 @@ TEST_F(NavigationTest, quitEndsTheFrameLoop)
 }
 
 } // namespace
+
+TEST_F(NavigationTest, dialogOpenedAfterThePauseKeyStillPausesAndClosingItResumes)
+{
+    context().setRootWindow(window("HUD"));
+    context().getMouseCursor().hide();
+    CApplication* app = CApplication::getInstance();
+    app->setPaused(true); // a player's pause key
+    mMenu->toggleIngameMenu();
+    EXPECT_TRUE(visible("Ingame"));
+    EXPECT_TRUE(app->isPaused()) << "the game must not run behind the open dialog";
+    EXPECT_TRUE(mMenu->isIngameMenuOpen());
+    mMenu->toggleIngameMenu();
+    EXPECT_FALSE(app->isPaused());
+    EXPECT_FALSE(mMenu->isIngameMenuOpen());
+}
+
+TEST_F(NavigationTest, textsFromPlayersAndFilesAreShownAsTheyAreNotReadAsMarkup)
+{
+    context().setRootWindow(window("HUD"));
+    const std::string hostile = "[font='no such font'][colour='FFFF0000']Tester[";
+    window("HUD/NamePlayer1")->setText(hostile);
+    window("Singleplayer/Game/Top5")->setText(hostile);
+    EXPECT_NO_THROW(CEGUI::System::getSingleton().renderAllGUIContexts());
+    context().setRootWindow(window("Root"));
+    EXPECT_NO_THROW(CEGUI::System::getSingleton().renderAllGUIContexts());
+    EXPECT_EQ(text("HUD/NamePlayer1"), hostile);
+}

@@ -161,3 +161,17 @@ TEST_F(SettingsPagesTest, subPageButtonsShowOneSubPage)
 }
 
 } // namespace
+
+TEST_F(SettingsPagesTest, aCaptureLeftUnfinishedEndsWhenThePlayerGoesElsewhere)
+{
+    click("Settings/Inputsettings1/Player1ForwardKey");
+    ASSERT_TRUE(mMenu->isCapturingKey());
+    click("singleplayer");
+    EXPECT_FALSE(mMenu->isCapturingKey());
+    press(OIS::KC_F5); // later, say during a round
+    EXPECT_EQ(mMenu->getUsedKeys(), mMenu->getDefaultKeys());
+
+    click("Settings/Inputsettings1/Player1ForwardKey");
+    click("Settings/Buttons/Video");
+    EXPECT_FALSE(mMenu->isCapturingKey());
+}
