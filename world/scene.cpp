@@ -107,7 +107,19 @@ CScene::CScene(const std::string& sceneManagerName, const std::string& camera1,
 {
     mRoot = Ogre::Root::getSingletonPtr();
     mSceneManager = mRoot->getSceneManager(sceneManagerName);
+    // A build that fails half way must not leave the current-scene pointer or frame listeners
+    // behind pointing at this object.
+    try {
+        build(camera1, camera2, camera3, camera4);
+    } catch (...) {
+        tearDown();
+        throw;
+    }
+}
 
+void CScene::build(const std::string& camera1, const std::string& camera2,
+                   const std::string& camera3, const std::string& camera4)
+{
     mRayQuery =
         mSceneManager->createRayQuery(Ogre::Ray(Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_Z));
     sCurrentScene = this;
@@ -136,8 +148,14 @@ CScene::CScene(const std::string& sceneManagerName, const std::string& camera1,
 
 CScene::~CScene()
 {
+    tearDown();
+}
+
+void CScene::tearDown()
+{
     stopAllParticleEffects();
-    mSceneManager->destroyQuery(mRayQuery);
+    if (mRayQuery)
+        mSceneManager->destroyQuery(mRayQuery);
     mRayQuery = nullptr;
 
     for (CWaypoint* waypoint : mWaypoints)
@@ -345,8 +363,11 @@ bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
         return false;
     Ogre::SceneNode* node = mBaseNode->createChildSceneNode(nodeName);
     if (mEditorMode) {
-        Ogre::BillboardSet* set =
-            mSceneManager->createBillboardSet(kLightMarkerPrefix + name, kMarkerPoolSize);
+        // A monster's marker shares the "billboard" prefix: a name already taken gets "_" added.
+        std::string markerName = kLightMarkerPrefix + name;
+        while (mSceneManager->hasBillboardSet(markerName))
+            markerName += "_";
+        Ogre::BillboardSet* set = mSceneManager->createBillboardSet(markerName, kMarkerPoolSize);
         if (materialExists(kLightMarkerMaterial))
             set->setMaterialName(kLightMarkerMaterial);
         node->setScale(Ogre::Vector3(kMarkerScale));
@@ -412,12 +433,17 @@ bool CScene::deleteLight(const std::string& name)
                            [&lightName](Ogre::Light* l) { return l->getName() == lightName; });
     if (it == mLights.end())
         return false;
+    Ogre::SceneNode* node = (*it)->getParentSceneNode();
     mSceneManager->destroyLight(*it);
     mLights.erase(it);
-    if (mSceneManager->hasBillboardSet(kLightMarkerPrefix + name))
-        mSceneManager->destroyBillboardSet(kLightMarkerPrefix + name);
-    if (mSceneManager->hasSceneNode(kLightNodePrefix + name))
-        mSceneManager->destroySceneNode(kLightNodePrefix + name);
+    // The marker is whatever billboard set hangs on the light's node (its name may carry "_").
+    if (node) {
+        while (node->numAttachedObjects() > 0) {
+            Ogre::MovableObject* marker = node->detachObject(static_cast<unsigned short>(0));
+            mSceneManager->destroyMovableObject(marker);
+        }
+        mSceneManager->destroySceneNode(node);
+    }
     return true;
 }
 
@@ -795,8 +821,9 @@ void CScene::restartRound()
 {
     for (CMonster* monster : mMonsters)
         monster->reset();
-    for (CBox* box : mFinishBoxes)
-        stopParticleEffect(box->getName());
+    for (const std::string& name : mFireworkNames)
+        stopParticleEffect(name);
+    mFireworkNames.clear();
     for (size_t i = 0; i < mBalls.size(); ++i) {
         resetBall(static_cast<int>(i));
         mBalls[i].resetEvent = false;
@@ -938,8 +965,10 @@ void CScene::finishReached(int ballIndex)
 {
     if (mWinner == 0) {
         for (CBox* box : mFinishBoxes) {
-            startParticleEffect(EFFECT_FIREWORK, box->getTopCentre(), Ogre::Vector3::UNIT_SCALE,
-                                box->getName());
+            const std::string name = startParticleEffect(
+                EFFECT_FIREWORK, box->getTopCentre(), Ogre::Vector3::UNIT_SCALE, box->getName());
+            if (!name.empty())
+                mFireworkNames.push_back(name);
         }
     }
     // The first ball to arrive wins. A later finish contact of another ball (the others are

@@ -202,6 +202,9 @@ private:
     };
 
     void followBalls();
+    void build(const std::string& camera1, const std::string& camera2,
+               const std::string& camera3, const std::string& camera4);
+    void tearDown();
     void setUpCameras(const std::array<std::string, kMaxCameras>& cameraNames);
     void setUpPhysics();
     void createBoxPhysics();
@@ -226,6 +229,9 @@ private:
     std::array<Ogre::Camera*, kMaxCameras> mCameras{};
     Ogre::RenderWindow* mWindow = nullptr;
     std::vector<Ogre::ParticleSystem*> mParticleSystems;
+    // The finish fireworks that really started, so a restart stops those and nothing else (a
+    // finish box may be named like another effect).
+    std::vector<std::string> mFireworkNames;
     std::vector<CBox*> mSelection;
     std::vector<std::unique_ptr<CBoxGrid>> mGrids;
     std::vector<Ogre::Light*> mLights;

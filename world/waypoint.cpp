@@ -130,8 +130,12 @@ void CWaypoint::drawLink(CWaypoint* other)
 
 void CWaypoint::drawLine(CWaypoint* other, const std::string& number)
 {
-    Ogre::ManualObject* line =
-        mSceneManager->createManualObject(kLinePrefix + mId + kLineInfix + other->mId);
+    // Box geometry carries the plain box name, so a box may already hold the line's name; the
+    // line object lives only until it is converted, so it can do without a name then.
+    const std::string lineName = kLinePrefix + mId + kLineInfix + other->mId;
+    Ogre::ManualObject* line = mSceneManager->hasManualObject(lineName)
+                                   ? mSceneManager->createManualObject()
+                                   : mSceneManager->createManualObject(lineName);
     line->begin(kLineMaterial, Ogre::RenderOperation::OT_LINE_LIST,
                 Ogre::ResourceGroupManager::AUTODETECT_RESOURCE_GROUP_NAME);
     line->position(getPosition());

@@ -586,3 +586,65 @@ TEST_F(SceneTest, removingAWaypointIsRefusedWhileAMonsterStartsOnIt)
     EXPECT_TRUE(s.getStartBoxes().empty());
     EXPECT_TRUE(s.getFinishBoxes().empty());
 }
+
+TEST_F(SceneTest, namesThatCollideWithOtherEngineObjectsNeverBreakTheLevel)
+{
+    // A monster and a light of one name both have a "billboard" marker in the editor.
+    const std::string monsterFirst = maptext::box("a", "stone", "g", Ogre::Vector3::ZERO) +
+                                     "waypoint=a,1\nmonster=0,lamp,a\n" +
+                                     maptext::light("lamp", Ogre::Vector3(0, 5, 0), 20.0f);
+    CScene* s = nullptr;
+    ASSERT_NO_THROW(s = &build(monsterFirst, 0, true));
+    ASSERT_EQ(s->getLights().size(), 1u);
+    ASSERT_EQ(s->getMonsters().size(), 1u);
+    ASSERT_TRUE(s->deleteLight("lamp"));
+    EXPECT_TRUE(ogre.sceneManager->hasBillboardSet("billboardlamp")) << "the monster's marker";
+    EXPECT_TRUE(s->addLight("lamp", Ogre::Vector3(1, 5, 0), Ogre::ColourValue::White,
+                            Ogre::ColourValue::White, 20.0f));
+
+    // Box geometry carries the plain box name, which a waypoint link line may also want.
+    const unsigned long first = CWaypoint::getCreatedCount() + 1;
+    const std::string a = std::to_string(first);
+    const std::string b = std::to_string(first + 1);
+    const std::string lines = maptext::box("waypoint_" + a + "_line_" + b, "stone", "g",
+                                           Ogre::Vector3::ZERO) +
+                              maptext::box("waypoint_" + b + "_line_" + a, "stone", "g",
+                                           Ogre::Vector3(1, 0, 0)) +
+                              "waypoint=waypoint_" + a + "_line_" + b + ",1,waypoint_" + b +
+                              "_line_" + a + "\nwaypoint=waypoint_" + b + "_line_" + a + ",1\n";
+    ASSERT_NO_THROW(s = &build(lines, 0, true));
+    ASSERT_EQ(s->getWaypoints().size(), 2u);
+    EXPECT_EQ(s->getWaypoints()[0]->getNeighbours().size(), 1u);
+}
+
+TEST_F(SceneTest, restartStopsOnlyTheFireworksThatReallyStarted)
+{
+    if (!ogre.particlesAvailable)
+        GTEST_SKIP() << "no particle plug-in";
+    CScene& s = build(straightCourse(3));
+    // An effect that already carries the finish box's name: the fireworks cannot take it.
+    const std::string fire = s.startParticleEffect(CScene::EFFECT_FIRE, Ogre::Vector3::ZERO,
+                                                   Ogre::Vector3::UNIT_SCALE, "goal");
+    ASSERT_EQ(fire, "goal");
+    settle();
+    ASSERT_TRUE(runUntil(
+        [&s] {
+            s.getBallForces()[0] = Ogre::Vector3(0, 0, -40);
+            return s.getWinner() != 0;
+        },
+        15.0f));
+    s.restartRound();
+    EXPECT_TRUE(ogre.sceneManager->hasParticleSystem("goal")) << "someone else's effect stopped";
+}
+
+TEST_F(SceneTest, aLevelThatFailsToBuildLeavesNothingPointingAtIt)
+{
+    // Something already holds a name the scene needs, so building throws half way.
+    ogre.sceneManager->getRootSceneNode()->createChildSceneNode("camNodePoint");
+    testenv::writeFile("data/maps/test.kivom", straightCourse(2));
+    EXPECT_ANY_THROW(CScene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "",
+                            "", false, "test.kivom", 1, 1, nullptr));
+    EXPECT_EQ(CScene::current(), nullptr);
+    ogre.frame(kFrame); // no frame listener of the failed scene is left registered
+    EXPECT_NO_THROW(build(straightCourse(2)));
+}
