@@ -70,8 +70,10 @@ int updateHighscores(const std::string& mapName, const std::string& winnerName, 
         OldEntry& entry = old[i - 1];
         entry.name = getProfileString(kSection, nameKey(i), kFreeName, file);
         entry.time = parseTime(getProfileString(kSection, timeKey(i), kFreeTime, file));
-        // Strictly faster: an equal time goes below the one already there.
-        if (place == -1 && (seconds < entry.time || entry.time == 0.0)) {
+        // Strictly faster: an equal time goes below the one already there. A time of 0 marks
+        // a free place; a negative one can only come from a damaged file and must not hold the
+        // place for ever, so it counts as free too.
+        if (place == -1 && (seconds < entry.time || entry.time <= 0.0)) {
             place = i;
             changes.emplace_back(nameKey(i), winnerName);
             changes.emplace_back(timeKey(i), formatHighscoreTime(seconds));

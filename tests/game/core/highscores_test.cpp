@@ -110,6 +110,13 @@ TEST_F(HighscoresTest, timeThatIsNotANumberCountsAsAFreePlace)
     EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "New 60", "B 0", "C 30", "D 40"}));
 }
 
+TEST_F(HighscoresTest, negativeTimeFromADamagedFileDoesNotHoldItsPlace)
+{
+    writeList({{"A", "10"}, {"B", "-3"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
+    EXPECT_EQ(updateHighscores(kMap, "New", 60), 2);
+    EXPECT_EQ(list()[1], "New 60");
+}
+
 TEST_F(HighscoresTest, namesWithLineBreaksStayOnOneLine)
 {
     EXPECT_EQ(updateHighscores(kMap, "Eve\n[Top5]\nname1=Mallory", 30), 1);
