@@ -157,7 +157,8 @@ bool writeAll(int fd, const std::string& data)
     return true;
 }
 
-// Writes data to a temporary file beside file and renames it over file.
+} // namespace
+
 bool replaceFile(const std::string& file, const std::string& data)
 {
     std::string tempName = file + ".tmpXXXXXX";
@@ -183,8 +184,6 @@ bool replaceFile(const std::string& file, const std::string& data)
     }
     return true;
 }
-
-} // namespace
 
 std::string getProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue, const std::string& file,

@@ -32,3 +32,7 @@ bool writeProfileString(const std::string& section, const std::string& key,
 bool writeProfileStrings(const std::string& section,
                          const std::vector<std::pair<std::string, std::string>>& keysAndValues,
                          const std::string& file);
+
+// Replaces the whole file with data in one step (a temporary file beside it, then a rename), so
+// readers see the old or the new file, never a half-written one. False leaves the old file.
+bool replaceFile(const std::string& file, const std::string& data);

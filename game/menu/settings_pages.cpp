@@ -230,10 +230,7 @@ void CGameMenu::saveVideoSettings()
                 text += entry.first + "=" + entry.second.currentValue + "\n";
         }
     }
-    std::ofstream out(kOgreConfig, std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
+    if (!replaceFile(kOgreConfig, text)) {
         showMessage(kErrorMessage, "Videosettings not saved",
                     "The settings could not be written to \"ogre.cfg\".");
         return;
