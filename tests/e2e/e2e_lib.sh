@@ -54,7 +54,8 @@ e2e_start_game() {
     (cd "$E2E_GAME" && exec ./kivo >"$E2E_WORK/kivo.out" 2>&1) &
     E2E_PID=$!
     local waited=0
-    until grep -q "Menu: main menu ready" "$E2E_GAME/Ogre.log" 2>/dev/null; do
+    # The menu is built before the loop starts; clicks count once the frame loop runs.
+    until grep -q "Frame loop started" "$E2E_GAME/Ogre.log" 2>/dev/null; do
         sleep 0.5
         waited=$((waited + 1))
         if ((waited > 120)) || ! kill -0 "$E2E_PID" 2>/dev/null; then
@@ -63,7 +64,7 @@ e2e_start_game() {
             exit 1
         fi
     done
-    sleep 1.5 # the loading screen's last frame and the first menu frames
+    sleep 1.5 # the first menu frames
 }
 
 # Quits through the main menu's Quit button and waits for the process to end.
