@@ -3,10 +3,7 @@
 // order, and no time is dropped inside Bullet.
 #include "world/physics.h"
 
-#include <OgreEntity.h>
-#include <OgreMesh.h>
 #include <OgreSceneNode.h>
-#include <OgreSubMesh.h>
 
 #include <btBulletDynamicsCommon.h>
 
@@ -39,36 +36,6 @@ btQuaternion toBt(const Ogre::Quaternion& q)
 Ogre::Quaternion toOgre(const btQuaternion& q)
 {
     return Ogre::Quaternion(q.w(), q.x(), q.y(), q.z());
-}
-
-void collectEntityVertices(const Ogre::Entity& entity, std::vector<Ogre::Vector3>& points)
-{
-    const Ogre::MeshPtr& mesh = entity.getMesh();
-    auto readData = [&points](Ogre::VertexData* data) {
-        if (!data)
-            return;
-        const Ogre::VertexElement* element =
-            data->vertexDeclaration->findElementBySemantic(Ogre::VES_POSITION);
-        if (!element)
-            return;
-        Ogre::HardwareVertexBufferSharedPtr buffer =
-            data->vertexBufferBinding->getBuffer(element->getSource());
-        Ogre::HardwareBufferLockGuard lock(buffer, Ogre::HardwareBuffer::HBL_READ_ONLY);
-        const auto* base = static_cast<const unsigned char*>(lock.pData) +
-                           data->vertexStart * buffer->getVertexSize();
-        for (size_t i = 0; i < data->vertexCount; ++i) {
-            float* position = nullptr;
-            element->baseVertexPointerToElement(
-                const_cast<unsigned char*>(base + i * buffer->getVertexSize()), &position);
-            points.emplace_back(position[0], position[1], position[2]);
-        }
-    };
-    readData(mesh->sharedVertexData);
-    for (unsigned i = 0; i < mesh->getNumSubMeshes(); ++i) {
-        Ogre::SubMesh* sub = mesh->getSubMesh(i);
-        if (!sub->useSharedVertices)
-            readData(sub->vertexData);
-    }
 }
 
 } // namespace
@@ -131,14 +98,6 @@ CCollisionShape::createConvexHull(const std::vector<Ogre::Vector3>& points, floa
         centre /= static_cast<float>(unique.size());
     hull->setMargin(kHullMargin);
     return std::shared_ptr<CCollisionShape>(new CCollisionShape(std::move(hull), centre));
-}
-
-std::shared_ptr<CCollisionShape> CCollisionShape::createConvexHull(const Ogre::Entity& entity,
-                                                                   float tolerance)
-{
-    std::vector<Ogre::Vector3> points;
-    collectEntityVertices(entity, points);
-    return createConvexHull(points, tolerance);
 }
 
 void CCollisionShape::calculateInertialMatrix(Ogre::Vector3& inertia,

@@ -14,7 +14,6 @@
 #include <vector>
 
 namespace Ogre {
-class Entity;
 class RenderWindow;
 class SceneNode;
 } // namespace Ogre
@@ -35,9 +34,6 @@ public:
     // are merged. The hull is exactly the points' hull: no collision margin is added around it.
     static std::shared_ptr<CCollisionShape>
     createConvexHull(const std::vector<Ogre::Vector3>& points, float tolerance = 0.001f);
-    // The convex hull of every vertex of an entity's mesh (in the mesh's own space).
-    static std::shared_ptr<CCollisionShape> createConvexHull(const Ogre::Entity& entity,
-                                                             float tolerance = 0.001f);
 
     ~CCollisionShape();
     CCollisionShape(const CCollisionShape&) = delete;
@@ -61,7 +57,8 @@ using CCollisionShapePtr = std::shared_ptr<CCollisionShape>;
 class CPhysicsBody;
 
 // Receives the touching pairs of bodies of one material group, once per pair and sub-step.
-// The two bodies come in no fixed order.
+// The two bodies come in no fixed order. Neither this nor a force callback may destroy a body:
+// the step still holds the bodies it is working on.
 class CContactListener
 {
 public:

@@ -80,8 +80,13 @@ bool materialExists(const std::string& name)
     return Ogre::MaterialManager::getSingleton().resourceExists(name);
 }
 
+const float kMinLightRange = 0.01f;
+
 void setLightAttenuation(Ogre::Light* light, float range)
 {
+    // The linear and quadratic terms divide by the range: a vanishing range would make them
+    // infinite.
+    range = std::max(range, kMinLightRange);
     light->setAttenuation(range, kAttenuationConstant, kAttenuationLinear / range,
                           kAttenuationQuadratic / (range * range));
 }
