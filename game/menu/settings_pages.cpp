@@ -282,11 +282,14 @@ void CGameMenu::loadKeyBindings()
 void CGameMenu::saveInputSettings()
 {
     bool written = true;
-    for (int index = 0; index < kBindingCount; ++index) {
-        const std::string section = "Player" + std::to_string(index / kActionsPerPlayer + 1);
-        written &= writeProfileString(
-            section, kActions[static_cast<size_t>(index % kActionsPerPlayer)],
-            std::to_string(mUsedKeys[static_cast<size_t>(index)].second), kInputConfig);
+    for (int player = 1; player <= kPlayerCount; ++player) {
+        std::vector<std::pair<std::string, std::string>> keys;
+        for (int action = 0; action < kActionsPerPlayer; ++action) {
+            const size_t index = static_cast<size_t>((player - 1) * kActionsPerPlayer + action);
+            keys.emplace_back(kActions[static_cast<size_t>(action)],
+                              std::to_string(mUsedKeys[index].second));
+        }
+        written &= writeProfileStrings("Player" + std::to_string(player), keys, kInputConfig);
     }
     getWindow("Settings/Inputsettings1/StatusText")->setVisible(false);
     getWindow("Settings/Inputsettings1/StatusTextRed")->setVisible(false);

@@ -76,12 +76,13 @@ std::string defaultTop5Text()
 
 void writeDefaultMapInfo(const std::string& file)
 {
-    writeProfileString("Mapinfo", "Description", kNoMapInfo, file);
-    writeProfileString("Mapinfo", "Author", kDefaultAuthor, file);
+    writeProfileStrings("Mapinfo", {{"Description", kNoMapInfo}, {"Author", kDefaultAuthor}}, file);
+    std::vector<std::pair<std::string, std::string>> top5;
     for (int place = 1; place <= kHighscorePlaces; ++place) {
-        writeProfileString("Top5", "name" + std::to_string(place), "Free", file);
-        writeProfileString("Top5", "time" + std::to_string(place), "0", file);
+        top5.emplace_back("name" + std::to_string(place), "Free");
+        top5.emplace_back("time" + std::to_string(place), "0");
     }
+    writeProfileStrings("Top5", top5, file);
 }
 
 bool isSelected(CEGUI::Window* radio)
