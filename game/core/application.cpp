@@ -329,6 +329,9 @@ bool CApplication::frameStarted(const Ogre::FrameEvent& evt)
 
 void CApplication::setActiveListener(CExtFrameListener* listener)
 {
+    // A game still active when the next one starts must not run on, unowned.
+    if (mActiveListener && mActiveListener != listener)
+        clearActiveListener();
     mActiveListener = listener;
     mRoot->addFrameListener(listener);
 }

@@ -144,6 +144,21 @@ TEST_F(ApplicationTest, activeListenerRunsEachFrameUntilCleared)
     EXPECT_EQ(deaths, 1);
 }
 
+TEST_F(ApplicationTest, aNewActiveListenerHandsThePreviousOneToTheDestroyList)
+{
+    int deaths = 0;
+    auto* first = new CountingListener(&deaths);
+    auto* second = new CountingListener(&deaths);
+    app->setActiveListener(first);
+    app->setActiveListener(second);
+    fireFrame();
+    EXPECT_EQ(first->frames, 0);
+    EXPECT_EQ(second->frames, 1);
+    app->flushDestroyList();
+    EXPECT_EQ(deaths, 1);
+    EXPECT_EQ(app->getActiveListener(), second);
+}
+
 TEST_F(ApplicationTest, listenerMayHandItselfOverInsideItsOwnFrameAndDiesAfterTheFrame)
 {
     int deaths = 0;
