@@ -97,11 +97,3 @@ TEST(ExtFrameListener, hooksAreCalledOncePerChangeWithTheFlagAlreadyStored)
     EXPECT_EQ(l.resumes, 1);
     EXPECT_FALSE(l.isPaused());
 }
-
-TEST(ExtFrameListener, defaultHooksKeepTheFrameGoing)
-{
-    CExtFrameListener l;
-    EXPECT_TRUE(l.frameStarted(frame()));
-    l.setPaused(true);
-    EXPECT_TRUE(l.frameStarted(frame()));
-}

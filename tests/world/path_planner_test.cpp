@@ -176,6 +176,37 @@ TEST(PathPlanner, unreachableGoalIsSkippedForAReachableOne)
     EXPECT_EQ(plan.next, graph.b);
 }
 
+namespace {
+
+// Random symmetric links between count nodes, never to themselves and never twice.
+std::vector<std::vector<int>> randomLinks(std::mt19937& random, int count, int attempts)
+{
+    std::vector<std::vector<int>> neighbours(count);
+    for (int l = 0; l < attempts; ++l) {
+        const int x = static_cast<int>(random() % count);
+        const int y = static_cast<int>(random() % count);
+        if (x == y ||
+            std::find(neighbours[x].begin(), neighbours[x].end(), y) != neighbours[x].end())
+            continue;
+        neighbours[x].push_back(y);
+        neighbours[y].push_back(x);
+    }
+    return neighbours;
+}
+
+void fillPlanner(CPathPlanner& planner, const std::vector<Ogre::Vector3>& tops,
+                 const std::vector<std::vector<int>>& neighbours)
+{
+    for (const Ogre::Vector3& top : tops)
+        planner.addNode(top);
+    for (size_t x = 0; x < neighbours.size(); ++x) {
+        for (int y : neighbours[x])
+            planner.addEdge(static_cast<int>(x), y);
+    }
+}
+
+} // namespace
+
 TEST(PathPlanner, heapSearchMatchesPlainSearchOnRandomGraphs)
 {
     std::mt19937 random(20261206);
@@ -190,25 +221,11 @@ TEST(PathPlanner, heapSearchMatchesPlainSearchOnRandomGraphs)
                               static_cast<float>(coordinate(random) % 2),
                               static_cast<float>(coordinate(random)));
         }
-        std::vector<std::vector<int>> neighbours(count);
         const int links = static_cast<int>(random() % (count * 2 + 1));
-        for (int l = 0; l < links; ++l) {
-            const int x = static_cast<int>(random() % count);
-            const int y = static_cast<int>(random() % count);
-            if (x == y ||
-                std::find(neighbours[x].begin(), neighbours[x].end(), y) != neighbours[x].end())
-                continue;
-            neighbours[x].push_back(y);
-            neighbours[y].push_back(x);
-        }
+        const std::vector<std::vector<int>> neighbours = randomLinks(random, count, links);
 
         CPathPlanner planner;
-        for (const Ogre::Vector3& top : tops)
-            planner.addNode(top);
-        for (int x = 0; x < count; ++x) {
-            for (int y : neighbours[x])
-                planner.addEdge(x, y);
-        }
+        fillPlanner(planner, tops, neighbours);
 
         const int start = static_cast<int>(random() % count);
         planner.search(start);
@@ -230,23 +247,9 @@ TEST(PathPlanner, plansStoppingAtTheGoalsMatchPlansOverTheWholeGraph)
         for (int i = 0; i < count; ++i)
             tops.emplace_back(static_cast<float>(coordinate(random)), 0.0f,
                               static_cast<float>(coordinate(random)));
-        std::vector<std::vector<int>> neighbours(count);
-        for (int l = 0; l < count * 2; ++l) {
-            const int x = static_cast<int>(random() % count);
-            const int y = static_cast<int>(random() % count);
-            if (x == y ||
-                std::find(neighbours[x].begin(), neighbours[x].end(), y) != neighbours[x].end())
-                continue;
-            neighbours[x].push_back(y);
-            neighbours[y].push_back(x);
-        }
+        const std::vector<std::vector<int>> neighbours = randomLinks(random, count, count * 2);
         CPathPlanner planner;
-        for (const Ogre::Vector3& top : tops)
-            planner.addNode(top);
-        for (int x = 0; x < count; ++x) {
-            for (int y : neighbours[x])
-                planner.addEdge(x, y);
-        }
+        fillPlanner(planner, tops, neighbours);
         const int start = static_cast<int>(random() % count);
         std::vector<int> goals;
         for (int g = 0; g < 4; ++g)
