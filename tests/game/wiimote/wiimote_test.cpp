@@ -1,0 +1,271 @@
+// The Wii Remote driver against simulated devices: connecting, reading, calibration, the Balance
+// Board, LEDs and rumble on the wire, a lost connection, and reports no device should send.
+#include "game/wiimote/wiimote.h"
+
+#include "game/wiimote/wiimote_trace.h"
+#include "tests/game/wiimote/simulated_wiimote.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <mutex>
+
+namespace {
+using Kind = CSimulatedWiimote::Kind;
+
+class WiimoteTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setWiimoteTraceObserver([this](const std::string& line) {
+            std::lock_guard<std::mutex> lock(mTraceLock);
+            mTraces.push_back(line);
+        });
+    }
+    void TearDown() override { setWiimoteTraceObserver(nullptr); }
+
+    std::vector<std::string> traces()
+    {
+        std::lock_guard<std::mutex> lock(mTraceLock);
+        return mTraces;
+    }
+    // Whether the lines appear in this order among the traces.
+    bool traced(const std::vector<std::string>& lines)
+    {
+        size_t next = 0;
+        for (const std::string& line : traces())
+            if (next < lines.size() && line == "wiimote : " + lines[next] + "\n")
+                ++next;
+        return next == lines.size();
+    }
+    // Takes the state until the condition holds.
+    static bool settle(wiimote& remote, const std::function<bool()>& condition)
+    {
+        return CSimulatedWiimote::waitUntil([&] {
+            remote.takeState();
+            return condition();
+        });
+    }
+    static int countReports(const CSimulatedWiimote& device, unsigned char id)
+    {
+        int count = 0;
+        for (const auto& report : device.received())
+            count += report[0] == id;
+        return count;
+    }
+
+    CSimulatedTransport transport;
+    std::mutex mTraceLock;
+    std::vector<std::string> mTraces;
+};
+
+TEST_F(WiimoteTest, connectsThroughAStatusReportAndReadsTheCalibration)
+{
+    transport.plug(Kind::kRemote, true, 0x046D, 0xC52B); // some other HID device
+    auto device = transport.plug(Kind::kRemote);
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    EXPECT_TRUE(traced({"Connecting first available Wiimote:", ".. opening Wiimote 1:",
+                        ".. WriteFile() succeeded.", "Resetting wiimote.",
+                        "ReportType: IN_BUTTONS (non-continuous)",
+                        "Requestion wiimote calibration:", ".. got wiimote calibration.",
+                        ".. connected!"}));
+    EXPECT_EQ(remote.calibrationInfo.zeroX, CSimulatedWiimote::kZeroG);
+    EXPECT_EQ(remote.calibrationInfo.oneZ, CSimulatedWiimote::kOneG);
+    EXPECT_EQ(remote.uniqueId(), "8080809A9A9A");
+    EXPECT_EQ(device->reportMode(), wiimote::kButtons);
+    EXPECT_EQ(countReports(*device, 0x17), 1); // one calibration read
+
+    // The status request every second keeps coming while connected.
+    const int statusRequests = countReports(*device, 0x15);
+    EXPECT_TRUE(CSimulatedWiimote::waitUntil(
+        [&] { return countReports(*device, 0x15) > statusRequests; }, 1500));
+    remote.disconnect();
+    EXPECT_EQ(remote.runningThreads(), 0);
+    EXPECT_EQ(device->openHandles(), 0);
+    EXPECT_FALSE(remote.isConnected());
+}
+
+TEST_F(WiimoteTest, withoutAnAnsweringDeviceConnectingFailsAndSilentDevicesAreClosed)
+{
+    wiimote remote(transport);
+    EXPECT_FALSE(remote.connectFirst());
+    EXPECT_EQ(traces().back(), "wiimote : .. connection failed.\n");
+
+    auto silent = transport.plug(Kind::kRemote);
+    silent->setSilent(true);
+    auto answering = transport.plug(Kind::kRemote);
+    ASSERT_TRUE(remote.connectFirst());
+    EXPECT_TRUE(
+        traced({".. opening Wiimote 1:", ".. WriteFile() failed.",
+                "* output failed - wiimote is not connected (or confused). *", "Disconnect().",
+                "(ending read thread)", ".. opening Wiimote 2:", ".. connected!"}));
+    EXPECT_EQ(silent->openHandles(), 0);
+    EXPECT_EQ(answering->openHandles(), 1);
+}
+
+TEST_F(WiimoteTest, aDeviceThatOnlyHearsOutputReportsIsReachedThroughTheWriteThread)
+{
+    transport.setOutputReportCall(true);
+    auto device = transport.plug(Kind::kRemote, false);
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    EXPECT_TRUE(traced({".. WriteFile() failed.", "(starting HID write thread)",
+                        ".. HID write succeeded.", ".. connected!"}));
+    remote.setLeds(0x2);
+    EXPECT_TRUE(CSimulatedWiimote::waitUntil([&] { return device->leds() == 0x2; }));
+    remote.disconnect();
+    EXPECT_TRUE(traced({"ending HID write thread"}));
+    EXPECT_EQ(remote.runningThreads(), 0);
+}
+
+TEST_F(WiimoteTest, buttonsAccelerationAndOrientationOnlyAtRest)
+{
+    auto device = transport.plug(Kind::kRemote);
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    device->press(wiimote::kA | wiimote::kHome | 0x6000); // bits outside the mask are dropped
+    EXPECT_TRUE(settle(remote, [&] { return remote.buttons == (wiimote::kA | wiimote::kHome); }));
+    remote.setReportMode(wiimote::kButtonsAccelExt);
+    ASSERT_TRUE(CSimulatedWiimote::waitUntil([&] { return device->reportMode() == 0x35; }));
+
+    // One sample at rest does not turn the orientation; the second does.
+    device->tilt(30, 0);
+    EXPECT_TRUE(settle(remote, [&] { return remote.acceleration.orientation.updateAge == 1; }));
+    EXPECT_EQ(remote.acceleration.orientation.pitch, 0.0f);
+    device->tilt(30, -20);
+    EXPECT_TRUE(settle(remote, [&] { return remote.acceleration.orientation.updateAge == 0; }));
+    EXPECT_NEAR(remote.acceleration.orientation.pitch, 30, 3);
+    EXPECT_NEAR(remote.acceleration.orientation.roll, -20, 3);
+    EXPECT_NEAR(remote.acceleration.y, -0.5, 0.05);
+
+    // Shaken (about 1.7 g), then a single sample at rest: pitch and roll stay, the age grows.
+    device->accelerate(1.0f, 1.0f, 1.0f);
+    device->tilt(0, 0);
+    EXPECT_TRUE(settle(remote, [&] { return remote.acceleration.orientation.updateAge == 2; }));
+    EXPECT_NEAR(remote.acceleration.orientation.pitch, 30, 3);
+}
+
+TEST_F(WiimoteTest, balanceBoardWeighsInKilogramsAndPounds)
+{
+    auto board = transport.plug(Kind::kBalanceBoard);
+    board->setBoardCalibrationValue(1, 1, 2000 + 1); // bottom right reads the same at 0 and 17 kg
+    board->load(1, 1, 1, 1);                         // the empty board's own offsets
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    EXPECT_TRUE(traced({"Extension connected:", ".. Balance Board!",
+                        "ReportType: IN_BUTTONS_BALANCE_BOARD (non-continuous)"}));
+    EXPECT_TRUE(remote.isBalanceBoard());
+    EXPECT_EQ(board->reportMode(), wiimote::kButtonsBalanceBoard);
+
+    board->load(1, 1, 1, 1);
+    EXPECT_TRUE(settle(remote, [&] { return remote.balanceBoard.atRestKg[4] > 0; }));
+    EXPECT_TRUE(traced({".. Auto-removing 'at rest' BBoard offsets."}));
+    EXPECT_NEAR(remote.balanceBoard.atRestKg[0], 1, 0.01);
+
+    // Less the empty board: 10 kg top left, 31 kg top right (above the 17 kg point), 3 kg.
+    board->load(11, 32, 4, 50);
+    EXPECT_TRUE(settle(remote, [&] { return remote.balanceBoard.kg[0] > 5; }));
+    const float* kg = remote.balanceBoard.kg;
+    EXPECT_NEAR(kg[0], 10, 0.05);
+    EXPECT_NEAR(kg[1], 31, 0.05);
+    EXPECT_NEAR(kg[2], 3, 0.05);
+    EXPECT_EQ(kg[3], 0.0f); // the sensor whose calibration points coincide
+    EXPECT_NEAR(kg[4], 44, 0.1);
+    EXPECT_NEAR(remote.balanceBoard.lb[4], 44 * 2.20462262, 0.2);
+}
+
+TEST_F(WiimoteTest, ledsAndRumbleReachTheDeviceAndTheRumbleStops)
+{
+    auto device = transport.plug(Kind::kRemote);
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    remote.setLeds(0x5);
+    EXPECT_EQ(device->received().back()[0], 0x11);
+    EXPECT_EQ(device->received().back()[1], 0x50);
+    EXPECT_EQ(device->leds(), 0x5);
+
+    remote.rumbleFor(60);
+    EXPECT_TRUE(device->rumbling());
+    remote.setLeds(0x1); // every report carries the rumble bit while it runs
+    EXPECT_EQ(device->received().back()[1], 0x11);
+    EXPECT_TRUE(CSimulatedWiimote::waitUntil([&] { return !device->rumbling(); }, 1000));
+    EXPECT_EQ(remote.runningThreads(), 2);
+    remote.disconnect();
+    EXPECT_EQ(remote.runningThreads(), 0);
+}
+
+TEST_F(WiimoteTest, unpluggingMidReadLosesTheConnection)
+{
+    auto device = transport.plug(Kind::kRemote);
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    remote.rumbleFor(10000);
+    device->unplug();
+    uint32_t changes = 0;
+    EXPECT_TRUE(CSimulatedWiimote::waitUntil([&] {
+        changes |= remote.takeState();
+        return !remote.isConnected() && (changes & wiimote::kConnectionLost);
+    }));
+    EXPECT_TRUE(traced({"read thread: connection to wiimote was lost", "(ending read thread)"}));
+    remote.disconnect();
+    EXPECT_EQ(remote.runningThreads(), 0);
+    EXPECT_EQ(device->openHandles(), 0);
+}
+
+TEST_F(WiimoteTest, reportsNoDeviceShouldSendAreDropped)
+{
+    wiimote remote(transport); // not connected: nothing is written anywhere
+    const std::vector<std::vector<uint8_t>> odd = {
+        {},
+        {0x35, 0x00, 0x08, 0x99},                   // too short
+        {0x99, 0x01, 0x02},                         // unknown
+        {0x21, 0x00, 0x00, 0x68, 0x00, 0x16},       // read error flag
+        {0x21, 0x00, 0x00, 0x60, 0x12, 0x34, 1, 2}, // nobody asked for this address
+        {0x20, 0x00},                               // short status
+    };
+    for (const auto& report : odd)
+        remote.handleInput(report.data(), report.size());
+    EXPECT_TRUE(
+        traced({"* input report 0x35 too short (4 of 22 bytes), dropped *",
+                "* unknown input report 0x99 ignored *", "* error: read address not valid. *",
+                "* unexpected memory read reply at 0x1234 (7 bytes), dropped *"}));
+    EXPECT_FALSE(remote.isConnected());
+
+    // A whole flood of the same odd report is traced once.
+    const size_t before = traces().size();
+    for (int i = 0; i < 10000; ++i)
+        remote.handleInput(odd[1].data(), odd[1].size());
+    EXPECT_EQ(traces().size(), before);
+}
+
+TEST_F(WiimoteTest, equalCalibrationValuesGiveZeroNotInfinity)
+{
+    auto device = transport.plug(Kind::kRemote);
+    device->setAccelCalibration(0x80, 0x80);
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    remote.setReportMode(wiimote::kButtonsAccel);
+    device->tilt(45, 45);
+    device->tilt(45, 45);
+    EXPECT_TRUE(settle(remote, [&] { return remote.acceleration.rawX != 0; }));
+    EXPECT_EQ(remote.acceleration.x, 0.0f);
+    EXPECT_EQ(remote.acceleration.orientation.pitch, 0.0f);
+    EXPECT_TRUE(std::isfinite(remote.acceleration.orientation.roll));
+}
+
+TEST_F(WiimoteTest, aFloodingDeviceStillDisconnectsPromptly)
+{
+    auto device = transport.plug(Kind::kRemote);
+    wiimote remote(transport);
+    ASSERT_TRUE(remote.connectFirst());
+    for (int i = 0; i < 20000; ++i)
+        device->send({0x30, static_cast<uint8_t>(i & 0x1F), 0});
+    remote.takeState();
+    const auto start = std::chrono::steady_clock::now();
+    remote.disconnect();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(remote.runningThreads(), 0);
+}
+} // namespace
