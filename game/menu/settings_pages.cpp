@@ -4,7 +4,9 @@
 
 #include "game/core/profile.h"
 #include "game/input/input_manager.h"
+#include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
+#include "game/input/wii_player.h"
 #include "game/menu/menu_log.h"
 
 #include <CEGUI/CEGUI.h>
@@ -88,11 +90,19 @@ std::map<std::string, std::string> readOgreConfigSection(const std::string& sect
     return values;
 }
 
-// Whether a joystick or Wii Remote can be used by a player. Neither player kind is part of this
-// build yet, so no device is ever found.
-bool probeInputDevice(int /*playerNumber*/, const std::string& /*device*/)
+// Whether a joystick or Wii Remote can be used by a player: a player of that kind is made, started
+// and discarded again.
+bool probeInputDevice(int playerNumber, const std::string& device)
 {
-    return false;
+    std::unique_ptr<CPlayer> probe;
+    if (device == "WiiMote")
+        probe = std::make_unique<CWiiPlayer>();
+    else if (device == "Joystick")
+        probe = std::make_unique<CJoystickPlayer>();
+    else
+        return false;
+    probe->setPlayerNumber(playerNumber);
+    return probe->initInput();
 }
 } // namespace
 

@@ -7,7 +7,9 @@
 #include "game/core/highscores.h"
 #include "game/core/profile.h"
 #include "game/core/sound.h"
+#include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
+#include "game/input/wii_player.h"
 #include "game/menu/menu_log.h"
 #include "game/net/network.h"
 #include "world/scene.h"
@@ -174,22 +176,28 @@ std::unique_ptr<CPlayer> CGameMenu::createPlayer(int playerNumber, bool& deviceM
     const std::string prefix = std::string("Settings/Inputsettings") +
                                (playerNumber <= 2 ? "1" : "2") + "/Player" +
                                std::to_string(playerNumber);
+    std::unique_ptr<CPlayer> player;
+    std::string device; // of a player whose device may be missing
     if (isSelected(getWindow(prefix + "UseWiiMote"))) {
-        // The Wii Remote player is not part of this build yet: it counts as a missing device.
-        deviceMissing = true;
-        showDeviceError(playerNumber, "WiiMote");
-        return nullptr;
+        player = std::make_unique<CWiiPlayer>();
+        device = "WiiMote";
+    } else if (isSelected(getWindow(prefix + "UseJoystick"))) {
+        player = std::make_unique<CJoystickPlayer>();
+        device = "Joystick";
+    } else {
+        player = std::make_unique<CKeyboardPlayer>();
     }
-    if (!isSelected(getWindow(prefix + "UseKeyboard"))) {
-        // The same holds for the joystick player.
-        deviceMissing = true;
-        showDeviceError(playerNumber, "Joystick");
-        return nullptr;
-    }
-    std::unique_ptr<CPlayer> player = std::make_unique<CKeyboardPlayer>();
     player->setPlayerNumber(playerNumber);
-    if (!player->initInput())
+    if (!player->initInput()) {
+        // Never registered anywhere, so it goes at once.
+        if (!device.empty()) {
+            deviceMissing = true;
+            showDeviceError(playerNumber, device);
+        }
         return nullptr;
+    }
+    logMenuEvent("player " + std::to_string(playerNumber) + " steers with " +
+                 (device.empty() ? std::string("Keyboard") : device));
     return player;
 }
 

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <set>
 #include <system_error>
 
 namespace {
@@ -32,6 +33,23 @@ const uint8_t kOutIrEnable2 = 0x1A;
 const uint8_t kRegisterSpace = 0x04;
 const uint32_t kCalibrationAddress = 0x0016;
 const uint16_t kCalibrationSize = 7;
+
+// The paths of the devices that drivers of this program hold open: two players never share one
+// device.
+std::mutex gHeldPathsLock;
+std::set<std::string> gHeldPaths;
+
+bool holdPath(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(gHeldPathsLock);
+    return gHeldPaths.insert(path).second;
+}
+
+void releasePath(const std::string& path)
+{
+    std::lock_guard<std::mutex> lock(gHeldPathsLock);
+    gHeldPaths.erase(path);
+}
 
 int64_t nowMs()
 {
@@ -91,9 +109,14 @@ bool wiimote::connectFirst()
         if (info.vendorId != kNintendo || info.productId != kWiiRemote)
             continue;
         ++number;
+        if (!holdPath(info.path))
+            continue; // another player's
         wiimoteTrace(".. opening Wiimote %u:\n", number);
-        if (openAndAsk(info, number))
+        if (openAndAsk(info, number)) {
+            mPath = info.path;
             break;
+        }
+        releasePath(info.path);
     }
     if (!mConnected) {
         wiimoteTrace(".. connection failed.\n");
@@ -210,6 +233,10 @@ void wiimote::disconnect()
         resetDevice();
     stopThreads();
     mDevice.reset();
+    if (!mPath.empty()) {
+        releasePath(mPath);
+        mPath.clear();
+    }
     {
         std::lock_guard<std::mutex> lock(mRingLock);
         mRingRead = mRingWrite = 0;

@@ -50,7 +50,8 @@ public:
     ChangeCallback changeCallback = nullptr;
     uint32_t changeMask = 0;
 
-    // Connects the first device that answers; false when none does.
+    // Connects the first device that answers and that no other driver of this program holds;
+    // false when there is none.
     bool connectFirst();
     void disconnect();
     bool isConnected() const { return mConnected; }
@@ -110,6 +111,7 @@ private:
 
     IHidTransport& mTransport;
     std::unique_ptr<IHidDevice> mDevice;
+    std::string mPath;     // of the device held
     std::mutex mWriteLock; // one plain write at a time
     std::thread mReadThread;
     std::thread mRumbleThread;

@@ -103,6 +103,14 @@ TEST_F(WiimoteTest, withoutAnAnsweringDeviceConnectingFailsAndSilentDevicesAreCl
                 "(ending read thread)", ".. opening Wiimote 2:", ".. connected!"}));
     EXPECT_EQ(silent->openHandles(), 0);
     EXPECT_EQ(answering->openHandles(), 1);
+
+    // The answering device is this driver's: another driver finds nothing left.
+    wiimote other(transport);
+    EXPECT_FALSE(other.connectFirst());
+    remote.disconnect();
+    silent->setSilent(false);
+    EXPECT_TRUE(other.connectFirst());
+    EXPECT_EQ(silent->openHandles(), 1);
 }
 
 TEST_F(WiimoteTest, aDeviceThatOnlyHearsOutputReportsIsReachedThroughTheWriteThread)
