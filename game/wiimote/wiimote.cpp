@@ -163,12 +163,7 @@ bool wiimote::openAndAsk(const HidDeviceInfo& info, unsigned)
     }
 
     resetDevice();
-    wiimoteTrace("Requestion wiimote calibration:\n");
-    {
-        std::lock_guard<std::mutex> lock(mStateLock);
-        mAwaitingCalibration = true;
-    }
-    readMemory(kCalibrationAddress, kCalibrationSize, false);
+    requestCalibration();
     sleepMs(kCalibrationWaitMs);
     {
         std::lock_guard<std::mutex> lock(mStateLock);
@@ -183,6 +178,16 @@ bool wiimote::openAndAsk(const HidDeviceInfo& info, unsigned)
     mUniqueId = id;
     mNextStatusRequest = nowMs() + kStatusIntervalMs;
     return true;
+}
+
+void wiimote::requestCalibration()
+{
+    wiimoteTrace("Requestion wiimote calibration:\n");
+    {
+        std::lock_guard<std::mutex> lock(mStateLock);
+        mAwaitingCalibration = true;
+    }
+    readMemory(kCalibrationAddress, kCalibrationSize, false);
 }
 
 bool wiimote::waitForStatus()

@@ -59,6 +59,8 @@ public:
     // The six calibration bytes read after connecting, as text.
     const std::string& uniqueId() const { return mUniqueId; }
 
+    // Asks for the accelerometer calibration; the reply comes through the read thread.
+    void requestCalibration();
     void setLeds(uint8_t mask);
     // Switches the rumble on and lets the rumble thread switch it off after that time.
     void rumbleFor(unsigned milliseconds);

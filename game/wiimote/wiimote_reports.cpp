@@ -39,8 +39,8 @@ size_t requiredLength(uint8_t id)
     switch (id) {
     case wiimote::kStatus:
         return 7;
-    case wiimote::kReadData:
-        return 6;
+    case wiimote::kReadData: // up to 16 bytes of data after the address
+        return 22;
     case wiimote::kButtons:
         return 3;
     case wiimote::kButtonsAccel:

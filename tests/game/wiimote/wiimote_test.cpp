@@ -225,13 +225,16 @@ TEST_F(WiimoteTest, unpluggingMidReadLosesTheConnection)
 TEST_F(WiimoteTest, reportsNoDeviceShouldSendAreDropped)
 {
     wiimote remote(transport); // not connected: nothing is written anywhere
+    remote.requestCalibration();
     const std::vector<std::vector<uint8_t>> odd = {
         {},
+        {0x21, 0x00, 0x00, 0xF0, 0x00, 0x16, 0x80}, // claims 16 bytes, holds 1
         {0x35, 0x00, 0x08, 0x99},                   // too short
         {0x99, 0x01, 0x02},                         // unknown
-        {0x21, 0x00, 0x00, 0x68, 0x00, 0x16},       // read error flag
-        {0x21, 0x00, 0x00, 0x60, 0x12, 0x34, 1, 2}, // nobody asked for this address
-        {0x20, 0x00},                               // short status
+        // A read error, then a reply for an address nobody asked for.
+        {0x21, 0x00, 0x00, 0x68, 0x00, 0x16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+        {0x21, 0x00, 0x00, 0x60, 0x12, 0x34, 1, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+        {0x20, 0x00}, // short status
     };
     for (const auto& report : odd)
         remote.handleInput(report.data(), report.size());
@@ -240,11 +243,13 @@ TEST_F(WiimoteTest, reportsNoDeviceShouldSendAreDropped)
                 "* unknown input report 0x99 ignored *", "* error: read address not valid. *",
                 "* unexpected memory read reply at 0x1234 (7 bytes), dropped *"}));
     EXPECT_FALSE(remote.isConnected());
+    EXPECT_EQ(remote.takeState(), 0u);
+    EXPECT_EQ(remote.calibrationInfo.zeroX, 0);
 
     // A whole flood of the same odd report is traced once.
     const size_t before = traces().size();
     for (int i = 0; i < 10000; ++i)
-        remote.handleInput(odd[1].data(), odd[1].size());
+        remote.handleInput(odd[2].data(), odd[2].size());
     EXPECT_EQ(traces().size(), before);
 }
 
