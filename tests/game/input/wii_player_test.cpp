@@ -79,9 +79,9 @@ TEST_F(WiiPlayerTest, aRemoteIsTiltedAndPressed)
     CWiiPlayer player(transport);
     player.setPlayerNumber(3);
     ASSERT_TRUE(player.initInput());
-    EXPECT_EQ(device->leds(), 0x4);
-    EXPECT_TRUE(device->rumbling());
-    EXPECT_EQ(device->reportMode(), wiimote::kButtonsAccelExt);
+    EXPECT_EQ(device->leds, 0x4);
+    EXPECT_TRUE(device->rumbling);
+    EXPECT_EQ(device->reportMode, wiimote::kButtonsAccelExt);
 
     device->tilt(30, -50);
     device->tilt(30, -50);
@@ -111,7 +111,7 @@ TEST_F(WiiPlayerTest, aBalanceBoardIsLeanedOnAndItsButtonOpensTheMenu)
     auto board = transport.plug(Kind::kBalanceBoard);
     CWiiPlayer player(transport);
     ASSERT_TRUE(player.initInput());
-    EXPECT_EQ(board->reportMode(), wiimote::kButtonsBalanceBoard);
+    EXPECT_EQ(board->reportMode, wiimote::kButtonsBalanceBoard);
     board->load(0, 0, 0, 0); // the empty board
     board->load(5, 35, 5, 35);
     EXPECT_TRUE(CSimulatedWiimote::waitUntil([&] { return frames(player, 1).x == 40; }));

@@ -58,11 +58,11 @@ TEST_F(DeviceSettingsTest, aDeviceThatAnswersStaysChosenAndIsLetGoAgain)
     EXPECT_TRUE(isSelected("Settings/Inputsettings2/Player3UseWiiMote"));
     EXPECT_FALSE(keyFieldsEnabled(3));
     EXPECT_EQ(text("Settings/Inputsettings2/StatusTextRed"), "");
-    const auto received = remote->received();
-    EXPECT_TRUE(std::any_of(received.begin(), received.end(), [](const auto& report) {
-        return report[0] == 0x11 && (report[1] & 0xF0) == 0x40; // it greeted player 3
+    const auto sent = remote->received();
+    EXPECT_TRUE(std::any_of(sent.begin(), sent.end(), [](const auto& report) {
+        return report[0] == 0x11 && report[1] == 0x40; // player 3's LED
     }));
-    EXPECT_EQ(remote->openHandles(), 0); // and was let go
+    EXPECT_EQ(remote->openHandles, 0); // and let go
 
     select("Settings/Inputsettings2/Player4UseJoystick");
     EXPECT_TRUE(isSelected("Settings/Inputsettings2/Player4UseJoystick"));

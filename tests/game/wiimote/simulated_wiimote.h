@@ -1,19 +1,18 @@
 // A simulated Wii Remote or Balance Board behind the driver's HID transport. It answers status
-// requests, memory reads and reporting modes the way the device does, sends a report in the
-// current mode whenever its state changes, and can be tilted, pressed, loaded with weights,
-// unplugged or made silent. It remembers every output report it received.
+// requests, memory reads and reporting modes as the device does, sends a report in the current
+// mode whenever its state changes, and can be tilted, pressed, loaded, unplugged or silenced.
 #pragma once
 
 #include "game/wiimote/hid_transport.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,36 +22,34 @@
 class CSimulatedWiimote
 {
 public:
-    using Report = std::array<unsigned char, 22>;
+    using Bytes = std::vector<unsigned char>;
     enum class Kind
     {
         kRemote,
         kBalanceBoard
     };
+    static constexpr int kZeroG = 0x80, kOneG = 0x9A; // accelerometer readings at 0 and 1 g
+    static constexpr int kBoardZero = 2000, kBoardPerKg = 100;
 
-    // Accelerometer readings at 0 g and 1 g; board readings at 0 kg per position, 100 per kg.
-    static constexpr int kZeroG = 0x80;
-    static constexpr int kOneG = 0x9A;
-    static constexpr int kBoardZero = 2000;
-    static constexpr int kBoardPerKg = 100;
-
-    explicit CSimulatedWiimote(Kind kind = Kind::kRemote) : mKind(kind)
+    explicit CSimulatedWiimote(Kind kind) : kind(kind)
     {
-        mEeprom = {kZeroG, kZeroG, kZeroG, 0, kOneG, kOneG, kOneG};
-        for (int block = 0; block < 3; ++block)
-            for (int position = 0; position < 4; ++position)
-                setBoardCalibrationValue(position, block,
-                                         kBoardZero + block * 17 * kBoardPerKg + position);
+        // Sensor p of block b (0, 17, 34 kg) reads kBoardZero + p + b * 17 kg.
+        for (int b = 0; b < 3; ++b)
+            for (int p = 0; p < 4; ++p)
+                boardCalibration[b][p] = kBoardZero + p + b * 17 * kBoardPerKg;
     }
 
-    // Runs f under the device's lock.
-    template <typename F> auto locked(F f) const
-    {
-        std::lock_guard<std::mutex> lock(mLock);
-        return f();
-    }
+    // What the test sets before connecting.
+    const Kind kind;
+    unsigned short vendorId = 0x057E, productId = 0x0306;
+    bool plainWrites = true; // false: only the output-report call reaches it
+    Bytes eeprom = {kZeroG, kZeroG, kZeroG, 0, kOneG, kOneG, kOneG};
+    int boardCalibration[3][4]; // positions in report order: TR, BR, TL, BL
+    std::atomic<bool> silent{false};
+    // What the device has seen.
+    std::atomic<int> leds{0}, reportMode{0x30}, openHandles{0};
+    std::atomic<bool> rumbling{false};
 
-    // --- what a test does to the device
     void press(uint16_t buttons)
     {
         change([&] { mButtons = buttons; });
@@ -66,65 +63,32 @@ public:
     {
         change([&] { mAccel = {toRaw(x), toRaw(y), toRaw(z)}; });
     }
-    // Kilograms on the sensors top left, top right, bottom left, bottom right.
     void load(float topLeft, float topRight, float bottomLeft, float bottomRight)
     {
-        const float kg[4] = {topRight, bottomRight, topLeft, bottomLeft}; // report order
+        const float kg[4] = {topRight, bottomRight, topLeft, bottomLeft};
         change([&] {
-            for (int i = 0; i < 4; ++i)
-                mSensors[static_cast<size_t>(i)] = static_cast<uint16_t>(
-                    boardCalibrationValue(i, 0) + std::lround(kg[i] * kBoardPerKg));
+            for (int p = 0; p < 4; ++p)
+                mSensors[p] = boardCalibration[0][p] + static_cast<int>(kg[p] * kBoardPerKg);
         });
-    }
-    // Report positions: 0 top right, 1 bottom right, 2 top left, 3 bottom left; blocks 0, 17, 34
-    // kg.
-    void setBoardCalibrationValue(int position, int block, int value)
-    {
-        const size_t at = static_cast<size_t>(block * 8 + position * 2);
-        mBoardCalibration[at] = static_cast<unsigned char>(value >> 8);
-        mBoardCalibration[at + 1] = static_cast<unsigned char>(value);
-    }
-    void setAccelCalibration(unsigned char zero, unsigned char one)
-    {
-        mEeprom = {zero, zero, zero, 0, one, one, one};
     }
     void unplug()
     {
         change([&] { mPlugged = false; });
     }
-    void setSilent(bool silent) { mSilent = silent; }
     // Any raw report, as if the device sent it.
-    void send(const std::vector<unsigned char>& bytes)
+    void send(Bytes report)
     {
         std::lock_guard<std::mutex> lock(mLock);
-        mInbox.push_back(bytes);
+        mInbox.push_back(std::move(report));
         mArrived.notify_all();
     }
-
-    // --- what the device received
-    std::vector<Report> received() const
+    std::vector<Bytes> received() const
     {
         std::lock_guard<std::mutex> lock(mLock);
         return mReceived;
     }
-    int leds() const
-    {
-        return locked([&] { return mLeds; });
-    }
-    bool rumbling() const
-    {
-        return locked([&] { return mRumble; });
-    }
-    int reportMode() const
-    {
-        return locked([&] { return mMode; });
-    }
-    int openHandles() const
-    {
-        return locked([&] { return mOpen; });
-    }
 
-    // Polls until the condition holds or the time is up; whether it held.
+    // Polls until the condition holds; false when the time ran out first.
     static bool waitUntil(const std::function<bool()>& condition, int milliseconds = 2000)
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -136,7 +100,7 @@ public:
         return true;
     }
 
-    // --- the device's side of the transport
+    // The device's side of the transport.
     int read(unsigned char* buffer, size_t size, int timeoutMs)
     {
         std::unique_lock<std::mutex> lock(mLock);
@@ -146,10 +110,10 @@ public:
             return -1;
         if (mInbox.empty())
             return 0;
-        std::vector<unsigned char> report = std::move(mInbox.front());
+        const Bytes report = std::move(mInbox.front());
         mInbox.pop_front();
         const size_t count = std::min(size, report.size());
-        std::copy(report.begin(), report.begin() + static_cast<long>(count), buffer);
+        std::copy_n(report.begin(), count, buffer);
         return static_cast<int>(count);
     }
 
@@ -158,57 +122,33 @@ public:
         std::lock_guard<std::mutex> lock(mLock);
         if (!mPlugged)
             return false;
-        Report report{};
-        std::copy(bytes, bytes + std::min(size, report.size()), report.begin());
+        const Bytes report(bytes, bytes + size);
         mReceived.push_back(report);
-        if (mSilent)
+        if (silent)
             return true;
-        mRumble = report[1] & 0x01;
-        switch (report[0]) {
-        case 0x11:
-            mLeds = report[1] >> 4;
-            break;
-        case 0x12:
-            mMode = report[2];
-            break;
-        case 0x15:
-            queue({0x20, low(), high(),
-                   static_cast<unsigned char>((mKind == Kind::kBalanceBoard ? 0x02 : 0) |
-                                              (mLeds << 4)),
-                   0, 0, 0xC0});
-            break;
-        case 0x17:
-            answerRead(report);
-            break;
-        default:
-            break;
-        }
+        rumbling = report[1] & 0x01;
+        if (report[0] == 0x11)
+            leds = report[1] >> 4;
+        else if (report[0] == 0x12)
+            reportMode = report[2];
+        else if (report[0] == 0x15)
+            queue({0x20, low(), high(), byte((isBoard() ? 0x02 : 0) | (leds << 4)), 0, 0, 0xC0});
+        else if (report[0] == 0x17)
+            answerRead(report[1] & 0x04, (report[2] << 16) | (report[3] << 8) | report[4],
+                       (report[5] << 8) | report[6]);
         return true;
     }
 
-    void opened()
-    {
-        locked([&] { return ++mOpen; });
-    }
-    void closed()
-    {
-        locked([&] { return --mOpen; });
-    }
-
 private:
+    static unsigned char byte(int value) { return static_cast<unsigned char>(value); }
     static unsigned char toRaw(float g)
     {
-        return static_cast<unsigned char>(
-            std::clamp(std::lround(kZeroG + g * (kOneG - kZeroG)), 0L, 255L));
+        return byte(std::clamp<long>(std::lround(kZeroG + g * (kOneG - kZeroG)), 0, 255));
     }
-    int boardCalibrationValue(int position, int block) const
-    {
-        const size_t at = static_cast<size_t>(block * 8 + position * 2);
-        return (mBoardCalibration[at] << 8) | mBoardCalibration[at + 1];
-    }
-    unsigned char low() const { return static_cast<unsigned char>(mButtons); }
-    unsigned char high() const { return static_cast<unsigned char>(mButtons >> 8); }
-    void queue(std::vector<unsigned char> report)
+    bool isBoard() const { return kind == Kind::kBalanceBoard; }
+    unsigned char low() const { return byte(mButtons); }
+    unsigned char high() const { return byte(mButtons >> 8); }
+    void queue(Bytes report)
     {
         report.resize(22);
         mInbox.push_back(std::move(report));
@@ -220,144 +160,108 @@ private:
     {
         std::lock_guard<std::mutex> lock(mLock);
         apply();
-        if (!mPlugged) {
-            mArrived.notify_all();
+        mArrived.notify_all();
+        if (!mPlugged || silent)
             return;
-        }
-        if (mSilent)
-            return;
-        std::vector<unsigned char> report = {static_cast<unsigned char>(mMode), low(), high()};
-        const bool accel = mMode == 0x31 || mMode == 0x33 || mMode == 0x35 || mMode == 0x37;
-        if (accel)
+        const int mode = reportMode;
+        Bytes report = {byte(mode), low(), high()};
+        if (mode == 0x31 || mode == 0x33 || mode == 0x35 || mode == 0x37)
             report.insert(report.end(), mAccel.begin(), mAccel.end());
-        if (mMode == 0x32 || mMode == 0x35) {
-            for (uint16_t sensor : mSensors) {
-                report.push_back(
-                    static_cast<unsigned char>(mKind == Kind::kBalanceBoard ? sensor >> 8 : 0));
-                report.push_back(
-                    static_cast<unsigned char>(mKind == Kind::kBalanceBoard ? sensor : 0));
-            }
+        for (int p = 0; p < 4 && (mode == 0x32 || mode == 0x35); ++p) {
+            report.push_back(byte(isBoard() ? mSensors[p] >> 8 : 0));
+            report.push_back(byte(isBoard() ? mSensors[p] : 0));
         }
         queue(report);
     }
 
-    void answerRead(const Report& request)
+    // Replies of at most 16 bytes each; an address it does not have gives error 8.
+    void answerRead(bool registerSpace, int address, int size)
     {
-        const bool registerSpace = request[1] & 0x04;
-        const unsigned address = (request[2] << 16) | (request[3] << 8) | request[4];
-        const unsigned size = (request[5] << 8) | request[6];
-        std::vector<unsigned char> memory;
-        unsigned start = 0;
+        Bytes memory;
         if (!registerSpace && address == 0x16) {
-            memory = mEeprom;
-        } else if (registerSpace && address == 0xA400FA && mKind == Kind::kBalanceBoard) {
+            memory = eeprom;
+        } else if (isBoard() && address == 0xA400FA) {
             memory = {0x00, 0x00, 0xA4, 0x20, 0x04, 0x02};
-        } else if (registerSpace && address == 0xA40024 && mKind == Kind::kBalanceBoard) {
-            memory.assign(mBoardCalibration.begin(), mBoardCalibration.end());
+        } else if (isBoard() && address == 0xA40024) {
+            for (int b = 0; b < 3; ++b)
+                for (int p = 0; p < 4; ++p)
+                    memory.insert(memory.end(), {byte(boardCalibration[b][p] >> 8),
+                                                 byte(boardCalibration[b][p])});
         } else {
-            queue({0x21, low(), high(), 0x08, static_cast<unsigned char>(address >> 8),
-                   static_cast<unsigned char>(address)});
+            queue({0x21, low(), high(), 0x08, byte(address >> 8), byte(address)});
             return;
         }
-        memory.resize(std::min<size_t>(memory.size(), size));
-        // At most 16 bytes per reply.
-        for (; start < memory.size(); start += 16) {
-            const unsigned count =
-                std::min<unsigned>(16, static_cast<unsigned>(memory.size()) - start);
-            const unsigned at = address + start;
-            std::vector<unsigned char> reply = {0x21,
-                                                low(),
-                                                high(),
-                                                static_cast<unsigned char>((count - 1) << 4),
-                                                static_cast<unsigned char>(at >> 8),
-                                                static_cast<unsigned char>(at)};
+        memory.resize(std::min<size_t>(memory.size(), static_cast<size_t>(size)));
+        for (size_t start = 0; start < memory.size(); start += 16) {
+            const size_t count = std::min<size_t>(16, memory.size() - start);
+            const int at = address + static_cast<int>(start);
+            Bytes reply = {0x21, low(), high(), byte((count - 1) << 4), byte(at >> 8), byte(at)};
             reply.insert(reply.end(), memory.begin() + start, memory.begin() + start + count);
             queue(reply);
         }
     }
 
-    const Kind mKind;
     mutable std::mutex mLock;
     std::condition_variable mArrived;
-    std::deque<std::vector<unsigned char>> mInbox;
-    std::vector<Report> mReceived;
-    std::vector<unsigned char> mEeprom;
-    std::array<unsigned char, 24> mBoardCalibration{};
+    std::deque<Bytes> mInbox;
+    std::vector<Bytes> mReceived;
     std::array<unsigned char, 3> mAccel = {kZeroG, kZeroG, kOneG};
-    std::array<uint16_t, 4> mSensors = {kBoardZero, kBoardZero + 1, kBoardZero + 2, kBoardZero + 3};
+    int mSensors[4] = {kBoardZero, kBoardZero + 1, kBoardZero + 2, kBoardZero + 3};
     uint16_t mButtons = 0;
-    int mLeds = 0;
-    int mMode = 0x30;
-    int mOpen = 0;
-    bool mRumble = false;
     bool mPlugged = true;
-    bool mSilent = false;
 };
 
-// The devices a test plugs in, listed in order. Devices may refuse plain writes (then only the
-// output-report call reaches them, if the transport offers one).
+// The devices a test plugs in, in enumeration order.
 class CSimulatedTransport : public IHidTransport
 {
 public:
-    struct Entry
-    {
-        std::shared_ptr<CSimulatedWiimote> device;
-        unsigned short vendorId;
-        unsigned short productId;
-        bool plainWrites;
-    };
+    bool outputReportCall = false;
 
-    std::shared_ptr<CSimulatedWiimote> plug(CSimulatedWiimote::Kind kind, bool plainWrites = true,
-                                            unsigned short vendorId = 0x057E,
-                                            unsigned short productId = 0x0306)
+    std::shared_ptr<CSimulatedWiimote> plug(CSimulatedWiimote::Kind kind)
     {
-        mEntries.push_back(
-            {std::make_shared<CSimulatedWiimote>(kind), vendorId, productId, plainWrites});
-        return mEntries.back().device;
+        mDevices.push_back(std::make_shared<CSimulatedWiimote>(kind));
+        return mDevices.back();
     }
-    void setOutputReportCall(bool present) { mOutputReportCall = present; }
-
     std::vector<HidDeviceInfo> enumerate() override
     {
         std::vector<HidDeviceInfo> list;
-        for (size_t i = 0; i < mEntries.size(); ++i)
-            list.push_back(
-                {"sim" + std::to_string(i), mEntries[i].vendorId, mEntries[i].productId});
+        for (size_t i = 0; i < mDevices.size(); ++i)
+            list.push_back({std::to_string(i), mDevices[i]->vendorId, mDevices[i]->productId});
         return list;
     }
     std::unique_ptr<IHidDevice> open(const std::string& path, unsigned& errorCode) override
     {
-        const size_t index = std::stoul(path.substr(3));
         errorCode = 0;
-        return std::make_unique<Handle>(mEntries.at(index));
+        return std::make_unique<Handle>(mDevices.at(std::stoul(path)));
     }
-    bool hasOutputReportCall() const override { return mOutputReportCall; }
+    bool hasOutputReportCall() const override { return outputReportCall; }
 
 private:
     class Handle : public IHidDevice
     {
     public:
-        explicit Handle(Entry entry) : mEntry(std::move(entry)) { mEntry.device->opened(); }
-        ~Handle() override { mEntry.device->closed(); }
+        explicit Handle(std::shared_ptr<CSimulatedWiimote> device) : mDevice(std::move(device))
+        {
+            ++mDevice->openHandles;
+        }
+        ~Handle() override { --mDevice->openHandles; }
         int read(unsigned char* buffer, size_t size, int timeoutMs) override
         {
-            return mEntry.device->read(buffer, size, timeoutMs);
+            return mDevice->read(buffer, size, timeoutMs);
         }
         bool write(const unsigned char* report, size_t size, unsigned& errorCode) override
         {
             errorCode = 1167; // the device is not connected
-            return !mEntry.plainWrites || mEntry.device->receive(report, size);
+            return !mDevice->plainWrites || mDevice->receive(report, size);
         }
         OutputResult sendOutputReport(const unsigned char* report, size_t size) override
         {
-            return mEntry.device->receive(report, size) ? OutputResult::kSent
-                                                        : OutputResult::kFailed;
+            return mDevice->receive(report, size) ? OutputResult::kSent : OutputResult::kFailed;
         }
 
     private:
-        Entry mEntry;
+        std::shared_ptr<CSimulatedWiimote> mDevice;
     };
 
-    std::vector<Entry> mEntries;
-    bool mOutputReportCall = false;
+    std::vector<std::shared_ptr<CSimulatedWiimote>> mDevices;
 };
