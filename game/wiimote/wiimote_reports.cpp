@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 const float kDegreesPerRadian = 57.29578f;
@@ -300,38 +301,31 @@ uint32_t wiimote::parseReadData(const uint8_t* report)
 
 void wiimote::identifyExtension(const uint8_t* id)
 {
+    struct Known
+    {
+        uint64_t id;
+        int type;
+        const char* trace;
+    };
+    static const Known kKnown[] = {
+        {0x0000A4200000ull, kNunchuk, ".. Nunchuk!\n"},
+        {0x0000A4200101ull, kClassicController, ".. Classic Controller!\n"},
+        {0x0000A4200103ull, kGuitar, ".. GH3 or GHWT Guitar Controller!\n"},
+        {0x0100A4200103ull, kDrums, ".. GHWT Drums!\n"},
+        {0x0000A4200402ull, kBalanceBoard, ".. Balance Board!\n"},
+        {0xFFFFFFFFFFFFull, kNoExtension, ".. partially inserted!\n"}};
     uint64_t value = 0;
     for (size_t i = 0; i < 6; ++i)
         value = (value << 8) | id[i];
     int type = kNoExtension;
-    switch (value) {
-    case 0x0000A4200000ull:
-        wiimoteTrace(".. Nunchuk!\n");
-        type = kNunchuk;
-        break;
-    case 0x0000A4200101ull:
-        wiimoteTrace(".. Classic Controller!\n");
-        type = kClassicController;
-        break;
-    case 0x0000A4200103ull:
-        wiimoteTrace(".. GH3 or GHWT Guitar Controller!\n");
-        type = kGuitar;
-        break;
-    case 0x0100A4200103ull:
-        wiimoteTrace(".. GHWT Drums!\n");
-        type = kDrums;
-        break;
-    case 0x0000A4200402ull:
-        wiimoteTrace(".. Balance Board!\n");
-        type = kBalanceBoard;
-        break;
-    case 0xFFFFFFFFFFFFull:
-        wiimoteTrace(".. partially inserted!\n");
-        break;
-    default:
+    const Known* known = std::find_if(std::begin(kKnown), std::end(kKnown),
+                                      [value](const Known& k) { return k.id == value; });
+    if (known != std::end(kKnown)) {
+        wiimoteTrace("%s", known->trace);
+        type = known->type;
+    } else {
         wiimoteTrace("unknown extension controller found (0x%llx)\n",
                      static_cast<unsigned long long>(value));
-        break;
     }
     mInternal.extensionType = type;
     if (type == kBalanceBoard) {
