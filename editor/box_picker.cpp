@@ -55,8 +55,8 @@ SPick pickBox(const CScene& scene, const Ogre::Ray& ray)
             Ogre::Vector3 corner[3];
             for (int i = 0; i < 3; ++i)
                 corner[i] = position + orientation * (local[i] * scale);
-            const auto hit = Ogre::Math::intersects(ray, corner[0], corner[1], corner[2], true,
-                                                    false);
+            const auto hit =
+                Ogre::Math::intersects(ray, corner[0], corner[1], corner[2], true, false);
             if (hit.first && hit.second < nearest) {
                 nearest = hit.second;
                 pick.box = box;

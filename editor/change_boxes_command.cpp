@@ -6,8 +6,8 @@
 CChangeBoxesCommand::CChangeBoxesCommand(CMapDocument& document, const QString& text,
                                          std::vector<SBoxState> before,
                                          std::vector<SBoxState> after, int mergeId)
-    : QUndoCommand(text), mDocument(document), mBefore(std::move(before)),
-      mAfter(std::move(after)), mMergeId(mergeId)
+    : QUndoCommand(text), mDocument(document), mBefore(std::move(before)), mAfter(std::move(after)),
+      mMergeId(mergeId)
 {
 }
 

@@ -16,9 +16,8 @@ class CChangeBoxesCommand : public QUndoCommand
 public:
     // Commands with the same merge id and the same boxes fold into one step (repeated arrow
     // nudges of one selection); -1 never merges.
-    CChangeBoxesCommand(CMapDocument& document, const QString& text,
-                        std::vector<SBoxState> before, std::vector<SBoxState> after,
-                        int mergeId = -1);
+    CChangeBoxesCommand(CMapDocument& document, const QString& text, std::vector<SBoxState> before,
+                        std::vector<SBoxState> after, int mergeId = -1);
 
     void undo() override;
     void redo() override;

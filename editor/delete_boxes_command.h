@@ -13,8 +13,8 @@ class CMapDocument;
 class CDeleteBoxesCommand : public QUndoCommand
 {
 public:
-    CDeleteBoxesCommand(CMapDocument& document, const QString& text,
-                        std::vector<std::string> boxes, std::vector<std::string> grids);
+    CDeleteBoxesCommand(CMapDocument& document, const QString& text, std::vector<std::string> boxes,
+                        std::vector<std::string> grids);
 
     void undo() override;
     void redo() override;

@@ -42,10 +42,7 @@ struct SCameraPlacement
         if (!outer || outer->numChildren() == 0)
             return placement;
         const Ogre::Node* inner = outer->getChild(0);
-        placement = {true,
-                     outer->getPosition(),
-                     inner->getPosition(),
-                     outer->getOrientation(),
+        placement = {true, outer->getPosition(), inner->getPosition(), outer->getOrientation(),
                      inner->getOrientation()};
         return placement;
     }
@@ -277,8 +274,8 @@ CMapDocument::EGridResult CMapDocument::createGrid(const std::string& name,
             boxes.push_back(box);
         }
     }
-    mUndoStack.push(new CAddBoxesCommand(*this, QStringLiteral("Create grid"), name, material,
-                                         true, std::move(boxes)));
+    mUndoStack.push(new CAddBoxesCommand(*this, QStringLiteral("Create grid"), name, material, true,
+                                         std::move(boxes)));
     return EGridResult::Created;
 }
 
@@ -293,8 +290,8 @@ bool CMapDocument::addBox(const std::string& grid, const std::string& material,
     box.material = material;
     box.position = position;
     box.vertices = CBox::cubeVertices(edge);
-    mUndoStack.push(new CAddBoxesCommand(*this, QStringLiteral("Add box"), grid, material, false,
-                                         {box}));
+    mUndoStack.push(
+        new CAddBoxesCommand(*this, QStringLiteral("Add box"), grid, material, false, {box}));
     return true;
 }
 
@@ -319,8 +316,8 @@ CMapDocument::EGridResult CMapDocument::copySelection(const std::string& gridNam
 }
 
 CMapDocument::SDeletion CMapDocument::deleteBoxes(const std::vector<std::string>& boxes,
-                                                   const std::vector<std::string>& grids,
-                                                   const QString& text)
+                                                  const std::vector<std::string>& grids,
+                                                  const QString& text)
 {
     SDeletion deletion;
     if (!mScene)
@@ -450,8 +447,8 @@ void CMapDocument::moveVertices(const VertexFlags& vertices, const Ogre::Vector3
         for (int v : indices) {
             for (int axis = 0; axis < 3; ++axis) {
                 float& coordinate = state.vertices[v][axis];
-                coordinate = absolute[axis] ? value[axis] - state.position[axis]
-                                            : coordinate + value[axis];
+                coordinate =
+                    absolute[axis] ? value[axis] - state.position[axis] : coordinate + value[axis];
             }
         }
     }

@@ -76,8 +76,8 @@ public:
 
     EGridResult createGrid(const std::string& name, const std::string& material, int countX,
                            int countY, const Ogre::Vector3& origin, float edge);
-    bool addBox(const std::string& grid, const std::string& material,
-                const Ogre::Vector3& position, float edge);
+    bool addBox(const std::string& grid, const std::string& material, const Ogre::Vector3& position,
+                float edge);
     EGridResult copySelection(const std::string& gridName, const std::string& material);
     SDeletion deleteSelection();
     SDeletion deleteGrids(const std::vector<std::string>& gridNames);

@@ -1,14 +1,14 @@
 // The editing layer on a headless scene: grids, boxes, vertex and selection moves, copies,
 // deletions with their dependants, files, and undo/redo giving back the very same map file.
-#include "headless_ogre.h"
-#include "test_env.h"
 #include "editor/box_picker.h"
 #include "editor/map_document.h"
+#include "headless_ogre.h"
+#include "test_env.h"
 #include "world/box.h"
 #include "world/box_grid.h"
 #include "world/monster.h"
-#include "world/waypoint.h"
 #include "world/scene.h"
+#include "world/waypoint.h"
 
 #include <OgreCamera.h>
 #include <OgreSceneNode.h>
@@ -68,9 +68,9 @@ TEST_F(EditingTest, gridBoxesAreNumberedAndPlacedAlongXThenZ)
         const char* material;
         int x, y;
         float edge;
-    } invalid[] = {{"", "stone", 1, 1, 1},      {"a_b", "stone", 1, 1, 1},
-                   {"g", "choose material...", 1, 1, 1}, {"g", "stone", 0, 1, 1},
-                   {"g", "stone", 1, -1, 1},    {"g", "stone", 1, 1, 0}};
+    } invalid[] = {
+        {"", "stone", 1, 1, 1},  {"a_b", "stone", 1, 1, 1}, {"g", "choose material...", 1, 1, 1},
+        {"g", "stone", 0, 1, 1}, {"g", "stone", 1, -1, 1},  {"g", "stone", 1, 1, 0}};
     for (const auto& row : invalid)
         EXPECT_EQ(document.createGrid(row.name, row.material, row.x, row.y, Ogre::Vector3::ZERO,
                                       row.edge),
@@ -96,8 +96,10 @@ TEST_F(EditingTest, vertexMovesAbsoluteRelativeAndWithNearPoints)
     document.undoStack().undo();
 
     document.moveVertices(corner0, Ogre::Vector3(0, 1, 0), {false, false, false}, true);
-    EXPECT_EQ(box("box1").getPosition() + box("box1").getVertices()[0], shared + Ogre::Vector3(0, 1, 0));
-    EXPECT_EQ(box("box2").getPosition() + box("box2").getVertices()[1], shared + Ogre::Vector3(0, 1, 0));
+    EXPECT_EQ(box("box1").getPosition() + box("box1").getVertices()[0],
+              shared + Ogre::Vector3(0, 1, 0));
+    EXPECT_EQ(box("box2").getPosition() + box("box2").getVertices()[1],
+              shared + Ogre::Vector3(0, 1, 0));
     document.undoStack().undo();
 
     // Both boxes selected with their shared corners chosen: each corner still rises once.
@@ -264,8 +266,8 @@ TEST_F(EditingTest, undoAndRedoOfManyRandomOperationsGiveBackTheSameFile)
         }
         switch (pick(10)) {
         case 0:
-            document.createGrid("grid" + std::to_string(++grids), materials[pick(5)],
-                                1 + pick(3), 1 + pick(3), vector(), 0.5f + pick(3));
+            document.createGrid("grid" + std::to_string(++grids), materials[pick(5)], 1 + pick(3),
+                                1 + pick(3), vector(), 0.5f + pick(3));
             break;
         case 1:
             if (!names.empty())
