@@ -113,7 +113,8 @@ KIVOEditor::KIVOEditor(const std::string& sceneManagerName, const std::string& c
 
 KIVOEditor::~KIVOEditor()
 {
-    // The scene goes before the view's Ogre root.
+    // The scene goes before the view's Ogre root; the window hears nothing of its end.
+    mDocument->undoStack().disconnect(this);
     mDocument.reset();
 }
 
