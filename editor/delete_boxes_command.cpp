@@ -35,22 +35,29 @@ CDeleteBoxesCommand::CDeleteBoxesCommand(CMapDocument& document, const QString& 
 {
 }
 
-void CDeleteBoxesCommand::redo()
+std::unordered_set<const CBox*>
+CDeleteBoxesCommand::boxesToDelete(const CScene& scene, const std::vector<std::string>& boxes,
+                                   const std::vector<std::string>& grids)
 {
-    mLevelBefore = mDocument.mapText();
-    CScene& scene = *mDocument.scene();
     std::unordered_set<const CBox*> doomed;
-    for (const std::string& name : mBoxes) {
-        if (CBox* box = scene.findBox(name))
+    for (const std::string& name : boxes) {
+        if (const CBox* box = scene.findBox(name))
             doomed.insert(box);
     }
-    for (const std::string& name : mGrids) {
+    for (const std::string& name : grids) {
         if (const CBoxGrid* grid = scene.findGrid(name)) {
             for (const auto& box : grid->getBoxes())
                 doomed.insert(box.get());
         }
     }
-    deleteMonstersStartingOn(scene, doomed);
+    return doomed;
+}
+
+void CDeleteBoxesCommand::redo()
+{
+    mLevelBefore = mDocument.mapText();
+    CScene& scene = *mDocument.scene();
+    deleteMonstersStartingOn(scene, boxesToDelete(scene, mBoxes, mGrids));
     for (const std::string& name : mBoxes)
         scene.deleteBox(scene.findBox(name));
     for (const std::string& name : mGrids)

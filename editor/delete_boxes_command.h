@@ -6,9 +6,12 @@
 #include <QUndoCommand>
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+class CBox;
 class CMapDocument;
+class CScene;
 
 class CDeleteBoxesCommand : public QUndoCommand
 {
@@ -18,6 +21,11 @@ public:
 
     void undo() override;
     void redo() override;
+
+    // The boxes that go: the named ones and all boxes of the named grids.
+    static std::unordered_set<const CBox*> boxesToDelete(const CScene& scene,
+                                                         const std::vector<std::string>& boxes,
+                                                         const std::vector<std::string>& grids);
 
 private:
     CMapDocument& mDocument;

@@ -46,6 +46,7 @@ const float kWheelScale = 100.0f; // wheel delta per unit
 const float kKeyStep = 1.0f;
 const Ogre::Vector3 kCameraHome(0.0f, 10.0f, 10.0f);
 const int kPercent = 100;
+const size_t kLightPrefixLength = 5; // scene lights are called "light" + name
 
 // Materials the level's boxes are drawn with; markers, balls, monsters and Ogre's own are not
 // offered.
@@ -315,7 +316,7 @@ void KIVOEditor::updateFromScene()
     for (const std::string& name : mDocument->gridNames())
         listGrid->addItem(QString::fromStdString(name));
     for (const Ogre::Light* light : scene->getLights())
-        listLights->addItem(QString::fromStdString(light->getName().substr(5)));
+        listLights->addItem(QString::fromStdString(light->getName().substr(kLightPrefixLength)));
     for (const CWaypoint* waypoint : scene->getWaypoints())
         listWaypoints->addItem(QString::fromStdString(waypoint->getBox()->getName()));
     for (const CMonster* monster : scene->getMonsters())
@@ -398,15 +399,7 @@ void KIVOEditor::buttonGridSelectGrid()
 
 void KIVOEditor::buttonRemoveGrid()
 {
-    const CMapDocument::SDeletion deletion = mDocument->deleteGrids(selectedNames(listGrid));
-    statusBar()->showMessage(
-        QStringLiteral("Deleted %1 boxes, %2 start and %3 finish points, %4 waypoints, %5 monsters")
-            .arg(deletion.boxes)
-            .arg(deletion.startPoints)
-            .arg(deletion.finishPoints)
-            .arg(deletion.waypoints)
-            .arg(deletion.monsters),
-        kStatusMs);
+    reportDeletion(mDocument->deleteGrids(selectedNames(listGrid)));
 }
 
 void KIVOEditor::buttonCopySelection()
@@ -426,9 +419,8 @@ void KIVOEditor::buttonCopySelection()
 // ---------------------------------------------------------------------------------------------
 // Edit tab
 
-void KIVOEditor::buttonBoxDeleteSelection()
+void KIVOEditor::reportDeletion(const CMapDocument::SDeletion& deletion)
 {
-    const CMapDocument::SDeletion deletion = mDocument->deleteSelection();
     statusBar()->showMessage(
         QStringLiteral("Deleted %1 boxes, %2 start and %3 finish points, %4 waypoints, %5 monsters")
             .arg(deletion.boxes)
@@ -437,6 +429,11 @@ void KIVOEditor::buttonBoxDeleteSelection()
             .arg(deletion.waypoints)
             .arg(deletion.monsters),
         kStatusMs);
+}
+
+void KIVOEditor::buttonBoxDeleteSelection()
+{
+    reportDeletion(mDocument->deleteSelection());
 }
 
 void KIVOEditor::buttonBoxSetMaterial()

@@ -3,6 +3,8 @@
 // actions guard unsaved changes.
 #pragma once
 
+#include "editor/map_document.h"
+
 #include <OgreVector.h>
 
 #include <QMainWindow>
@@ -11,7 +13,6 @@
 #include <memory>
 #include <string>
 
-class CMapDocument;
 class OgreWidget;
 class QAction;
 class QButtonGroup;
@@ -95,6 +96,7 @@ private:
     void toggleVertexButton(int index);
     void nudge(QLineEdit* field, const Ogre::Vector3& direction);
     void showSelectedPosition();
+    void reportDeletion(const CMapDocument::SDeletion& deletion);
 
     // The view's input (ignored until a map is loaded).
     bool viewMousePress(QMouseEvent* event);

@@ -322,16 +322,8 @@ CMapDocument::SDeletion CMapDocument::deleteBoxes(const std::vector<std::string>
     SDeletion deletion;
     if (!mScene)
         return deletion;
-    std::unordered_set<const CBox*> doomed;
-    for (const std::string& name : boxes)
-        doomed.insert(mScene->findBox(name));
-    for (const std::string& name : grids) {
-        if (const CBoxGrid* grid = mScene->findGrid(name)) {
-            for (const auto& box : grid->getBoxes())
-                doomed.insert(box.get());
-        }
-    }
-    doomed.erase(nullptr);
+    const std::unordered_set<const CBox*> doomed =
+        CDeleteBoxesCommand::boxesToDelete(*mScene, boxes, grids);
     if (doomed.empty() && grids.empty())
         return deletion;
     deletion.boxes = static_cast<int>(doomed.size());
