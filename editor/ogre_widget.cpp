@@ -3,6 +3,8 @@
 
 #include <Ogre.h>
 
+#include <QCoreApplication>
+#include <QMessageBox>
 #include <QResizeEvent>
 
 #include <iostream>
@@ -71,8 +73,18 @@ OgreWidget::~OgreWidget()
 void OgreWidget::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!mWindow)
+    if (mWindow || mFailed)
+        return;
+    try {
         startRendering();
+    } catch (const std::exception& e) {
+        // Without a view the editor cannot be used: say why and end.
+        mFailed = true;
+        std::cerr << "KIVO Editor: cannot open the 3D view: " << e.what() << std::endl;
+        QMessageBox::critical(this, QStringLiteral("KIVO Editor"),
+                              QStringLiteral("Can't open the 3D view:\n") + e.what());
+        QCoreApplication::exit(1);
+    }
 }
 
 void OgreWidget::startRendering()

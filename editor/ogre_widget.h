@@ -52,4 +52,5 @@ private:
     Ogre::SceneManager* mSceneManager = nullptr;
     Ogre::Camera* mCamera = nullptr;
     QTimer mTimer;
+    bool mFailed = false;
 };
