@@ -35,11 +35,20 @@ public:
     int answer = QMessageBox::Cancel;
     QString openAnswer;
     QString saveAnswer;
+    QString folderOffered;
 
 protected:
     void warn(const QString& text) override { warnings << text; }
-    QString chooseOpenFile(const QString&) override { return openAnswer; }
-    QString chooseSaveFile(const QString&) override { return saveAnswer; }
+    QString chooseOpenFile(const QString& folder) override
+    {
+        folderOffered = folder;
+        return openAnswer;
+    }
+    QString chooseSaveFile(const QString& folder) override
+    {
+        folderOffered = folder;
+        return saveAnswer;
+    }
     int askToSave() override
     {
         ++questions;
@@ -126,6 +135,7 @@ private slots:
         editor->saveAnswer.clear();
         editor->openAnswer.clear();
         trigger("actionSave_as");
+        QCOMPARE(editor->folderOffered, QString(folder->path().c_str())); // remembered
         trigger("actionOpen");
         QCOMPARE(QString::fromStdString(editor->document()->fileName()),
                  QString(folder->file("first.kivom").c_str()));
