@@ -332,12 +332,12 @@ void KIVOEditor::updateFromScene()
 
 void KIVOEditor::radioButtonGrid()
 {
-    // Creating needs the counts and a name; adding needs a grid chosen in the list.
+    // Creating needs the counts; adding needs a grid chosen in the list. The name stays open
+    // in both modes: "Copy Selection" takes it too.
     const bool create = radioButtonGridCreate->isChecked();
-    for (QWidget* widget :
-         {static_cast<QWidget*>(lineGridXBoxes), static_cast<QWidget*>(lineGridYBoxes),
-          static_cast<QWidget*>(lineGridName), static_cast<QWidget*>(buttonGridCreate)})
-        widget->setEnabled(create);
+    lineGridXBoxes->setEnabled(create);
+    lineGridYBoxes->setEnabled(create);
+    buttonGridCreate->setEnabled(create);
     buttonGridAddBox_->setEnabled(!create);
 }
 
