@@ -193,6 +193,21 @@ Ogre::Vector3 CBox::getTopCentre() const
     return getPosition() + mVertices[kTopCentre];
 }
 
+std::vector<CBox::Triangle> CBox::getTriangles() const
+{
+    std::vector<Triangle> triangles;
+    triangles.reserve(12);
+    for (const auto& triangle : kTopTriangles)
+        triangles.push_back({mVertices[triangle[0].vertex], mVertices[triangle[1].vertex],
+                             mVertices[triangle[2].vertex]});
+    for (const SSide& side : kSides) {
+        for (const auto& triangle : side.triangles)
+            triangles.push_back(
+                {mVertices[triangle[0]], mVertices[triangle[1]], mVertices[triangle[2]]});
+    }
+    return triangles;
+}
+
 void CBox::setMaterial(const std::string& material, bool fitTexture)
 {
     mMaterialName = material;

@@ -53,6 +53,11 @@ public:
     void setPosition(const Ogre::Vector3& position);
     // World position of the top centre vertex (where a ball or monster stands on the box).
     Ogre::Vector3 getTopCentre() const;
+    // The drawn triangles in box coordinates, each wound so that its front faces outwards
+    // (the same twelve triangles the geometry is built from). Picking reads these instead of
+    // the write-only vertex buffers.
+    using Triangle = std::array<Ogre::Vector3, 3>;
+    std::vector<Triangle> getTriangles() const;
 
     // Editing: change the look or the shape and rebuild the geometry (editor mode).
     void setMaterial(const std::string& material, bool fitTexture);

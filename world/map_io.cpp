@@ -131,6 +131,13 @@ bool CIOMap::openForReading(const std::string& path)
         std::cerr << "CIOMap: Can't open file: " << path << "!" << std::endl;
         return false;
     }
+    readLines(in);
+    return true;
+}
+
+void CIOMap::readLines(std::istream& in)
+{
+    mLines.clear();
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -139,7 +146,6 @@ bool CIOMap::openForReading(const std::string& path)
             continue;
         mLines.push_back(line);
     }
-    return true;
 }
 
 void CIOMap::readIntoScene(CScene& scene)
@@ -229,9 +235,12 @@ bool CIOMap::openForWriting(const std::string& path)
 
 void CIOMap::writeScene(const CScene& scene)
 {
-    if (!mOut.is_open())
-        return;
-    std::ostream& out = mOut;
+    if (mOut.is_open())
+        writeScene(scene, mOut);
+}
+
+void CIOMap::writeScene(const CScene& scene, std::ostream& out)
+{
     auto vector = [&out](const Ogre::Vector3& v) { out << v.x << "," << v.y << "," << v.z; };
     auto colour = [&out](const Ogre::ColourValue& c) { out << c.r << "," << c.g << "," << c.b; };
 

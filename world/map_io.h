@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fstream>
+#include <iosfwd>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,12 +19,16 @@ public:
 
     // Reads every line of the file into memory. False (with a message) when it cannot be opened.
     bool openForReading(const std::string& path);
+    // Reads the lines of map text from a stream (same rules as a file).
+    void readLines(std::istream& in);
     // Applies the lines read to the scene: boxes, lights, ambient, points, waypoints and
     // monsters in file order, then the waypoint links.
     void readIntoScene(CScene& scene);
 
     bool openForWriting(const std::string& path);
     void writeScene(const CScene& scene);
+    // Writes the scene's records to any stream (the file written by writeScene holds the same).
+    static void writeScene(const CScene& scene, std::ostream& out);
     // Closes the written file; false (with a message) when the data did not reach it.
     bool closeAfterWriting();
 

@@ -1,0 +1,659 @@
+// The editor window's behaviour: file actions with their guards, the grid and box tools
+// (read, validate, call the document), and the camera and picking input of the view.
+#include "editor/kivo_editor.h"
+
+#include "editor/box_picker.h"
+#include "editor/map_document.h"
+#include "editor/ogre_widget.h"
+#include "world/box.h"
+#include "world/monster.h"
+#include "world/scene.h"
+#include "world/waypoint.h"
+
+#include <OgreCamera.h>
+#include <OgreLight.h>
+#include <OgreMaterialManager.h>
+#include <OgreSceneNode.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QWheelEvent>
+
+#include <set>
+
+namespace {
+
+const char* const kTitle = "KIVOEditor";
+const char* const kFolderKey = "lastFolder";
+const int kStatusMs = 5000;
+const float kPanScale = 10.0f;    // a drag across the whole view pans 10 units
+const float kRotateScale = 10.0f; // pixels per degree
+const float kWheelScale = 100.0f; // wheel delta per unit
+const float kKeyStep = 1.0f;
+const Ogre::Vector3 kCameraHome(0.0f, 10.0f, 10.0f);
+const int kPercent = 100;
+const size_t kLightPrefixLength = 5; // scene lights are called "light" + name
+
+// Materials the level's boxes are drawn with; markers, balls, monsters and Ogre's own are not
+// offered.
+bool offeredMaterial(const Ogre::Material& material)
+{
+    static const std::set<std::string> notForBoxes = {"light",    "startpoint", "finishpoint",
+                                                      "waypoint", "sphere",     "evilsphere",
+                                                      "obstacle", "ogrehead"};
+    const std::string& name = material.getName();
+    return material.getGroup() != Ogre::RGN_INTERNAL && name.find('/') == std::string::npos &&
+           name.rfind("Base", 0) != 0 && name != "DefaultSettings" && !notForBoxes.count(name);
+}
+
+float number(const QLineEdit* field)
+{
+    return QLocale::c().toFloat(field->text());
+}
+
+Ogre::Vector3 vector(const std::array<QLineEdit*, 3>& fields)
+{
+    return Ogre::Vector3(number(fields[0]), number(fields[1]), number(fields[2]));
+}
+
+CMapDocument::AxisFlags flags(const std::array<QCheckBox*, 3>& checks)
+{
+    return {checks[0]->isChecked(), checks[1]->isChecked(), checks[2]->isChecked()};
+}
+
+bool anyEmpty(std::initializer_list<const QLineEdit*> fields)
+{
+    for (const QLineEdit* field : fields) {
+        if (field->text().isEmpty())
+            return true;
+    }
+    return false;
+}
+
+std::vector<std::string> selectedNames(const QListWidget* list)
+{
+    std::vector<std::string> names;
+    for (const QListWidgetItem* item : list->selectedItems())
+        names.push_back(item->text().toStdString());
+    return names;
+}
+
+} // namespace
+
+KIVOEditor::KIVOEditor(QWidget* parent) : QMainWindow(parent)
+{
+    mOgreWidget = new OgreWidget;
+    mView = mOgreWidget;
+    setUpDocument(OgreWidget::kSceneManagerName, OgreWidget::kCameraName);
+    connect(mOgreWidget, &OgreWidget::ready, this, &KIVOEditor::loadMaterialsToComboLists);
+}
+
+KIVOEditor::KIVOEditor(const std::string& sceneManagerName, const std::string& cameraName,
+                       QWidget* parent)
+    : QMainWindow(parent)
+{
+    mView = new QWidget;
+    mView->setFocusPolicy(Qt::StrongFocus);
+    setUpDocument(sceneManagerName, cameraName);
+    loadMaterialsToComboLists();
+}
+
+KIVOEditor::~KIVOEditor()
+{
+    // The scene goes before the view's Ogre root; the window hears nothing of its end.
+    mDocument->undoStack().disconnect(this);
+    mDocument.reset();
+}
+
+void KIVOEditor::setUpDocument(const std::string& sceneManagerName, const std::string& cameraName)
+{
+    mDocument = std::make_unique<CMapDocument>(sceneManagerName, cameraName);
+    buildWidgets();
+    buildMenus();
+    connectSlots();
+    mView->installEventFilter(this);
+    connect(&mDocument->undoStack(), &QUndoStack::indexChanged, this, &KIVOEditor::updateFromScene);
+    connect(&mDocument->undoStack(), &QUndoStack::cleanChanged, this, &KIVOEditor::updateTitle);
+    radioButtonGrid();
+    updateTitle();
+}
+
+void KIVOEditor::connectSlots()
+{
+    connect(radioButtonGridCreate, &QRadioButton::toggled, this, &KIVOEditor::radioButtonGrid);
+    connect(radioButtonGridAdd, &QRadioButton::toggled, this, &KIVOEditor::radioButtonGrid);
+    const std::pair<QPushButton*, void (KIVOEditor::*)()> buttons[] = {
+        {buttonGridCreate, &KIVOEditor::buttonCreateGrid},
+        {buttonGridAddBox_, &KIVOEditor::buttonGridAddBox},
+        {buttonSelectGrid, &KIVOEditor::buttonGridSelectGrid},
+        {buttonCopySelection_, &KIVOEditor::buttonCopySelection},
+        {buttonGridDelete, &KIVOEditor::buttonRemoveGrid},
+        {buttonGridI[0], &KIVOEditor::buttonI0},
+        {buttonGridI[1], &KIVOEditor::buttonI1},
+        {buttonGridI[2], &KIVOEditor::buttonI2},
+        {buttonGridI[3], &KIVOEditor::buttonI3},
+        {buttonGridI[4], &KIVOEditor::buttonI4},
+        {buttonBoxVertexMove_, &KIVOEditor::buttonBoxVertexMove},
+        {buttonEditSetMaterial, &KIVOEditor::buttonBoxSetMaterial},
+        {buttonEditDeleteSelection, &KIVOEditor::buttonBoxDeleteSelection},
+        {buttonEditMoveSelection_, &KIVOEditor::buttonEditMoveSelection},
+        {buttonSelectionForward, &KIVOEditor::buttonMoveSelectionForward},
+        {buttonSelectionBackward, &KIVOEditor::buttonMoveSelectionBackward},
+        {buttonSelectionLeft, &KIVOEditor::buttonMoveSelectionLeft},
+        {buttonSelectionRight, &KIVOEditor::buttonMoveSelectionRight},
+        {buttonSelectionUp, &KIVOEditor::buttonMoveSelectionUp},
+        {buttonSelectionDown, &KIVOEditor::buttonMoveSelectionDown},
+    };
+    for (const auto& [widget, slot] : buttons)
+        connect(widget, &QPushButton::clicked, this, slot);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dialog seams
+
+void KIVOEditor::warn(const QString& text)
+{
+    QMessageBox::warning(this, kMessageTitle, text);
+}
+
+QString KIVOEditor::chooseOpenFile(const QString& folder)
+{
+    return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), folder, kMapFilter);
+}
+
+QString KIVOEditor::chooseSaveFile(const QString& folder)
+{
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save as"), folder, kMapFilter);
+    if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".kivom");
+    return path;
+}
+
+int KIVOEditor::askToSave()
+{
+    return QMessageBox::question(
+        this, kMessageTitle, QStringLiteral("The map has unsaved changes.\nSave them first?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+QString KIVOEditor::lastFolder() const
+{
+    return QSettings().value(kFolderKey, QString::fromLatin1(kMapFolder)).toString();
+}
+
+void KIVOEditor::rememberFolder(const QString& path)
+{
+    QSettings().setValue(kFolderKey, QFileInfo(path).absolutePath());
+}
+
+void KIVOEditor::updateTitle()
+{
+    const std::string& file = mDocument->fileName();
+    QString title = QString::fromLatin1(kTitle);
+    if (mDocument->isLoaded())
+        title += QStringLiteral(" - ") +
+                 (file.empty() ? QStringLiteral("untitled")
+                               : QFileInfo(QString::fromStdString(file)).fileName()) +
+                 QStringLiteral("[*]");
+    setWindowTitle(title);
+    setWindowModified(mDocument->isModified());
+}
+
+bool KIVOEditor::saveTo(const QString& path)
+{
+    if (path.isEmpty() || !mDocument->saveMap(path.toStdString())) {
+        warn(QStringLiteral("Can't save map file!"));
+        return false;
+    }
+    actionSave->setEnabled(true);
+    updateTitle();
+    statusBar()->showMessage(QStringLiteral("Saved ") + path, kStatusMs);
+    return true;
+}
+
+bool KIVOEditor::maySkipUnsavedChanges()
+{
+    if (!mDocument->isModified())
+        return true;
+    switch (askToSave()) {
+    case QMessageBox::Save:
+        if (mDocument->fileName().empty()) {
+            const QString path = chooseSaveFile(lastFolder());
+            if (path.isEmpty())
+                return false;
+            rememberFolder(path);
+            return saveTo(path);
+        }
+        return saveTo(QString::fromStdString(mDocument->fileName()));
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void KIVOEditor::mapLoaded()
+{
+    mPanning = mRotating = mFirstRotateMove = false;
+    updateFromScene();
+    tabToolbox->setEnabled(true);
+    actionSave->setEnabled(true);
+    actionSave_as->setEnabled(true);
+    updateTitle();
+}
+
+void KIVOEditor::menuBar(QAction* action)
+{
+    if (action == actionExit) {
+        close();
+    } else if (action == actionNeu) {
+        if (mOgreWidget && !mOgreWidget->isReady())
+            return;
+        if (!maySkipUnsavedChanges())
+            return;
+        mDocument->newMap();
+        mapLoaded();
+    } else if (action == actionOpen) {
+        if ((mOgreWidget && !mOgreWidget->isReady()) || !maySkipUnsavedChanges())
+            return;
+        const QString path = chooseOpenFile(lastFolder());
+        if (path.isEmpty())
+            return;
+        rememberFolder(path);
+        if (!mDocument->openMap(path.toStdString())) {
+            warn(QStringLiteral("Can't open map file!"));
+            return;
+        }
+        mapLoaded();
+    } else if (action == actionSave_as) {
+        const QString path = chooseSaveFile(lastFolder());
+        if (path.isEmpty())
+            return;
+        rememberFolder(path);
+        saveTo(path);
+    } else if (action == actionSave) {
+        saveTo(QString::fromStdString(mDocument->fileName()));
+    }
+}
+
+void KIVOEditor::closeEvent(QCloseEvent* event)
+{
+    if (maySkipUnsavedChanges())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void KIVOEditor::updateFromScene()
+{
+    const CScene* scene = mDocument->scene();
+    listGrid->clear();
+    listLights->clear();
+    listWaypoints->clear();
+    listWaypointNeighbour->clear();
+    listOtherMonster->clear();
+    updateTitle();
+    if (!scene)
+        return;
+    for (const std::string& name : mDocument->gridNames())
+        listGrid->addItem(QString::fromStdString(name));
+    for (const Ogre::Light* light : scene->getLights())
+        listLights->addItem(QString::fromStdString(light->getName().substr(kLightPrefixLength)));
+    for (const CWaypoint* waypoint : scene->getWaypoints())
+        listWaypoints->addItem(QString::fromStdString(waypoint->getBox()->getName()));
+    for (const CMonster* monster : scene->getMonsters())
+        listOtherMonster->addItem(QString::fromStdString(monster->getName()));
+    const Ogre::ColourValue ambient = scene->getAmbientLight();
+    const float components[] = {ambient.r, ambient.g, ambient.b};
+    for (int i = 0; i < 3; ++i)
+        spinAmbient[i]->setValue(static_cast<int>(components[i] * kPercent));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Grid tab
+
+void KIVOEditor::radioButtonGrid()
+{
+    // Creating needs the counts; adding needs a grid chosen in the list. The name stays open
+    // in both modes: "Copy Selection" takes it too.
+    const bool create = radioButtonGridCreate->isChecked();
+    lineGridXBoxes->setEnabled(create);
+    lineGridYBoxes->setEnabled(create);
+    buttonGridCreate->setEnabled(create);
+    buttonGridAddBox_->setEnabled(!create);
+}
+
+void KIVOEditor::loadMaterialsToComboLists()
+{
+    if (!Ogre::MaterialManager::getSingletonPtr())
+        return;
+    QStringList names;
+    for (const auto& [handle, resource] :
+         Ogre::MaterialManager::getSingleton().getResourceIterator()) {
+        const auto* material = static_cast<const Ogre::Material*>(resource.get());
+        if (offeredMaterial(*material))
+            names << QString::fromStdString(material->getName());
+    }
+    names.sort();
+    for (QComboBox* combo : {comboBoxGridMaterial, comboBoxEditMaterial}) {
+        while (combo->count() > 1)
+            combo->removeItem(1);
+        combo->addItems(names);
+    }
+}
+
+void KIVOEditor::buttonCreateGrid()
+{
+    if (anyEmpty({lineGridXBoxes, lineGridYBoxes, lineGridPosX, lineGridPosY, lineGridPosZ,
+                  lineGridName, lineGridSize})) {
+        warn(QStringLiteral("Can't create grid!\n Please fill all input widgets!"));
+        return;
+    }
+    const auto result = mDocument->createGrid(
+        lineGridName->text().toStdString(), comboBoxGridMaterial->currentText().toStdString(),
+        lineGridXBoxes->text().toInt(), lineGridYBoxes->text().toInt(),
+        Ogre::Vector3(number(lineGridPosX), number(lineGridPosY), number(lineGridPosZ)),
+        number(lineGridSize));
+    if (result == CMapDocument::EGridResult::InvalidInput)
+        warn(QStringLiteral("Can't create grid!\n Please fill all input widgets!"));
+    else if (result == CMapDocument::EGridResult::NameTaken)
+        warn(QStringLiteral("This name already exist!\n Please choose another!"));
+}
+
+void KIVOEditor::buttonGridAddBox()
+{
+    const QList<QListWidgetItem*> grids = listGrid->selectedItems();
+    if (grids.size() != 1 || anyEmpty({lineGridPosX, lineGridPosY, lineGridPosZ, lineGridSize}) ||
+        !mDocument->addBox(
+            grids[0]->text().toStdString(), comboBoxGridMaterial->currentText().toStdString(),
+            Ogre::Vector3(number(lineGridPosX), number(lineGridPosY), number(lineGridPosZ)),
+            number(lineGridSize))) {
+        warn(QStringLiteral("Can't add box to selected grid!\n Please fill in all input widgets "
+                            "and select a grid!"));
+    }
+}
+
+void KIVOEditor::buttonGridSelectGrid()
+{
+    mDocument->selectGrids(selectedNames(listGrid));
+    showSelectedPosition();
+}
+
+void KIVOEditor::buttonRemoveGrid()
+{
+    reportDeletion(mDocument->deleteGrids(selectedNames(listGrid)));
+}
+
+void KIVOEditor::buttonCopySelection()
+{
+    if (lineGridName->text().isEmpty()) {
+        warn(QStringLiteral("Can't create grid!\n Please fill all input widgets!"));
+        return;
+    }
+    const auto result = mDocument->copySelection(lineGridName->text().toStdString(),
+                                                 comboBoxGridMaterial->currentText().toStdString());
+    if (result == CMapDocument::EGridResult::InvalidInput)
+        warn(QStringLiteral("Can't create grid!\n Please fill all input widgets!"));
+    else if (result == CMapDocument::EGridResult::NameTaken)
+        warn(QStringLiteral("This name already exist!\n Please choose another!"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Edit tab
+
+void KIVOEditor::reportDeletion(const CMapDocument::SDeletion& deletion)
+{
+    statusBar()->showMessage(
+        QStringLiteral("Deleted %1 boxes, %2 start and %3 finish points, %4 waypoints, %5 monsters")
+            .arg(deletion.boxes)
+            .arg(deletion.startPoints)
+            .arg(deletion.finishPoints)
+            .arg(deletion.waypoints)
+            .arg(deletion.monsters),
+        kStatusMs);
+}
+
+void KIVOEditor::buttonBoxDeleteSelection()
+{
+    reportDeletion(mDocument->deleteSelection());
+}
+
+void KIVOEditor::buttonBoxSetMaterial()
+{
+    if (!mDocument->setMaterial(comboBoxEditMaterial->currentText().toStdString(),
+                                checkBoxEditFitTexture->isChecked()))
+        warn(QStringLiteral("Material doesn't exist!"));
+}
+
+void KIVOEditor::toggleVertexButton(int index)
+{
+    // A chosen vertex shows as a flat button.
+    buttonGridI[index]->setFlat(buttonGridI[index]->isChecked());
+}
+
+void KIVOEditor::buttonBoxVertexMove()
+{
+    CMapDocument::VertexFlags chosen{};
+    const bool top = radioButtonEditTop->isChecked() || radioButtonEditBoth->isChecked();
+    const bool bottom = radioButtonEditBottom->isChecked() || radioButtonEditBoth->isChecked();
+    for (int i = 0; i < 5; ++i) {
+        const bool on = buttonGridI[i]->isChecked();
+        if (top)
+            chosen[i] = on;
+        if (bottom && i < 4)
+            chosen[i + 5] = on; // the bottom corner below top corner i
+    }
+    if (std::none_of(chosen.begin(), chosen.end(), [](bool on) { return on; })) {
+        warn(QStringLiteral("Please select at least one vertex!"));
+        return;
+    }
+    if (anyEmpty({lineBoxVertexMove[0], lineBoxVertexMove[1], lineBoxVertexMove[2]})) {
+        warn(QStringLiteral("Please fill in a height value for the vertex manipulation!"));
+        return;
+    }
+    mDocument->moveVertices(chosen, vector(lineBoxVertexMove), flags(checkBoxVertexAbsolute),
+                            checkBoxEditNearPoints->isChecked());
+}
+
+void KIVOEditor::buttonEditMoveSelection()
+{
+    mDocument->moveSelection(vector(lineEditMove), flags(checkEditMoveAbsolute));
+}
+
+void KIVOEditor::nudge(QLineEdit* field, const Ogre::Vector3& direction)
+{
+    mDocument->nudgeSelection(direction * std::abs(number(field)));
+}
+
+void KIVOEditor::buttonMoveSelectionForward()
+{
+    nudge(lineEditMove[2], Ogre::Vector3::NEGATIVE_UNIT_Z);
+}
+
+void KIVOEditor::buttonMoveSelectionBackward()
+{
+    nudge(lineEditMove[2], Ogre::Vector3::UNIT_Z);
+}
+
+void KIVOEditor::buttonMoveSelectionLeft()
+{
+    nudge(lineEditMove[0], Ogre::Vector3::NEGATIVE_UNIT_X);
+}
+
+void KIVOEditor::buttonMoveSelectionRight()
+{
+    nudge(lineEditMove[0], Ogre::Vector3::UNIT_X);
+}
+
+void KIVOEditor::buttonMoveSelectionUp()
+{
+    nudge(lineEditMove[1], Ogre::Vector3::UNIT_Y);
+}
+
+void KIVOEditor::buttonMoveSelectionDown()
+{
+    nudge(lineEditMove[1], Ogre::Vector3::NEGATIVE_UNIT_Y);
+}
+
+void KIVOEditor::showSelectedPosition()
+{
+    const CScene* scene = mDocument->scene();
+    if (!scene || scene->getSelection().empty())
+        return;
+    const Ogre::Vector3 position = scene->getSelection().back()->getPosition();
+    for (int i = 0; i < 3; ++i) {
+        const QString text = QString::number(position[i], 'g', 6);
+        lineEditMove[i]->setText(text);
+        lineBoxVertexMove[i]->setText(text);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The view's input
+
+bool KIVOEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != mView || !mDocument->isLoaded())
+        return QMainWindow::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return viewMousePress(static_cast<QMouseEvent*>(event));
+    case QEvent::MouseMove:
+        return viewMouseMove(static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonRelease:
+        return viewMouseRelease(static_cast<QMouseEvent*>(event));
+    case QEvent::Wheel:
+        return viewWheel(static_cast<QWheelEvent*>(event));
+    case QEvent::KeyPress:
+        return viewKeyPress(static_cast<QKeyEvent*>(event));
+    default:
+        return QMainWindow::eventFilter(watched, event);
+    }
+}
+
+QPointF KIVOEditor::normalised(const QPointF& position) const
+{
+    return QPointF(position.x() / std::max(mView->width(), 1),
+                   position.y() / std::max(mView->height(), 1));
+}
+
+bool KIVOEditor::viewMousePress(QMouseEvent* event)
+{
+    const QPointF at = normalised(event->position());
+    mView->setFocus();
+    if (event->button() == Qt::LeftButton) {
+        const bool inside = at.x() > 0 && at.x() < 1 && at.y() > 0 && at.y() < 1;
+        Ogre::Camera* camera = mOgreWidget ? mOgreWidget->camera() : nullptr;
+        if (inside && camera) {
+            const SPick pick =
+                pickBox(*mDocument->scene(), camera->getCameraToViewportRay(at.x(), at.y()));
+            if (pick.box) {
+                mDocument->toggleSelection(pick.box->getName());
+                showSelectedPosition();
+            }
+        }
+    } else if (event->button() == Qt::RightButton) {
+        listLights->clearSelection();
+        mDocument->clearSelection();
+        mPanning = !mPanning;
+        mLastNormalised = at;
+    } else if (event->button() == Qt::MiddleButton) {
+        mRotating = !mRotating;
+        mFirstRotateMove = mRotating;
+    }
+    return true;
+}
+
+bool KIVOEditor::viewMouseMove(QMouseEvent* event)
+{
+    Ogre::SceneNode* outer = mDocument->scene()->getCameraPointNode(1);
+    if (!outer)
+        return true;
+    const QPointF at = normalised(event->position());
+    if (mPanning) {
+        outer->translate(Ogre::Vector3((at.x() - mLastNormalised.x()) * kPanScale, 0.0f,
+                                       (at.y() - mLastNormalised.y()) * kPanScale));
+        mLastNormalised = at;
+    }
+    if (mFirstRotateMove) {
+        mFirstRotateMove = false;
+        mLastAbsolute = event->position();
+    } else if (mRotating) {
+        const QPointF delta = event->position() - mLastAbsolute;
+        outer->yaw(Ogre::Degree(static_cast<float>(delta.x()) / kRotateScale),
+                   Ogre::Node::TS_LOCAL);
+        outer->pitch(Ogre::Degree(static_cast<float>(delta.y()) / kRotateScale),
+                     Ogre::Node::TS_LOCAL);
+        mLastAbsolute = event->position();
+    }
+    return true;
+}
+
+bool KIVOEditor::viewMouseRelease(QMouseEvent* event)
+{
+    if (event->button() == Qt::RightButton)
+        mPanning = false;
+    else if (event->button() == Qt::MiddleButton)
+        mRotating = false;
+    return true;
+}
+
+bool KIVOEditor::viewWheel(QWheelEvent* event)
+{
+    Ogre::SceneNode* outer = mDocument->scene()->getCameraPointNode(1);
+    if (outer && outer->numChildren() > 0) {
+        outer->getChild(0)->translate(
+            Ogre::Vector3(0.0f, 0.0f, -event->angleDelta().y() / kWheelScale),
+            Ogre::Node::TS_LOCAL);
+    }
+    return true;
+}
+
+bool KIVOEditor::viewKeyPress(QKeyEvent* event)
+{
+    Ogre::SceneNode* outer = mDocument->scene()->getCameraPointNode(1);
+    if (!outer || outer->numChildren() == 0)
+        return false;
+    auto* inner = static_cast<Ogre::SceneNode*>(outer->getChild(0));
+    switch (event->key()) {
+    case Qt::Key_Y:
+        outer->resetOrientation();
+        inner->resetOrientation();
+        inner->setPosition(kCameraHome);
+        inner->lookAt(Ogre::Vector3::ZERO, Ogre::Node::TS_WORLD, Ogre::Vector3::NEGATIVE_UNIT_Z);
+        return true;
+    // W and S step along z (forward is -z), A and D along x.
+    case Qt::Key_W:
+        outer->translate(Ogre::Vector3(0, 0, -kKeyStep));
+        return true;
+    case Qt::Key_S:
+        outer->translate(Ogre::Vector3(0, 0, kKeyStep));
+        return true;
+    case Qt::Key_A:
+        outer->translate(Ogre::Vector3(-kKeyStep, 0, 0));
+        return true;
+    case Qt::Key_D:
+        outer->translate(Ogre::Vector3(kKeyStep, 0, 0));
+        return true;
+    default:
+        return false;
+    }
+}
