@@ -41,11 +41,6 @@ protected:
     testenv::TempDir dir;
 };
 
-TEST_F(HighscoresTest, companionFileIsNamedAfterTheWholeMapFileName)
-{
-    EXPECT_EQ(highscoreFileName("a.kivom"), "./data/maps/a.kivom.data");
-}
-
 TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)
 {
     EXPECT_EQ(updateHighscores(kMap, "Ann", 75.0417), 1);
@@ -55,66 +50,55 @@ TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)
     EXPECT_EQ(getProfileString("Mapinfo", "Author", "KIVO-Team", kFile), "KIVO-Team");
 }
 
-TEST_F(HighscoresTest, firstWinnerOfAnEmptyListTakesPlaceOne)
-{
-    writeList({{"Free", "0"}, {"Free", "0"}, {"Free", "0"}, {"Free", "0"}, {"Free", "0"}});
-    EXPECT_EQ(updateHighscores(kMap, "Ann", 42.5), 1);
-    EXPECT_EQ(list(),
-              (std::vector<std::string>{"Ann 42.5", "Free 0", "Free 0", "Free 0", "Free 0"}));
-    EXPECT_EQ(getProfileString("Mapinfo", "Description", "", kFile), "Rolling hills");
-}
-
+// A new time takes the first place that is free or slower; the rest shift down by one.
 TEST_F(HighscoresTest, newTimeTakesTheFirstFreeOrSlowerPlaceAndShiftsTheRest)
 {
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"Free", "0"}, {"Free", "0"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 25), 3);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "B 20", "New 25", "C 30", "Free 0"}));
-}
-
-TEST_F(HighscoresTest, slowerThanAFullListEntersNothingAndWritesNothing)
-{
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    const std::string before = testenv::readFile(kFile);
-    EXPECT_EQ(updateHighscores(kMap, "New", 60), -1);
-    EXPECT_EQ(testenv::readFile(kFile), before);
-}
-
-TEST_F(HighscoresTest, equalTimeGoesBelowAndTheLastEntryFallsOff)
-{
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 20), 3);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "B 20", "New 20", "C 30", "D 40"}));
-}
-
-TEST_F(HighscoresTest, newTimeAtPlaceFiveReplacesTheOldFifth)
-{
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 45), 5);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "B 20", "C 30", "D 40", "New 45"}));
-}
-
-TEST_F(HighscoresTest, timesAreStoredWithSixSignificantDigits)
-{
-    EXPECT_EQ(updateHighscores(kMap, "Ann", 123.45678), 1);
-    EXPECT_EQ(updateHighscores(kMap, "Bob", 1234567.0), 2);
-    EXPECT_EQ(list()[0], "Ann 123.457");
-    EXPECT_EQ(list()[1], "Bob 1.23457e+06");
-    EXPECT_EQ(formatHighscoreTime(0.0), "0");
-    EXPECT_EQ(formatHighscoreTime(10.0), "10");
-}
-
-TEST_F(HighscoresTest, timeThatIsNotANumberCountsAsAFreePlace)
-{
-    writeList({{"A", "10"}, {"B", "fast"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 60), 2);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "New 60", "B 0", "C 30", "D 40"}));
-}
-
-TEST_F(HighscoresTest, negativeTimeFromADamagedFileDoesNotHoldItsPlace)
-{
-    writeList({{"A", "10"}, {"B", "-3"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 60), 2);
-    EXPECT_EQ(list()[1], "New 60");
+    using List = std::vector<std::pair<std::string, std::string>>;
+    const List full = {{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}};
+    struct SCase
+    {
+        const char* what;
+        List before;
+        double time;
+        int place;
+        std::vector<std::string> after;
+    };
+    const SCase cases[] = {
+        {"empty list",
+         List(5, {"Free", "0"}),
+         42.5,
+         1,
+         {"New 42.5", "Free 0", "Free 0", "Free 0", "Free 0"}},
+        {"free places",
+         {{"A", "10"}, {"B", "20"}, {"C", "30"}, {"Free", "0"}, {"Free", "0"}},
+         25,
+         3,
+         {"A 10", "B 20", "New 25", "C 30", "Free 0"}},
+        {"equal time goes below", full, 20, 3, {"A 10", "B 20", "New 20", "C 30", "D 40"}},
+        {"place five", full, 45, 5, {"A 10", "B 20", "C 30", "D 40", "New 45"}},
+        {"not a number is free",
+         {{"A", "10"}, {"B", "fast"}, {"C", "30"}, {"D", "40"}, {"E", "50"}},
+         60,
+         2,
+         {"A 10", "New 60", "B 0", "C 30", "D 40"}},
+        {"negative is free",
+         {{"A", "10"}, {"B", "-3"}, {"C", "30"}, {"D", "40"}, {"E", "50"}},
+         60,
+         2,
+         {"A 10", "New 60", "B -3", "C 30", "D 40"}},
+        {"slower than a full list", full, 60, -1, {"A 10", "B 20", "C 30", "D 40", "E 50"}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeList(c.before);
+        const std::string before = testenv::readFile(kFile);
+        EXPECT_EQ(updateHighscores(kMap, "New", c.time), c.place);
+        EXPECT_EQ(list(), c.after);
+        if (c.place == -1)
+            EXPECT_EQ(testenv::readFile(kFile), before) << "nothing written";
+        else
+            EXPECT_EQ(getProfileString("Mapinfo", "Description", "", kFile), "Rolling hills");
+    }
 }
 
 TEST_F(HighscoresTest, namesWithLineBreaksStayOnOneLine)
@@ -125,25 +109,13 @@ TEST_F(HighscoresTest, namesWithLineBreaksStayOnOneLine)
     EXPECT_EQ(list()[1], "Bob 40");
 }
 
-TEST_F(HighscoresTest, timesThatAreNotPositiveNeverEnter)
+TEST_F(HighscoresTest, timesThatAreNotPositiveOrCannotBeStoredGiveNoPlace)
 {
     EXPECT_EQ(updateHighscores(kMap, "Ann", 0.0), -1);
     EXPECT_EQ(updateHighscores(kMap, "Ann", -1.0), -1);
     EXPECT_FALSE(std::filesystem::exists(kFile));
-}
-
-TEST_F(HighscoresTest, unwritableListGivesNoPlace)
-{
     std::filesystem::remove_all("data");
     EXPECT_EQ(updateHighscores(kMap, "Ann", 12.0), -1);
-}
-
-TEST_F(HighscoresTest, readingAMissingFileGivesFreePlaces)
-{
-    for (const HighscoreEntry& entry : readTop5("nothing.kivom")) {
-        EXPECT_EQ(entry.name, "Free");
-        EXPECT_EQ(entry.timeText, "0");
-    }
 }
 
 } // namespace
