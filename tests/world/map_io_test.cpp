@@ -57,7 +57,6 @@ protected:
         return testenv::readFile(dir.file(name));
     }
 
-
     testenv::TempDir dir;
     HeadlessOgre ogre;
     std::unique_ptr<CScene> scene;

@@ -1,6 +1,6 @@
-// The six monster kinds in a real level (headless Ogre, real physics): how they are built in
-// both modes, hunting, the stamper's travel, what touching them does to a ball, falling out of
-// the level, and the slime's planning over the scene's waypoints.
+// The six monster kinds in a real level (headless Ogre, real physics): how they are built in both
+// modes, hunting, the stamper's travel, what touching them does to a ball, falling out of the
+// level, and the slime's planning over the scene's waypoints.
 #include "level_fixture.h"
 
 #include "world/evil_marble_monster.h"
@@ -34,8 +34,8 @@ MapText everyKind(const std::string& prefix)
     return map;
 }
 
-// Three rows of boxes (z = -1, 0, 1) from x = 0 to 9; the ball starts on m0, the middle row
-// carries linked waypoints m0..m9.
+// Three rows of boxes (z = -1, 0, 1) from x = 0 to 9; the ball starts on m0, the middle row carries
+// linked waypoints m0..m9.
 MapText corridor()
 {
     MapText map;
@@ -139,8 +139,6 @@ TEST(MovingObstacle, travelsBetweenItsTwoHeightsInItsColumn)
     Level level(MapText().box("m", 0, 0, 0).waypoint("m", 1).monster(3, "stamper", "m").str());
     auto* stamper = static_cast<CMovingObstacle*>(level.monster("stamper"));
     const Ogre::Vector3 top = level.top("m");
-    EXPECT_FLOAT_EQ(stamper->getLowerHeight(), top.y + 1.0f);
-    EXPECT_FLOAT_EQ(stamper->getUpperHeight(), top.y + 3.0f);
     float lowest = 100.0f, highest = -100.0f;
     int turns = 0;
     bool goingDown = stamper->isGoingDown();
@@ -152,15 +150,11 @@ TEST(MovingObstacle, travelsBetweenItsTwoHeightsInItsColumn)
         // Slamming onto the box may shift it a little; from 0.2 on it is put back.
         EXPECT_LT(std::max(std::fabs(p.x - top.x), std::fabs(p.z - top.z)),
                   CMovingObstacle::kMaxDrift + 0.05f);
-        if (stamper->isGoingDown() != goingDown) {
-            ++turns;
-            goingDown = stamper->isGoingDown();
-            EXPECT_EQ(stamper->getDirection(),
-                      goingDown ? CMovingObstacle::kDownDirection : CMovingObstacle::kUpDirection);
-        }
+        turns += stamper->isGoingDown() != goingDown ? 1 : 0;
+        goingDown = stamper->isGoingDown();
     }
-    EXPECT_LE(lowest, stamper->getLowerHeight());
-    EXPECT_GE(highest, stamper->getUpperHeight());
+    EXPECT_LE(lowest, top.y + 1.0f);
+    EXPECT_GE(highest, top.y + 3.0f);
     EXPECT_GE(turns, 3);
 
     // Pushed sideways by two tenths or more it jumps back into its column, still.
@@ -203,8 +197,8 @@ TEST(MonsterContact, aBallRolledIntoAMonsterIsSentBackOnlyByTheKindsThatHitBalls
     }
 }
 
-// Monsters that fall below the level, and all monsters when the round restarts, go back to
-// their start waypoint and stand still there.
+// Monsters that fall below the level, and all monsters when the round restarts, go back to their
+// start waypoint and stand still there.
 TEST(MonsterReturn, monstersBelowTheLevelOrOnRestartGoBackToTheirStart)
 {
     MapText map = corridor();
@@ -249,8 +243,8 @@ TEST(MonsterReturn, monstersBelowTheLevelOrOnRestartGoBackToTheirStart)
 
 namespace {
 
-// s (ball start) and g (slime start) joined directly through p (weight 1000) and by a detour
-// over the row q0..q2 at z = 1 (weights 1).
+// s (ball start) and g (slime start) joined directly through p (weight 1000) and by a detour over
+// the row q0..q2 at z = 1 (weights 1).
 MapText slimeGraph(bool startCarriesWaypoint)
 {
     MapText map;
@@ -285,7 +279,7 @@ TEST(Slime, headsForTheFirstWaypointOfTheShortestPathWhateverItsWeightAndGetsThe
     EXPECT_LT(slime->getBody()->getPosition().x, 1.6f);
 }
 
-TEST(Slime, standsStillWithoutABallWaypointOrOnAnIsolatedWaypoint)
+TEST(Slime, standsStillWhileTheBallIsOnABoxWithoutWaypoint)
 {
     Level level(slimeGraph(false).monster(4, "slime", "g").str());
     auto* slime = static_cast<CSlime*>(level.monster("slime"));
@@ -295,14 +289,4 @@ TEST(Slime, standsStillWithoutABallWaypointOrOnAnIsolatedWaypoint)
     slime->steer(direction);
     EXPECT_EQ(direction, Ogre::Vector3::ZERO);
     EXPECT_EQ(slime->getNextWaypoint(), nullptr);
-
-    level.build(slimeGraph(true)
-                    .box("island", 5, 0, 0)
-                    .waypoint("island", 1)
-                    .monster(4, "slime", "island")
-                    .str());
-    level.run(1.0f);
-    ASSERT_EQ(level.scene->getBallWaypoint(0), level.waypointOn("s"));
-    EXPECT_EQ(level.monster("slime")->getDirection(), Ogre::Vector3::ZERO);
-    EXPECT_NEAR(level.monster("slime")->getBody()->getPosition().x, 5.0f, 1e-3f);
 }

@@ -24,8 +24,8 @@ namespace {
 
 const char* const kTop5File = "./data/maps/hills.kivom.data";
 
-// What a scripted level reports and what happened to the players; the test changes it freely.
-struct Script
+// Everything the scripted level, players and display report; the test changes it freely.
+struct Script : IHudView
 {
     int winner = 0;
     std::set<int> collisions, resets; // ball indexes
@@ -34,6 +34,14 @@ struct Script
     std::map<int, std::vector<int>> rumbles;              // by player number
     std::map<int, std::vector<Ogre::Vector3>> othersSeen; // by player number
     std::set<int> deleted;                                // player numbers
+    std::map<int, std::string> texts;                     // cleared before each frame
+    std::vector<std::tuple<CPlayer*, double, int>> winners;
+
+    void setPlayerTime(int player, const std::string& text) override { texts[player] = text; }
+    void showWinner(CPlayer* player, double seconds, int place) override
+    {
+        winners.emplace_back(player, seconds, place);
+    }
 };
 
 struct SLevelListener : CExtFrameListener
@@ -43,59 +51,38 @@ struct SLevelListener : CExtFrameListener
     Script& script;
 };
 
-class CScriptedLevel : public IRoundScene
+struct SScriptedLevel : IRoundScene
 {
-public:
-    explicit CScriptedLevel(Script& script) : mScript(script), mListener(new SLevelListener(script))
+    explicit SScriptedLevel(Script& script) : script(script), listener(new SLevelListener(script))
     {
     }
-    CExtFrameListener* getListener() override { return mListener; }
+    CExtFrameListener* getListener() override { return listener; }
     CScene* getScene() override { return nullptr; }
     std::string getMapName() const override { return "hills.kivom"; }
-    int getWinner() const override { return mScript.winner; }
-    bool takeCollisionEvent(int index) override { return mScript.collisions.erase(index) > 0; }
-    bool takeResetEvent(int index) override { return mScript.resets.erase(index) > 0; }
-    std::vector<Ogre::Vector3>& getBallForces() override { return mScript.forces; }
-
-private:
-    Script& mScript;
-    SLevelListener* mListener;
+    int getWinner() const override { return script.winner; }
+    bool takeCollisionEvent(int index) override { return script.collisions.erase(index) > 0; }
+    bool takeResetEvent(int index) override { return script.resets.erase(index) > 0; }
+    std::vector<Ogre::Vector3>& getBallForces() override { return script.forces; }
+    Script& script;
+    SLevelListener* listener;
 };
 
-class CScriptedPlayer : public CPlayer
+struct SScriptedPlayer : CPlayer
 {
-public:
-    CScriptedPlayer(int number, const std::string& name, Script& script) : mScript(script)
-    {
-        setPlayerNumber(number);
-        setName(name);
-    }
-    ~CScriptedPlayer() override { mScript.deleted.insert(getPlayerNumber()); }
-    void steer(const Ogre::Vector3& direction) { mDirection = direction; }
+    SScriptedPlayer(int number, Script& script) : script(script) { setPlayerNumber(number); }
+    ~SScriptedPlayer() override { script.deleted.insert(getPlayerNumber()); }
     bool initInput() override { return true; }
     void rumble(int milliseconds) override
     {
-        mScript.rumbles[getPlayerNumber()].push_back(milliseconds);
+        script.rumbles[getPlayerNumber()].push_back(milliseconds);
     }
     bool otherPlayerDirection(const Ogre::Vector3& direction) override
     {
-        mScript.othersSeen[getPlayerNumber()].push_back(direction);
+        script.othersSeen[getPlayerNumber()].push_back(direction);
         return true;
     }
-
-private:
-    Script& mScript;
-};
-
-struct SRecordingHud : IHudView
-{
-    void setPlayerTime(int player, const std::string& text) override { texts[player] = text; }
-    void showWinner(CPlayer* player, double seconds, int place) override
-    {
-        winners.push_back({player, seconds, place});
-    }
-    std::map<int, std::string> texts; // cleared before each frame
-    std::vector<std::tuple<CPlayer*, double, int>> winners;
+    void steer(const Ogre::Vector3& direction) { mDirection = direction; }
+    Script& script;
 };
 
 class GameStateTest : public ::testing::Test
@@ -104,10 +91,10 @@ protected:
     void SetUp() override
     {
         std::filesystem::create_directories("data/maps");
-        setHudView(&hud);
+        setHudView(&script);
         CNetwork::getSingleton().takeLocalQueue();
         state = std::make_unique<CGameState>();
-        state->setRoundScene(std::make_unique<CScriptedLevel>(script));
+        state->setRoundScene(std::make_unique<SScriptedLevel>(script));
     }
     void TearDown() override
     {
@@ -116,19 +103,21 @@ protected:
         CNetwork::destroyInstance();
         CApplication::destroyInstance(); // deletes what went to the destroy list
     }
-    // Players Ann (1) and Bob (2), and a started round.
-    void startWithTwoPlayers()
+    // Adds players by number, in this order, and starts a round for two balls.
+    std::vector<SScriptedPlayer*> start(std::initializer_list<int> numbers)
     {
-        ann = new CScriptedPlayer(1, "Ann", script);
-        bob = new CScriptedPlayer(2, "Bob", script);
-        state->addPlayer(ann);
-        state->addPlayer(bob);
+        std::vector<SScriptedPlayer*> players;
+        for (int number : numbers) {
+            players.push_back(new SScriptedPlayer(number, script));
+            state->addPlayer(players.back());
+        }
         state->startRound(2);
+        return players;
     }
     void frame(double seconds, int count = 1)
     {
         for (int i = 0; i < count; ++i) {
-            hud.texts.clear();
+            script.texts.clear();
             Ogre::FrameEvent evt{};
             evt.timeSinceLastFrame = static_cast<Ogre::Real>(seconds);
             state->frameStarted(evt);
@@ -137,55 +126,46 @@ protected:
     double time(int index) const { return state->getRecords()[index].time; }
 
     testenv::TempDir dir;
-    SRecordingHud hud;
     Script script;
     std::unique_ptr<CGameState> state;
-    CScriptedPlayer* ann = nullptr;
-    CScriptedPlayer* bob = nullptr;
 };
 
 TEST_F(GameStateTest, timeCountsFromTheThirdUpdateAfterStartRoundAndShowsTenTimesASecond)
 {
-    state->addPlayer(new CScriptedPlayer(1, "Ann", script));
+    state->addPlayer(new SScriptedPlayer(1, script));
     frame(0.5, 5); // before startRound nothing counts or shows
-    EXPECT_TRUE(hud.texts.empty());
+    EXPECT_TRUE(script.texts.empty());
     state->startRound(1);
     frame(0.06);
-    EXPECT_TRUE(hud.texts.empty());
+    EXPECT_TRUE(script.texts.empty());
     frame(0.06); // the display timer passes 0.1, still warm-up time
-    EXPECT_EQ(hud.texts, (std::map<int, std::string>{{1, "00:00:000"}}));
+    EXPECT_EQ(script.texts, (std::map<int, std::string>{{1, "00:00:000"}}));
     frame(0.5);
     frame(0.25);
     EXPECT_DOUBLE_EQ(time(0), 0.75);
     int refreshes = 0;
     for (int i = 0; i < 60; ++i) {
         frame(0.04);
-        refreshes += hud.texts.empty() ? 0 : 1;
+        refreshes += script.texts.empty() ? 0 : 1;
     }
     EXPECT_EQ(refreshes, 20); // every third frame of 0.04 s
     frame(75.0);
-    EXPECT_EQ(hud.texts.at(1), formatRaceTime(time(0)));
+    EXPECT_EQ(script.texts.at(1), formatRaceTime(time(0)));
 }
 
 TEST_F(GameStateTest, eventsReachOnlyTheirPlayerAndSteeringGoesToItsBallAndTheOthers)
 {
     // Records in another order than the player numbers; player 7 has no ball.
-    bob = new CScriptedPlayer(2, "Bob", script);
-    ann = new CScriptedPlayer(1, "Ann", script);
-    auto* outside = new CScriptedPlayer(7, "Cid", script);
-    for (CPlayer* player :
-         {static_cast<CPlayer*>(bob), static_cast<CPlayer*>(ann), static_cast<CPlayer*>(outside)})
-        state->addPlayer(player);
-    state->startRound(2);
+    const std::vector<SScriptedPlayer*> players = start({2, 1, 7});
     frame(1.0, 5);
     script.resets.insert(1);
     script.collisions.insert(0);
-    ann->steer(Ogre::Vector3(0, 0, -40));
-    bob->steer(Ogre::Vector3(40, 0, 0));
-    outside->steer(Ogre::Vector3(-40, 0, 40));
+    players[0]->steer(Ogre::Vector3(40, 0, 0));
+    players[1]->steer(Ogre::Vector3(0, 0, -40));
+    players[2]->steer(Ogre::Vector3(-40, 0, 40));
     script.othersSeen.clear();
     frame(1.0);
-    EXPECT_EQ(time(0), 0.0); // Bob's ball was reset
+    EXPECT_EQ(time(0), 0.0); // player 2's ball was reset
     EXPECT_DOUBLE_EQ(time(1), 4.0);
     EXPECT_EQ(CNetwork::getSingleton().takeLocalQueue(), std::vector<std::string>{"/reset 2$"});
     EXPECT_EQ(script.rumbles, (std::map<int, std::vector<int>>{{1, {250}}}));
@@ -201,15 +181,16 @@ TEST_F(GameStateTest, eventsReachOnlyTheirPlayerAndSteeringGoesToItsBallAndTheOt
 
 TEST_F(GameStateTest, winnerIsHandledOnceEntersTheTop5AndRestartStartsANewRound)
 {
-    startWithTwoPlayers();
+    SScriptedPlayer* ann = start({1, 2})[0];
+    ann->setName("Ann");
     frame(2.0, 4);
     script.winner = 1;
     frame(2.0);
     EXPECT_FALSE(state->isRoundRunning());
     script.winner = 2; // a second ball finishing changes nothing
     frame(2.0);
-    ASSERT_EQ(hud.winners.size(), 1u);
-    EXPECT_EQ(hud.winners[0], std::make_tuple(static_cast<CPlayer*>(ann), 4.0, 1));
+    ASSERT_EQ(script.winners.size(), 1u);
+    EXPECT_EQ(script.winners[0], std::make_tuple(static_cast<CPlayer*>(ann), 4.0, 1));
     EXPECT_EQ(getProfileString("Top5", "name1", "", kTop5File), "Ann");
     EXPECT_EQ(getProfileString("Top5", "time1", "", kTop5File), "4");
     EXPECT_DOUBLE_EQ(time(0), 4.0); // the clock stopped
@@ -219,38 +200,31 @@ TEST_F(GameStateTest, winnerIsHandledOnceEntersTheTop5AndRestartStartsANewRound)
     EXPECT_EQ(time(0), 0.0);
     frame(1.0, 3);
     EXPECT_DOUBLE_EQ(time(0), 1.0);
-
     script.winner = 3; // naming no player: a result without name or highscore
     frame(1.0);
-    ASSERT_EQ(hud.winners.size(), 2u);
-    EXPECT_EQ(std::get<0>(hud.winners[1]), nullptr);
-    EXPECT_EQ(std::get<2>(hud.winners[1]), -1);
+    ASSERT_EQ(script.winners.size(), 2u);
+    EXPECT_EQ(script.winners[1], std::make_tuple(static_cast<CPlayer*>(nullptr), -1.0, -1));
     EXPECT_EQ(getProfileString("Top5", "name2", "", kTop5File), "Free");
 }
 
-TEST_F(GameStateTest, pauseReachesThePlayersAndPausedFramesDoNotCount)
+TEST_F(GameStateTest, pausedFramesDoNotCountAndRemovedPlayersAndTheLevelGoToTheDestroyList)
 {
-    startWithTwoPlayers();
+    const std::vector<SScriptedPlayer*> players = start({1, 2});
     state->setPaused(true);
-    EXPECT_TRUE(ann->isPaused());
+    EXPECT_TRUE(players[0]->isPaused());
     frame(1.0, 3);
     state->setPaused(false);
-    EXPECT_FALSE(bob->isPaused());
+    EXPECT_FALSE(players[1]->isPaused());
     frame(1.0, 2);
-    EXPECT_EQ(time(0), 0.0); // paused frames did not count as warm-up
-}
+    EXPECT_EQ(time(1), 0.0); // paused frames did not count as warm-up
 
-TEST_F(GameStateTest, removedPlayersAndTheLevelGoToTheDestroyList)
-{
-    startWithTwoPlayers();
-    state->removePlayer(ann);
+    state->removePlayer(players[0]);
     EXPECT_EQ(state->getRecords()[0].player, nullptr);
     frame(1.0, 4);
     EXPECT_EQ(time(0), 0.0);
     EXPECT_TRUE(script.deleted.empty()); // alive until the destroy list is emptied
     CApplication::getInstance()->flushDestroyList();
     EXPECT_EQ(script.deleted, std::set<int>{1});
-
     state.reset();
     EXPECT_FALSE(script.levelDeleted);
     CApplication::getInstance()->flushDestroyList();
@@ -266,7 +240,8 @@ protected:
     {
         std::filesystem::create_directories("data");
         std::filesystem::create_symlink(testenv::runDir() + "/data/sounds", "data/sounds");
-        CApplication::getInstance(); // creates the default engine, which the loopback replaces
+        CApplication::getInstance(); // creates the default engine, which the
+                                     // loopback replaces
         ASSERT_TRUE(createLoopbackSoundEngine(22050, 2));
         GameStateTest::SetUp();
     }
@@ -282,8 +257,7 @@ protected:
 TEST_F(GameStateMusicTest, musicWaitsForTheRoundPausesAtTheWinAndResumingPlaysItAgain)
 {
     EXPECT_FALSE(audible(0.5));
-    state->addPlayer(new CScriptedPlayer(1, "Ann", script));
-    state->startRound(1);
+    start({1});
     frame(0.1);
     EXPECT_TRUE(audible(0.5));
     script.winner = 1;
