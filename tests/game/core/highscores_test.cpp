@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,21 +21,26 @@ class HighscoresTest : public ::testing::Test
 protected:
     void SetUp() override { std::filesystem::create_directories("data/maps"); }
 
-    void writeList(const std::vector<std::pair<std::string, std::string>>& entries)
+    // Writes the list "name time, name time, ..." below a Mapinfo section.
+    void writeList(const std::string& entries)
     {
         std::string text = "[Mapinfo]\nDescription=Rolling hills\nAuthor=Ann\n[Top5]\n";
-        for (size_t i = 0; i < entries.size(); ++i) {
-            text += "name" + std::to_string(i + 1) + "=" + entries[i].first + "\n";
-            text += "time" + std::to_string(i + 1) + "=" + entries[i].second + "\n";
+        std::istringstream in(entries);
+        std::string name, time;
+        for (int place = 1; in >> name >> time; ++place) {
+            if (time.back() == ',')
+                time.pop_back();
+            text += "name" + std::to_string(place) + "=" + name + "\ntime" + std::to_string(place) +
+                    "=" + time + "\n";
         }
         testenv::writeFile(kFile, text);
     }
-
-    std::vector<std::string> list() const
+    // The stored list as "name time, name time, ...".
+    std::string list() const
     {
-        std::vector<std::string> result;
+        std::string result;
         for (const HighscoreEntry& entry : readTop5(kMap))
-            result.push_back(entry.name + " " + entry.timeText);
+            result += (result.empty() ? "" : ", ") + entry.name + " " + entry.timeText;
         return result;
     }
 
@@ -53,40 +59,27 @@ TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)
 // A new time takes the first place that is free or slower; the rest shift down by one.
 TEST_F(HighscoresTest, newTimeTakesTheFirstFreeOrSlowerPlaceAndShiftsTheRest)
 {
-    using List = std::vector<std::pair<std::string, std::string>>;
-    const List full = {{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}};
+    const std::string full = "A 10, B 20, C 30, D 40, E 50";
     struct SCase
     {
         const char* what;
-        List before;
+        std::string before;
         double time;
         int place;
-        std::vector<std::string> after;
+        std::string after;
     };
     const SCase cases[] = {
-        {"empty list",
-         List(5, {"Free", "0"}),
-         42.5,
-         1,
-         {"New 42.5", "Free 0", "Free 0", "Free 0", "Free 0"}},
-        {"free places",
-         {{"A", "10"}, {"B", "20"}, {"C", "30"}, {"Free", "0"}, {"Free", "0"}},
-         25,
-         3,
-         {"A 10", "B 20", "New 25", "C 30", "Free 0"}},
-        {"equal time goes below", full, 20, 3, {"A 10", "B 20", "New 20", "C 30", "D 40"}},
-        {"place five", full, 45, 5, {"A 10", "B 20", "C 30", "D 40", "New 45"}},
-        {"not a number is free",
-         {{"A", "10"}, {"B", "fast"}, {"C", "30"}, {"D", "40"}, {"E", "50"}},
-         60,
-         2,
-         {"A 10", "New 60", "B 0", "C 30", "D 40"}},
-        {"negative is free",
-         {{"A", "10"}, {"B", "-3"}, {"C", "30"}, {"D", "40"}, {"E", "50"}},
-         60,
-         2,
-         {"A 10", "New 60", "B -3", "C 30", "D 40"}},
-        {"slower than a full list", full, 60, -1, {"A 10", "B 20", "C 30", "D 40", "E 50"}},
+        {"empty list", "Free 0, Free 0, Free 0, Free 0, Free 0", 42.5, 1,
+         "New 42.5, Free 0, Free 0, Free 0, Free 0"},
+        {"free places", "A 10, B 20, C 30, Free 0, Free 0", 25, 3,
+         "A 10, B 20, New 25, C 30, Free 0"},
+        {"equal time goes below", full, 20, 3, "A 10, B 20, New 20, C 30, D 40"},
+        {"place five", full, 45, 5, "A 10, B 20, C 30, D 40, New 45"},
+        {"not a number is free", "A 10, B fast, C 30, D 40, E 50", 60, 2,
+         "A 10, New 60, B 0, C 30, D 40"},
+        {"negative is free", "A 10, B -3, C 30, D 40, E 50", 60, 2,
+         "A 10, New 60, B -3, C 30, D 40"},
+        {"slower than a full list", full, 60, -1, full},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -105,8 +98,7 @@ TEST_F(HighscoresTest, namesWithLineBreaksStayOnOneLine)
 {
     EXPECT_EQ(updateHighscores(kMap, "Eve\n[Top5]\nname1=Mallory", 30), 1);
     EXPECT_EQ(updateHighscores(kMap, "Bob", 40), 2);
-    EXPECT_EQ(list()[0], "Eve [Top5] name1=Mallory 30");
-    EXPECT_EQ(list()[1], "Bob 40");
+    EXPECT_EQ(list().substr(0, 35), "Eve [Top5] name1=Mallory 30, Bob 40");
 }
 
 TEST_F(HighscoresTest, timesThatAreNotPositiveOrCannotBeStoredGiveNoPlace)
