@@ -47,13 +47,12 @@ private:
 
 struct SCourse
 {
-    const char* what;
     const char* map;
     int players;
-    int ball; // the steered ball's index
-    std::vector<Ogre::Vector2> route;
+    int ball;      // the steered ball's index
     int winner;    // 0: the route must end in a fall instead
     int maxResets; // how often the ball may be sent back on its way
+    std::vector<Ogre::Vector2> route;
 };
 
 class LevelsTest : public ::testing::Test
@@ -69,36 +68,24 @@ protected:
 TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
 {
     const SCourse courses[] = {
-        {"straight run, ball 2", "00_straight_run.kivom", 2, 1, {{-1, -22}}, 2, 0},
-        {"first steps",
-         "01_first_steps.kivom",
+        {"00_straight_run.kivom", 2, 1, 2, 0, {{-1, -22}}},
+        {"01_first_steps.kivom", 1, 0, 1, 0, {{1, -13}, {13, -13}, {13, -29}, {5, -29}, {5, -44}}},
+        {"02_slopes_and_gaps.kivom",
          1,
          0,
-         {{1, -13}, {13, -13}, {13, -29}, {5, -29}, {5, -44}},
-         1,
-         0},
-        {"slopes and gaps",
-         "02_slopes_and_gaps.kivom",
          1,
          0,
-         {{1, -2}, {1, -15}, {4, -17}, {4, -25}, {0, -26}, {0, -30}, {3, -30}, {3, -43}},
-         1,
-         0},
-        {"slopes and gaps: straight on from the ramp into the hole",
-         "02_slopes_and_gaps.kivom",
-         1,
-         0,
-         {{1, -2}, {1, -21}},
-         0,
-         0},
-        {"arena from corner 1", "03_arena.kivom", 4, 0, {{-1, 10}, {-1, 1}}, 1, 0},
-        {"arena from corner 2", "03_arena.kivom", 4, 1, {{-1, -8}, {-1, 1}}, 2, 0},
-        {"arena from corner 3", "03_arena.kivom", 4, 2, {{-1, 10}, {-1, 1}}, 3, 0},
-        {"arena from corner 4", "03_arena.kivom", 4, 3, {{-1, -8}, {-1, 1}}, 4, 0},
-        {"monster mayhem", monstertest::kMonsterLevel, 1, 0, {}, 1, 3},
+         {{1, -2}, {1, -15}, {4, -17}, {4, -25}, {0, -26}, {0, -30}, {3, -30}, {3, -43}}},
+        // Straight on from the ramp into the first hole: the ball falls and is put back.
+        {"02_slopes_and_gaps.kivom", 1, 0, 0, 0, {{1, -2}, {1, -21}}},
+        {"03_arena.kivom", 4, 0, 1, 0, {{-1, 10}, {-1, 1}}},
+        {"03_arena.kivom", 4, 1, 2, 0, {{-1, -8}, {-1, 1}}},
+        {"03_arena.kivom", 4, 2, 3, 0, {{-1, 10}, {-1, 1}}},
+        {"03_arena.kivom", 4, 3, 4, 0, {{-1, -8}, {-1, 1}}},
+        {monstertest::kMonsterLevel, 1, 0, 1, 3, {}}, // the route of the monster level's header
     };
     for (const SCourse& course : courses) {
-        SCOPED_TRACE(course.what);
+        SCOPED_TRACE(std::string(course.map) + " ball " + std::to_string(course.ball));
         CScene scene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false,
                      course.map, course.players, 1, nullptr);
         ASSERT_GT(scene.getBallCount(), static_cast<size_t>(course.ball));
