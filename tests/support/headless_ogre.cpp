@@ -11,44 +11,10 @@
 
 namespace {
 
-const char* const kBallMesh = "ellipsoid.mesh";
-constexpr float kSphereRadius = 0.5f; // a unit-diameter sphere, like the generated mesh
-constexpr int kSphereRings = 12;
-constexpr int kSphereSegments = 16;
-
 bool isFolder(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-void buildFallbackSphere(Ogre::SceneManager* sceneManager)
-{
-    Ogre::ManualObject* manual = sceneManager->createManualObject("headlessSphere");
-    manual->begin("BaseWhite", Ogre::RenderOperation::OT_TRIANGLE_LIST);
-    for (int ring = 0; ring <= kSphereRings; ++ring) {
-        const float theta = Ogre::Math::PI * ring / kSphereRings;
-        for (int segment = 0; segment <= kSphereSegments; ++segment) {
-            const float phi = Ogre::Math::TWO_PI * segment / kSphereSegments;
-            const Ogre::Vector3 normal(std::sin(theta) * std::cos(phi), std::cos(theta),
-                                       std::sin(theta) * std::sin(phi));
-            manual->position(normal * kSphereRadius);
-            manual->normal(normal);
-            manual->textureCoord(static_cast<float>(segment) / kSphereSegments,
-                                 static_cast<float>(ring) / kSphereRings);
-        }
-    }
-    const int row = kSphereSegments + 1;
-    for (int ring = 0; ring < kSphereRings; ++ring) {
-        for (int segment = 0; segment < kSphereSegments; ++segment) {
-            const int a = ring * row + segment;
-            manual->triangle(a, a + row, a + 1);
-            manual->triangle(a + 1, a + row, a + row + 1);
-        }
-    }
-    manual->end();
-    manual->convertToMesh(kBallMesh, Ogre::ResourceGroupManager::DEFAULT_RESOURCE_GROUP_NAME);
-    sceneManager->destroyManualObject(manual);
 }
 
 } // namespace
@@ -85,9 +51,6 @@ HeadlessOgre::HeadlessOgre(const std::string& dataFolder)
     sceneManager = root->createSceneManager(Ogre::DefaultSceneManagerFactory::FACTORY_TYPE_NAME,
                                             kSceneManagerName);
     camera = sceneManager->createCamera(kCameraName);
-
-    if (!resources.resourceExistsInAnyGroup(kBallMesh))
-        buildFallbackSphere(sceneManager);
 }
 
 HeadlessOgre::~HeadlessOgre()

@@ -1,8 +1,7 @@
 // HeadlessOgre: a real Ogre root with a scene manager "SceneManager" and a camera
 // "firstCamera", made without a display or render system. Scenes, entities, lights, billboards,
 // ray queries and particle systems work; rendering does not. The staged data folder's
-// materials, textures, meshes and particle scripts are declared and parsed. When the staged
-// folder has no "ellipsoid.mesh", a plain sphere of that name is built instead.
+// materials, textures, meshes and particle scripts are declared and parsed.
 #pragma once
 
 #include <memory>

@@ -48,35 +48,21 @@ Ogre::FrameEvent frame()
 
 } // namespace
 
-TEST(ExtFrameListener, runningListenerCallsBothHooksAndReturnsUpdateRunning)
+// Which hooks a frame calls and what it returns, for every pause flag and hook result.
+TEST(ExtFrameListener, updateAlwaysRunsFirstAndUpdateRunningOnlyWhileNotPaused)
 {
-    RecordingListener l;
-    EXPECT_TRUE(l.frameStarted(frame()));
-    l.runningResult = false;
-    EXPECT_FALSE(l.frameStarted(frame()));
-    EXPECT_EQ(l.always, 2);
-    EXPECT_EQ(l.running, 2);
-}
-
-TEST(ExtFrameListener, updateAlwaysFalseEndsTheFrameWithoutUpdateRunning)
-{
-    RecordingListener l;
-    l.alwaysResult = false;
-    EXPECT_FALSE(l.frameStarted(frame()));
-    EXPECT_EQ(l.running, 0);
-}
-
-TEST(ExtFrameListener, pausedListenerSkipsUpdateRunningButStillRunsUpdateAlways)
-{
-    RecordingListener l;
-    l.setPaused(true);
-    l.runningResult = false; // would end the frame if it were called
-    EXPECT_TRUE(l.frameStarted(frame()));
-    EXPECT_EQ(l.always, 1);
-    EXPECT_EQ(l.running, 0);
-
-    l.alwaysResult = false;
-    EXPECT_FALSE(l.frameStarted(frame()));
+    for (int row = 0; row < 8; ++row) {
+        const bool paused = row & 1, alwaysResult = row & 2, runningResult = row & 4;
+        RecordingListener l;
+        l.setPaused(paused);
+        l.alwaysResult = alwaysResult;
+        l.runningResult = runningResult;
+        const bool result = l.frameStarted(frame());
+        SCOPED_TRACE(row);
+        EXPECT_EQ(l.always, 1);
+        EXPECT_EQ(l.running, alwaysResult && !paused ? 1 : 0);
+        EXPECT_EQ(result, alwaysResult && (paused || runningResult));
+    }
 }
 
 TEST(ExtFrameListener, hooksAreCalledOncePerChangeWithTheFlagAlreadyStored)

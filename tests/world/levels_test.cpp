@@ -1,8 +1,13 @@
-// The shipped courses can be finished by steering with keys: a driver pushes the ball with
-// +-40 per axis (what W/A/S/D give) along a route of points and must reach the finish.
+// The shipped courses can be finished by steering: a driver pushes a ball with at most 40 per
+// axis (what W/A/S/D give) along a route of points to the finish. The first ball there wins and
+// every ball stops; restarting the round puts the ball back. Falls and monsters send a ball back
+// to its start, and the driver then starts its route again.
 #include "headless_ogre.h"
+#include "monster_level_route.h"
 #include "test_env.h"
 #include "world/scene.h"
+
+#include <OgreSceneNode.h>
 
 #include <gtest/gtest.h>
 
@@ -14,99 +19,112 @@ namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kKeyForce = 40.0f;
-constexpr float kCruiseSpeed = 3.0f; // the driver's wished speed towards the next point
-constexpr float kSlowDownDistance = 2.0f;
-constexpr float kReached = 0.7f;
-constexpr float kTimeLimit = 90.0f;
+constexpr float kTimeLimit = 120.0f;
 
-struct SPoint
+// Whole key presses: one key per axis, pressed or not, chosen from the speed the driver wants.
+class CKeyDriver
 {
-    float x;
-    float z;
+public:
+    explicit CKeyDriver(std::vector<Ogre::Vector2> route) : mRoute(std::move(route)) {}
+    Ogre::Vector3 steer(const Ogre::Vector3& p, const Ogre::Vector3& v)
+    {
+        const Ogre::Vector2 offset(mRoute[mNext].x - p.x, mRoute[mNext].y - p.z);
+        if (offset.length() < 0.7f && mNext + 1 < mRoute.size())
+            ++mNext;
+        return Ogre::Vector3(push(offset.x, v.x), 0.0f, push(offset.y, v.z));
+    }
+    void restart() { mNext = 0; }
+
+private:
+    static float push(float offset, float velocity)
+    {
+        const float error = std::clamp(offset / 2.0f, -1.0f, 1.0f) * 3.0f - velocity;
+        return std::abs(error) < 0.15f ? 0.0f : (error > 0.0f ? kKeyForce : -kKeyForce);
+    }
+    std::vector<Ogre::Vector2> mRoute;
+    size_t mNext = 0;
 };
 
-// One key per axis, pressed or not, chosen from the speed the driver wants on that axis.
-float keyPush(float offset, float velocity)
+struct SCourse
 {
-    const float wish = std::clamp(offset / kSlowDownDistance, -1.0f, 1.0f) * kCruiseSpeed;
-    const float error = wish - velocity;
-    if (std::abs(error) < 0.15f)
-        return 0.0f;
-    return error > 0.0f ? kKeyForce : -kKeyForce;
-}
+    const char* map;
+    int players;
+    int ball;      // the steered ball's index
+    int winner;    // 0: the route must end in a fall instead
+    int maxResets; // how often the ball may be sent back on its way
+    std::vector<Ogre::Vector2> route;
+};
 
 class LevelsTest : public ::testing::Test
 {
 protected:
     LevelsTest() { dir.linkGameFiles(); }
-
-    // Drives ball `index` along the route (the last point lies on the finish); returns the
-    // winner, or 0 when time ran out. Falls and resets are counted.
-    int drive(const std::string& map, int players, int index, const std::vector<SPoint>& route,
-              int& resets)
-    {
-        CScene scene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false,
-                     map, players, 1, nullptr);
-        EXPECT_GT(scene.getBallCount(), static_cast<size_t>(index));
-        if (scene.getBallCount() <= static_cast<size_t>(index))
-            return 0;
-        resets = 0;
-        size_t next = 0;
-        for (float t = 0; t < kTimeLimit && scene.getWinner() == 0; t += kFrame) {
-            const Ogre::Vector3 p = scene.getBallBody(index)->getPosition();
-            const Ogre::Vector3 v = scene.getBallBody(index)->getVelocity();
-            const SPoint& target = route[next];
-            const float dx = target.x - p.x;
-            const float dz = target.z - p.z;
-            if (std::hypot(dx, dz) < kReached && next + 1 < route.size())
-                ++next;
-            scene.getBallForces()[index] = Ogre::Vector3(keyPush(dx, v.x), 0, keyPush(dz, v.z));
-            ogre.frame(kFrame);
-            if (scene.takeResetEvent(index)) {
-                ++resets;
-                next = 0;
-            }
-        }
-        return scene.getWinner();
-    }
-
     testenv::TempDir dir;
     HeadlessOgre ogre;
 };
 
 } // namespace
 
-TEST_F(LevelsTest, firstStepsCanBeFinishedWithKeys)
+TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
 {
-    int resets = 0;
-    EXPECT_EQ(drive("01_first_steps.kivom", 1, 0,
-                    {{1, -13}, {13, -13}, {13, -29}, {5, -29}, {5, -44}}, resets),
-              1);
-    EXPECT_EQ(resets, 0);
-}
-
-TEST_F(LevelsTest, slopesAndGapsCanBeFinishedWithKeysAndItsHolesAreReal)
-{
-    int resets = 0;
-    const std::vector<SPoint> route = {{1, -2},  {1, -15}, {4, -17}, {4, -25},
-                                       {0, -26}, {0, -30}, {3, -30}, {3, -43}};
-    EXPECT_EQ(drive("02_slopes_and_gaps.kivom", 1, 0, route, resets), 1);
-    EXPECT_EQ(resets, 0);
-
-    // Straight on from the ramp runs into the first hole: the ball falls and is put back.
-    const std::vector<SPoint> intoTheHole = {{1, -2}, {1, -21}};
-    EXPECT_EQ(drive("02_slopes_and_gaps.kivom", 1, 0, intoTheHole, resets), 0);
-    EXPECT_GE(resets, 1);
-}
-
-TEST_F(LevelsTest, arenaCanBeFinishedFromEveryCorner)
-{
-    const SPoint corners[4] = {{-10, 10}, {8, -8}, {8, 10}, {-10, -8}};
-    for (int ball = 0; ball < 4; ++ball) {
-        SCOPED_TRACE(ball);
+    const SCourse courses[] = {
+        {"00_straight_run.kivom", 2, 1, 2, 0, {{-1, -22}}},
+        {"01_first_steps.kivom", 1, 0, 1, 0, {{1, -13}, {13, -13}, {13, -29}, {5, -29}, {5, -44}}},
+        {"02_slopes_and_gaps.kivom",
+         1,
+         0,
+         1,
+         0,
+         {{1, -2}, {1, -15}, {4, -17}, {4, -25}, {0, -26}, {0, -30}, {3, -30}, {3, -43}}},
+        // Straight on from the ramp into the first hole: the ball falls and is put back.
+        {"02_slopes_and_gaps.kivom", 1, 0, 0, 0, {{1, -2}, {1, -21}}},
+        {"03_arena.kivom", 4, 0, 1, 0, {{-1, 10}, {-1, 1}}},
+        {"03_arena.kivom", 4, 1, 2, 0, {{-1, -8}, {-1, 1}}},
+        {"03_arena.kivom", 4, 2, 3, 0, {{-1, 10}, {-1, 1}}},
+        {"03_arena.kivom", 4, 3, 4, 0, {{-1, -8}, {-1, 1}}},
+        {monstertest::kMonsterLevel, 1, 0, 1, 3, {}}, // the route of the monster level's header
+    };
+    for (const SCourse& course : courses) {
+        SCOPED_TRACE(std::string(course.map) + " ball " + std::to_string(course.ball));
+        CScene scene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false,
+                     course.map, course.players, 1, nullptr);
+        ASSERT_GT(scene.getBallCount(), static_cast<size_t>(course.ball));
+        CKeyDriver keys(course.route);
+        monstertest::CRouteDriver steady; // the monster level's route, followed smoothly
+        const bool smooth = course.route.empty();
+        const int i = course.ball;
+        for (int frame = 0; smooth && frame < 60; ++frame)
+            ogre.frame(kFrame); // the ball lands on its start box first
         int resets = 0;
-        const std::vector<SPoint> route = {{-1, corners[ball].z}, {-1, 1}};
-        EXPECT_EQ(drive("03_arena.kivom", 4, ball, route, resets), ball + 1);
-        EXPECT_EQ(resets, 0);
+        for (float t = 0; t < kTimeLimit && scene.getWinner() == 0 && resets <= course.maxResets;
+             t += kFrame) {
+            const Ogre::Vector3 p = scene.getBallBody(i)->getPosition();
+            const Ogre::Vector3 v = scene.getBallBody(i)->getVelocity();
+            scene.getBallForces()[i] = smooth ? steady.steer(p, v) : keys.steer(p, v);
+            ogre.frame(kFrame);
+            if (scene.takeResetEvent(i)) {
+                ++resets;
+                keys.restart();
+                steady.restart();
+            }
+        }
+        EXPECT_EQ(scene.getWinner(), course.winner);
+        if (course.winner == 0) {
+            EXPECT_GE(resets, 1);
+            continue;
+        }
+        EXPECT_LE(resets, course.maxResets);
+        for (int b = 0; b < static_cast<int>(scene.getBallCount()); ++b) {
+            EXPECT_EQ(scene.getBallForces()[b], Ogre::Vector3::ZERO) << "ball " << b;
+            EXPECT_LT(std::abs(scene.getBallBody(b)->getVelocity().z), 0.05f) << "ball " << b;
+        }
+        // The camera follows ball 1 (at most one frame behind).
+        EXPECT_LT(scene.getCameraPointNode(1)->getPosition().distance(
+                      scene.getBallBody(0)->getPosition()),
+                  0.2f);
+        scene.restartRound();
+        EXPECT_EQ(scene.getWinner(), 0);
+        EXPECT_EQ(scene.getBallBody(i)->getPosition(), scene.getStartPosition(i + 1));
+        EXPECT_FALSE(scene.takeResetEvent(i));
     }
 }

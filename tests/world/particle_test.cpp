@@ -1,6 +1,6 @@
 // The scene's named particle effects: automatic and given names, positions and nodes, stopping
-// by name and all at once, missing templates, and the finish fireworks of a round.
-#include "monster_test_maps.h"
+// by name and all at once, refusals, missing templates, and the finish fireworks of a round.
+#include "level_fixture.h"
 
 #include <OgreParticleSystem.h>
 #include <OgreParticleSystemManager.h>
@@ -10,8 +10,8 @@
 
 #include <sys/stat.h>
 
-using monstertest::Level;
-using monstertest::MapText;
+using leveltest::Level;
+using leveltest::MapText;
 
 namespace {
 
@@ -26,142 +26,140 @@ bool madeFrom(const Ogre::ParticleSystem* system, const std::string& templ)
     const Ogre::ParticleSystem* source =
         Ogre::ParticleSystemManager::getSingleton().getTemplate(templ);
     return source && system->getMaterialName() == source->getMaterialName() &&
-           system->getParticleQuota() == source->getParticleQuota() &&
-           system->getNumEmitters() == source->getNumEmitters();
+           system->getParticleQuota() == source->getParticleQuota();
 }
 
-Ogre::SceneNode* parentOf(Level& level, const std::string& effect)
+class ParticleEffects : public ::testing::Test
 {
-    return level.ogre.sceneManager->getParticleSystem(effect)->getParentSceneNode();
-}
+protected:
+    void SetUp() override
+    {
+        if (!level.ogre.particlesAvailable)
+            GTEST_SKIP() << "no ParticleFX plug-in";
+    }
+    std::string start(int effect, const std::string& name,
+                      const Ogre::Vector3& where = Ogre::Vector3::ZERO,
+                      const Ogre::Vector3& scale = Ogre::Vector3::UNIT_SCALE)
+    {
+        return level.scene->startParticleEffect(effect, where, scale, name);
+    }
+    Ogre::ParticleSystem* system(const std::string& name) const
+    {
+        return level.ogre.sceneManager->getParticleSystem(name);
+    }
+
+    Level level{plainFloor().finish("f4").finish("f5").str()};
+};
 
 } // namespace
 
-TEST(ParticleEffects, effectsWithEmptyNamesGetDifferentNamesAndTheirOwnNodes)
+TEST_F(ParticleEffects, unnamedEffectsGetFreeNamesAndTheirOwnNodes)
 {
-    Level level(plainFloor().str());
-    if (!level.ogre.particlesAvailable)
-        GTEST_SKIP() << "no ParticleFX plug-in";
-    const Ogre::Vector3 where(1, 2, 3);
-
-    const std::string first =
-        level.scene->startParticleEffect(CScene::EFFECT_FIRE, where, Ogre::Vector3(2, 2, 2), "");
-    const std::string second = level.scene->startParticleEffect(
-        CScene::EFFECT_STAMPERS, Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, "");
-
+    const std::string first = start(CScene::EFFECT_FIRE, "", {1, 2, 3}, {2, 2, 2});
+    const std::string second = start(CScene::EFFECT_STAMPERS, "");
     ASSERT_FALSE(first.empty());
-    ASSERT_FALSE(second.empty());
     EXPECT_NE(first, second);
-    EXPECT_EQ(level.scene->getParticleSystems().size(), 2u);
-    Ogre::SceneNode* node = parentOf(level, first);
+    Ogre::SceneNode* node = system(first)->getParentSceneNode();
     EXPECT_EQ(node->getName(), "ParticleSceneNode" + first);
-    EXPECT_EQ(node->getParentSceneNode(), level.ogre.sceneManager->getRootSceneNode());
-    EXPECT_EQ(node->getPosition(), where);
+    EXPECT_EQ(node->getPosition(), Ogre::Vector3(1, 2, 3));
     EXPECT_EQ(node->getScale(), Ogre::Vector3(2, 2, 2));
-    Ogre::ParticleSystem* system = level.ogre.sceneManager->getParticleSystem(first);
-    EXPECT_FALSE(system->getKeepParticlesInLocalSpace());
-    EXPECT_TRUE(madeFrom(system, "Fire"));
-    EXPECT_TRUE(madeFrom(level.ogre.sceneManager->getParticleSystem(second), "Stampers"));
-}
+    EXPECT_TRUE(madeFrom(system(first), "Fire"));
+    EXPECT_TRUE(madeFrom(system(second), "Stampers"));
 
-TEST(ParticleEffects, automaticNamesSkipNamesAlreadyTaken)
-{
-    Level level(plainFloor().str());
-    if (!level.ogre.particlesAvailable)
-        GTEST_SKIP() << "no ParticleFX plug-in";
-    const std::string first = level.scene->startParticleEffect(
-        CScene::EFFECT_FIRE, Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, "");
-    const std::string following = std::to_string(std::stoul(first) + 1);
+    // Automatic names skip names already taken by someone else.
+    const std::string following = std::to_string(std::stoul(second) + 1);
     level.ogre.sceneManager->createParticleSystem(following, "Fire");
-
-    const std::string next = level.scene->startParticleEffect(
-        CScene::EFFECT_FIRE, Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, "");
-
+    const std::string next = start(CScene::EFFECT_FIRE, "");
     EXPECT_NE(next, following);
-    EXPECT_NE(next, first);
     EXPECT_TRUE(level.ogre.sceneManager->hasParticleSystem(next));
 }
 
-TEST(ParticleEffects, effectOnANodeRidesOnThatNode)
+TEST_F(ParticleEffects, stoppingByNameOrAllRemovesSystemsAndNodesAndRefusalsStartNothing)
 {
-    Level level(plainFloor().str());
-    if (!level.ogre.particlesAvailable)
-        GTEST_SKIP() << "no ParticleFX plug-in";
-    Ogre::SceneNode* node =
-        level.ogre.sceneManager->getRootSceneNode()->createChildSceneNode("carrier");
-
-    const std::string name = level.scene->startParticleEffect(CScene::EFFECT_FLAMES, node, "");
-
-    ASSERT_FALSE(name.empty());
-    EXPECT_EQ(parentOf(level, name), node);
-    EXPECT_FALSE(level.ogre.sceneManager->hasSceneNode("ParticleSceneNode" + name));
-    EXPECT_TRUE(level.scene->startParticleEffect(CScene::EFFECT_FLAMES, nullptr, "").empty());
-
-    level.scene->stopParticleEffect(name);
-    EXPECT_FALSE(level.ogre.sceneManager->hasParticleSystem(name));
-    EXPECT_EQ(node->numAttachedObjects(), 0u);
-    EXPECT_TRUE(level.ogre.sceneManager->hasSceneNode("carrier"));
-}
-
-TEST(ParticleEffects, stoppingByNameRemovesSystemAndNodeAndUnknownNamesDoNothing)
-{
-    Level level(plainFloor().str());
-    if (!level.ogre.particlesAvailable)
-        GTEST_SKIP() << "no ParticleFX plug-in";
-    const std::string kept = level.scene->startParticleEffect(
-        CScene::EFFECT_FIRE, Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, "keep");
-    const std::string gone = level.scene->startParticleEffect(
-        CScene::EFFECT_FIREWORK, Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, "gone");
-    ASSERT_EQ(kept, "keep");
-    ASSERT_EQ(gone, "gone");
-
-    level.scene->stopParticleEffect("nothing like it");
-    EXPECT_EQ(level.scene->getParticleSystems().size(), 2u);
-
+    ASSERT_EQ(start(CScene::EFFECT_FIRE, "keep"), "keep");
+    ASSERT_EQ(start(CScene::EFFECT_FIRE, "gone"), "gone");
+    EXPECT_EQ(start(CScene::EFFECT_FIRE, "gone"), ""); // taken
+    EXPECT_EQ(start(4, ""), "");                       // no such effect
+    EXPECT_EQ(start(-1, "x"), "");
+    level.scene->stopParticleEffect("gone");
     level.scene->stopParticleEffect("gone");
     EXPECT_EQ(level.scene->getParticleSystems().size(), 1u);
-    EXPECT_FALSE(level.ogre.sceneManager->hasParticleSystem("gone"));
     EXPECT_FALSE(level.ogre.sceneManager->hasSceneNode("ParticleSceneNodegone"));
     EXPECT_TRUE(level.ogre.sceneManager->hasParticleSystem("keep"));
-
-    level.scene->stopParticleEffect("gone");
-    EXPECT_EQ(level.scene->getParticleSystems().size(), 1u);
-
+    // An effect on a node rides on it; stopping it leaves the node.
+    Ogre::SceneNode* node = level.ogre.sceneManager->getRootSceneNode()->createChildSceneNode();
+    const std::string riding = level.scene->startParticleEffect(CScene::EFFECT_FLAMES, node, "");
+    EXPECT_EQ(system(riding)->getParentSceneNode(), node);
+    EXPECT_TRUE(level.scene->startParticleEffect(CScene::EFFECT_FLAMES, nullptr, "").empty());
     level.scene->stopAllParticleEffects();
     EXPECT_TRUE(level.scene->getParticleSystems().empty());
     EXPECT_FALSE(level.ogre.sceneManager->hasSceneNode("ParticleSceneNodekeep"));
+    EXPECT_EQ(node->numAttachedObjects(), 0u);
 }
 
-TEST(ParticleEffects, takenNamesAndUnknownNumbersStartNothing)
+// The fireworks of a round: rows differ in the finish boxes and in whether another effect
+// already carries a finish box's name.
+TEST(FinishFireworks, firstFinishLightsEveryFinishBoxOnceAndRestartPutsOutOnlyThose)
 {
-    Level level(plainFloor().str());
-    if (!level.ogre.particlesAvailable)
-        GTEST_SKIP() << "no ParticleFX plug-in";
-    ASSERT_EQ(level.scene->startParticleEffect(CScene::EFFECT_FIRE, Ogre::Vector3::ZERO,
-                                               Ogre::Vector3::UNIT_SCALE, "twice"),
-              "twice");
+    struct SCase
+    {
+        const char* what;
+        std::vector<std::string> finishes;
+        std::string takenName;
+    };
+    const SCase cases[] = {{"one finish box", {"f5"}, ""},
+                           {"two finish boxes", {"f4", "f5"}, ""},
+                           {"a finish box name taken by a fire", {"f4", "f5"}, "f4"}};
+    leveltest::LevelOptions two;
+    two.players = 2;
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        MapText map = plainFloor().start("f1");
+        for (const std::string& box : c.finishes)
+            map.finish(box);
+        Level level(map.str(), two);
+        if (!level.ogre.particlesAvailable)
+            GTEST_SKIP() << "no ParticleFX plug-in";
+        CScene& s = *level.scene;
+        Ogre::SceneManager* sm = level.ogre.sceneManager;
+        if (!c.takenName.empty()) {
+            ASSERT_EQ(s.startParticleEffect(CScene::EFFECT_FIRE, Ogre::Vector3::ZERO,
+                                            Ogre::Vector3::UNIT_SCALE, c.takenName),
+                      c.takenName);
+        }
+        const size_t before = s.getParticleSystems().size();
 
-    EXPECT_EQ(level.scene->startParticleEffect(CScene::EFFECT_FIRE, Ogre::Vector3::ZERO,
-                                               Ogre::Vector3::UNIT_SCALE, "twice"),
-              "");
-    EXPECT_EQ(
-        level.scene->startParticleEffect(4, Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, ""),
-        "");
-    EXPECT_EQ(
-        level.scene->startParticleEffect(-1, Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_SCALE, "x"),
-        "");
-    EXPECT_EQ(level.scene->getParticleSystems().size(), 1u);
+        s.processContact(*s.getBallBody(1), level.body(c.finishes.back()));
+        const size_t lit = s.getParticleSystems().size();
+        EXPECT_EQ(lit, before + c.finishes.size() - (c.takenName.empty() ? 0 : 1));
+        for (const std::string& box : c.finishes) {
+            ASSERT_TRUE(sm->hasParticleSystem(box)) << box;
+            if (box != c.takenName) {
+                EXPECT_TRUE(madeFrom(sm->getParticleSystem(box), "Firework")) << box;
+                EXPECT_EQ(sm->getParticleSystem(box)->getParentSceneNode()->getPosition(),
+                          level.top(box));
+            }
+        }
+        // Resting on the finish or arriving later starts nothing more.
+        s.processContact(level.body(c.finishes.front()), *s.getBallBody(1));
+        s.processContact(*s.getBallBody(0), level.body(c.finishes.front()));
+        EXPECT_EQ(s.getParticleSystems().size(), lit);
+
+        s.restartRound();
+        EXPECT_EQ(s.getWinner(), 0);
+        EXPECT_EQ(s.getParticleSystems().size(), before);
+        for (const std::string& box : c.finishes)
+            EXPECT_EQ(sm->hasParticleSystem(box), box == c.takenName) << box;
+    }
 }
 
-TEST(ParticleEffects, withoutParticleScriptsNothingStartsAndNothingBreaks)
+TEST(ParticleScripts, withoutParticleScriptsNothingStartsAndNothingBreaks)
 {
     testenv::TempDir dir;
-    // A data folder of our own with no particle scripts at all.
-    mkdir(dir.file("empty").c_str(), 0755);
+    mkdir(dir.file("empty").c_str(), 0755); // a data folder with no particle scripts at all
     HeadlessOgre ogre(dir.file("empty"));
     CScene scene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false, "",
                  1, 1);
-
     EXPECT_EQ(scene.startParticleEffect(CScene::EFFECT_FIRE, Ogre::Vector3::ZERO,
                                         Ogre::Vector3::UNIT_SCALE, ""),
               "");
@@ -170,34 +168,4 @@ TEST(ParticleEffects, withoutParticleScriptsNothingStartsAndNothingBreaks)
         "");
     EXPECT_TRUE(scene.getParticleSystems().empty());
     scene.stopParticleEffect("0");
-}
-
-TEST(FinishFireworks, firstFinishStartsFireworksOnEveryFinishBoxAndRestartStopsThem)
-{
-    Level level(plainFloor().finish("f4").finish("f5").str());
-    if (!level.ogre.particlesAvailable)
-        GTEST_SKIP() << "no ParticleFX plug-in";
-    level.run(1.0f);
-
-    for (float t = 0.0f; t < 6.0f && level.scene->getWinner() == 0; t += monstertest::kFrameTime) {
-        level.scene->getBallForces()[0] = Ogre::Vector3(40, 0, 0);
-        level.ogre.frame(monstertest::kFrameTime);
-    }
-    ASSERT_EQ(level.scene->getWinner(), 1);
-    level.run(0.5f);
-
-    Ogre::SceneManager* sm = level.ogre.sceneManager;
-    EXPECT_EQ(level.scene->getParticleSystems().size(), 2u);
-    for (const char* box : {"f4", "f5"}) {
-        ASSERT_TRUE(sm->hasParticleSystem(box)) << box;
-        EXPECT_TRUE(madeFrom(sm->getParticleSystem(box), "Firework"));
-        EXPECT_EQ(parentOf(level, box)->getPosition(), level.top(box));
-    }
-
-    level.scene->restartRound();
-
-    EXPECT_TRUE(level.scene->getParticleSystems().empty());
-    EXPECT_FALSE(sm->hasParticleSystem("f4"));
-    EXPECT_FALSE(sm->hasSceneNode("ParticleSceneNodef5"));
-    EXPECT_EQ(level.scene->getWinner(), 0);
 }

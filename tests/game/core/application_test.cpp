@@ -11,56 +11,38 @@
 
 namespace {
 
+// Counts its frames and pauses. It may hand itself to the destroy list inside its own frame, and
+// its destructor may hand over another listener, as a game state does with its scene.
 class CountingListener : public CExtFrameListener
 {
 public:
-    explicit CountingListener(int* deaths = nullptr) : mDeaths(deaths) {}
+    explicit CountingListener(int* deaths = nullptr, CExtFrameListener* owned = nullptr)
+        : mDeaths(deaths), mOwned(owned)
+    {
+    }
     ~CountingListener() override
     {
         if (mDeaths)
             ++*mDeaths;
+        if (mOwned)
+            CApplication::getInstance()->destroyLater(mOwned);
     }
     void onPause() override { ++pauses; }
     void onResume() override { ++resumes; }
     bool updateRunning(const Ogre::FrameEvent&) override
     {
         ++frames;
+        if (handOverInFrame) {
+            CApplication::getInstance()->destroyLater(this);
+            aliveAfterHandOver = frames; // touching members after the hand-over must be safe
+        }
         return true;
     }
-
-    int pauses = 0;
-    int resumes = 0;
-    int frames = 0;
+    int pauses = 0, resumes = 0, frames = 0, aliveAfterHandOver = 0;
+    bool handOverInFrame = false;
 
 private:
     int* mDeaths;
-};
-
-// Hands itself to the destroy list from inside its own frame callback.
-class SelfRemovingListener : public CountingListener
-{
-public:
-    using CountingListener::CountingListener;
-    bool updateRunning(const Ogre::FrameEvent& evt) override
-    {
-        CountingListener::updateRunning(evt);
-        CApplication::getInstance()->destroyLater(this);
-        aliveAfterHandOver = frames; // touching members after the hand-over must be safe
-        return true;
-    }
-    int aliveAfterHandOver = 0;
-};
-
-// A listener whose destructor hands another listener over, as a game state does with its scene.
-class OwnerListener : public CountingListener
-{
-public:
-    OwnerListener(int* deaths, CExtFrameListener* owned) : CountingListener(deaths), mOwned(owned)
-    {
-    }
-    ~OwnerListener() override { CApplication::getInstance()->destroyLater(mOwned); }
-
-private:
     CExtFrameListener* mOwned;
 };
 
@@ -97,114 +79,79 @@ protected:
 
 } // namespace
 
-TEST_F(ApplicationTest, pausingWithoutAGameChangesOnlyTheApplicationsFlag)
+TEST_F(ApplicationTest, pauseAndResumeReachTheActiveListenerOnceAndNotTheApplicationFrame)
 {
-    app->setPaused(true);
+    app->setPaused(true); // without a game only the application's flag changes
     EXPECT_TRUE(app->isPaused());
+    Ogre::FrameEvent evt{};
+    EXPECT_TRUE(app->frameStarted(evt)) << "the application's own frame ignores its pause flag";
     app->setPaused(false);
-    EXPECT_FALSE(app->isPaused());
-}
 
-TEST_F(ApplicationTest, pauseAndResumeAreForwardedToTheActiveListenerOnce)
-{
-    int deaths = 0;
-    auto* game = new CountingListener(&deaths);
+    auto* game = new CountingListener();
     app->setActiveListener(game);
-
     app->setPaused(true);
     EXPECT_TRUE(game->isPaused());
-    EXPECT_EQ(game->pauses, 1);
     app->setPaused(false);
     EXPECT_FALSE(game->isPaused());
-    EXPECT_EQ(game->resumes, 1);
-
-    // A game that paused itself is not paused a second time.
-    game->setPaused(true);
+    game->setPaused(true); // a game that paused itself is not paused a second time
     app->setPaused(true);
-    EXPECT_EQ(game->pauses, 2);
     app->setPaused(false);
+    EXPECT_EQ(game->pauses, 2);
     EXPECT_EQ(game->resumes, 2);
 }
 
-TEST_F(ApplicationTest, activeListenerRunsEachFrameUntilCleared)
-{
-    int deaths = 0;
-    auto* game = new CountingListener(&deaths);
-    app->setActiveListener(game);
-    fireFrame();
-    fireFrame();
-    EXPECT_EQ(game->frames, 2);
-
-    app->clearActiveListener();
-    EXPECT_EQ(app->getActiveListener(), nullptr);
-    EXPECT_EQ(deaths, 0) << "deleted before the end of the frame";
-    fireFrame();
-    EXPECT_EQ(game->frames, 2) << "still called after it was cleared";
-    app->flushDestroyList();
-    EXPECT_EQ(deaths, 1);
-}
-
-TEST_F(ApplicationTest, aNewActiveListenerHandsThePreviousOneToTheDestroyList)
+TEST_F(ApplicationTest, activeListenerRunsEachFrameUntilReplacedOrClearedAndDiesAfterIt)
 {
     int deaths = 0;
     auto* first = new CountingListener(&deaths);
     auto* second = new CountingListener(&deaths);
     app->setActiveListener(first);
+    fireFrame();
     app->setActiveListener(second);
     fireFrame();
-    EXPECT_EQ(first->frames, 0);
+    EXPECT_EQ(first->frames, 1);
     EXPECT_EQ(second->frames, 1);
+    app->clearActiveListener();
+    EXPECT_EQ(app->getActiveListener(), nullptr);
+    EXPECT_EQ(deaths, 0) << "deleted before the end of the frame";
+    fireFrame();
+    EXPECT_EQ(second->frames, 1) << "still called after it was cleared";
+    app->destroyLater(second); // handed over twice, deleted once
     app->flushDestroyList();
-    EXPECT_EQ(deaths, 1);
-    EXPECT_EQ(app->getActiveListener(), second);
+    EXPECT_EQ(deaths, 2);
 }
 
 TEST_F(ApplicationTest, listenerMayHandItselfOverInsideItsOwnFrameAndDiesAfterTheFrame)
 {
     int deaths = 0;
-    auto* l = new SelfRemovingListener(&deaths);
+    auto* l = new CountingListener(&deaths);
+    l->handOverInFrame = true;
     mRoot->addFrameListener(l);
     fireFrame();
     EXPECT_EQ(deaths, 0);
     EXPECT_EQ(l->aliveAfterHandOver, 1);
-    EXPECT_EQ(app->destroyListSize(), 1u);
     app->flushDestroyList();
     EXPECT_EQ(deaths, 1);
     fireFrame(); // the root no longer knows it
     EXPECT_EQ(app->destroyListSize(), 0u);
 }
 
-TEST_F(ApplicationTest, listenerHandedOverTwiceIsDeletedOnce)
-{
-    int deaths = 0;
-    auto* l = new CountingListener(&deaths);
-    app->setActiveListener(l);
-    app->destroyLater(l);
-    app->clearActiveListener();
-    app->flushDestroyList();
-    EXPECT_EQ(deaths, 1);
-}
-
 TEST_F(ApplicationTest, listenersHandedOverByADestructorAreDeletedInTheSameFlush)
 {
     int deaths = 0;
     auto* scene = new CountingListener(&deaths);
-    auto* game = new OwnerListener(&deaths, scene);
-    app->setActiveListener(game);
+    app->setActiveListener(new CountingListener(&deaths, scene));
     mRoot->addFrameListener(scene);
     app->clearActiveListener();
     app->flushDestroyList();
     EXPECT_EQ(deaths, 2);
     EXPECT_EQ(app->destroyListSize(), 0u);
-}
 
-TEST_F(ApplicationTest, destructorDeletesTheActiveGameAndTheDestroyList)
-{
-    int deaths = 0;
+    // The application's end deletes the active game and the destroy list.
     app->setActiveListener(new CountingListener(&deaths));
     app->destroyLater(new CountingListener(&deaths));
     CApplication::destroyInstance();
-    EXPECT_EQ(deaths, 2);
+    EXPECT_EQ(deaths, 4);
 }
 
 TEST_F(ApplicationTest, closingTheWindowMakesTheNextFrameEndTheLoop)
@@ -215,11 +162,4 @@ TEST_F(ApplicationTest, closingTheWindowMakesTheNextFrameEndTheLoop)
     app->windowClosed(nullptr);
     EXPECT_FALSE(app->isRunning());
     EXPECT_FALSE(app->frameStarted(evt));
-}
-
-TEST_F(ApplicationTest, applicationFrameIgnoresItsOwnPauseFlag)
-{
-    app->setPaused(true);
-    Ogre::FrameEvent evt{};
-    EXPECT_TRUE(app->frameStarted(evt));
 }

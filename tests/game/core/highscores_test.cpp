@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,31 +21,31 @@ class HighscoresTest : public ::testing::Test
 protected:
     void SetUp() override { std::filesystem::create_directories("data/maps"); }
 
-    void writeList(const std::vector<std::pair<std::string, std::string>>& entries)
+    // Writes the list "name time, name time, ..." below a Mapinfo section.
+    void writeList(const std::string& entries)
     {
         std::string text = "[Mapinfo]\nDescription=Rolling hills\nAuthor=Ann\n[Top5]\n";
-        for (size_t i = 0; i < entries.size(); ++i) {
-            text += "name" + std::to_string(i + 1) + "=" + entries[i].first + "\n";
-            text += "time" + std::to_string(i + 1) + "=" + entries[i].second + "\n";
+        std::istringstream in(entries);
+        std::string name, time;
+        for (int place = 1; in >> name >> time; ++place) {
+            if (time.back() == ',')
+                time.pop_back();
+            text += "name" + std::to_string(place) + "=" + name + "\ntime" + std::to_string(place) +
+                    "=" + time + "\n";
         }
         testenv::writeFile(kFile, text);
     }
-
-    std::vector<std::string> list() const
+    // The stored list as "name time, name time, ...".
+    std::string list() const
     {
-        std::vector<std::string> result;
+        std::string result;
         for (const HighscoreEntry& entry : readTop5(kMap))
-            result.push_back(entry.name + " " + entry.timeText);
+            result += (result.empty() ? "" : ", ") + entry.name + " " + entry.timeText;
         return result;
     }
 
     testenv::TempDir dir;
 };
-
-TEST_F(HighscoresTest, companionFileIsNamedAfterTheWholeMapFileName)
-{
-    EXPECT_EQ(highscoreFileName("a.kivom"), "./data/maps/a.kivom.data");
-}
 
 TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)
 {
@@ -55,95 +56,58 @@ TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)
     EXPECT_EQ(getProfileString("Mapinfo", "Author", "KIVO-Team", kFile), "KIVO-Team");
 }
 
-TEST_F(HighscoresTest, firstWinnerOfAnEmptyListTakesPlaceOne)
-{
-    writeList({{"Free", "0"}, {"Free", "0"}, {"Free", "0"}, {"Free", "0"}, {"Free", "0"}});
-    EXPECT_EQ(updateHighscores(kMap, "Ann", 42.5), 1);
-    EXPECT_EQ(list(),
-              (std::vector<std::string>{"Ann 42.5", "Free 0", "Free 0", "Free 0", "Free 0"}));
-    EXPECT_EQ(getProfileString("Mapinfo", "Description", "", kFile), "Rolling hills");
-}
-
+// A new time takes the first place that is free or slower; the rest shift down by one.
 TEST_F(HighscoresTest, newTimeTakesTheFirstFreeOrSlowerPlaceAndShiftsTheRest)
 {
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"Free", "0"}, {"Free", "0"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 25), 3);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "B 20", "New 25", "C 30", "Free 0"}));
-}
-
-TEST_F(HighscoresTest, slowerThanAFullListEntersNothingAndWritesNothing)
-{
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    const std::string before = testenv::readFile(kFile);
-    EXPECT_EQ(updateHighscores(kMap, "New", 60), -1);
-    EXPECT_EQ(testenv::readFile(kFile), before);
-}
-
-TEST_F(HighscoresTest, equalTimeGoesBelowAndTheLastEntryFallsOff)
-{
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 20), 3);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "B 20", "New 20", "C 30", "D 40"}));
-}
-
-TEST_F(HighscoresTest, newTimeAtPlaceFiveReplacesTheOldFifth)
-{
-    writeList({{"A", "10"}, {"B", "20"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 45), 5);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "B 20", "C 30", "D 40", "New 45"}));
-}
-
-TEST_F(HighscoresTest, timesAreStoredWithSixSignificantDigits)
-{
-    EXPECT_EQ(updateHighscores(kMap, "Ann", 123.45678), 1);
-    EXPECT_EQ(updateHighscores(kMap, "Bob", 1234567.0), 2);
-    EXPECT_EQ(list()[0], "Ann 123.457");
-    EXPECT_EQ(list()[1], "Bob 1.23457e+06");
-    EXPECT_EQ(formatHighscoreTime(0.0), "0");
-    EXPECT_EQ(formatHighscoreTime(10.0), "10");
-}
-
-TEST_F(HighscoresTest, timeThatIsNotANumberCountsAsAFreePlace)
-{
-    writeList({{"A", "10"}, {"B", "fast"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 60), 2);
-    EXPECT_EQ(list(), (std::vector<std::string>{"A 10", "New 60", "B 0", "C 30", "D 40"}));
-}
-
-TEST_F(HighscoresTest, negativeTimeFromADamagedFileDoesNotHoldItsPlace)
-{
-    writeList({{"A", "10"}, {"B", "-3"}, {"C", "30"}, {"D", "40"}, {"E", "50"}});
-    EXPECT_EQ(updateHighscores(kMap, "New", 60), 2);
-    EXPECT_EQ(list()[1], "New 60");
+    const std::string full = "A 10, B 20, C 30, D 40, E 50";
+    struct SCase
+    {
+        const char* what;
+        std::string before;
+        double time;
+        int place;
+        std::string after;
+    };
+    const SCase cases[] = {
+        {"empty list", "Free 0, Free 0, Free 0, Free 0, Free 0", 42.5, 1,
+         "New 42.5, Free 0, Free 0, Free 0, Free 0"},
+        {"free places", "A 10, B 20, C 30, Free 0, Free 0", 25, 3,
+         "A 10, B 20, New 25, C 30, Free 0"},
+        {"equal time goes below", full, 20, 3, "A 10, B 20, New 20, C 30, D 40"},
+        {"place five", full, 45, 5, "A 10, B 20, C 30, D 40, New 45"},
+        {"not a number is free", "A 10, B fast, C 30, D 40, E 50", 60, 2,
+         "A 10, New 60, B 0, C 30, D 40"},
+        {"negative is free", "A 10, B -3, C 30, D 40, E 50", 60, 2,
+         "A 10, New 60, B -3, C 30, D 40"},
+        {"slower than a full list", full, 60, -1, full},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeList(c.before);
+        const std::string before = testenv::readFile(kFile);
+        EXPECT_EQ(updateHighscores(kMap, "New", c.time), c.place);
+        EXPECT_EQ(list(), c.after);
+        if (c.place == -1)
+            EXPECT_EQ(testenv::readFile(kFile), before) << "nothing written";
+        else
+            EXPECT_EQ(getProfileString("Mapinfo", "Description", "", kFile), "Rolling hills");
+    }
 }
 
 TEST_F(HighscoresTest, namesWithLineBreaksStayOnOneLine)
 {
     EXPECT_EQ(updateHighscores(kMap, "Eve\n[Top5]\nname1=Mallory", 30), 1);
     EXPECT_EQ(updateHighscores(kMap, "Bob", 40), 2);
-    EXPECT_EQ(list()[0], "Eve [Top5] name1=Mallory 30");
-    EXPECT_EQ(list()[1], "Bob 40");
+    EXPECT_EQ(list().substr(0, 35), "Eve [Top5] name1=Mallory 30, Bob 40");
 }
 
-TEST_F(HighscoresTest, timesThatAreNotPositiveNeverEnter)
+TEST_F(HighscoresTest, timesThatAreNotPositiveOrCannotBeStoredGiveNoPlace)
 {
     EXPECT_EQ(updateHighscores(kMap, "Ann", 0.0), -1);
     EXPECT_EQ(updateHighscores(kMap, "Ann", -1.0), -1);
     EXPECT_FALSE(std::filesystem::exists(kFile));
-}
-
-TEST_F(HighscoresTest, unwritableListGivesNoPlace)
-{
     std::filesystem::remove_all("data");
     EXPECT_EQ(updateHighscores(kMap, "Ann", 12.0), -1);
-}
-
-TEST_F(HighscoresTest, readingAMissingFileGivesFreePlaces)
-{
-    for (const HighscoreEntry& entry : readTop5("nothing.kivom")) {
-        EXPECT_EQ(entry.name, "Free");
-        EXPECT_EQ(entry.timeText, "0");
-    }
 }
 
 } // namespace

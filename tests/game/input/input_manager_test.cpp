@@ -57,57 +57,28 @@ protected:
     std::vector<std::string> log;
 };
 
-TEST_F(InputManagerTest, keyEventsReachListenersInRegistrationOrder)
-{
-    CRecordingListener first(log, "first", true), second(log, "second", true);
-    input.addKeyListener(&first);
-    input.addKeyListener(&second);
-    const OIS::KeyEvent press(&keyboard, OIS::KC_A, 'a');
-    EXPECT_TRUE(input.keyPressed(press));
-    EXPECT_TRUE(input.keyReleased(press));
-    EXPECT_EQ(log, (std::vector<std::string>{"first pressed 30", "second pressed 30",
-                                             "first released 30", "second released 30"}));
-}
-
-TEST_F(InputManagerTest, keyListenerReturningFalseStopsTheRestButManagerStillAnswersTrue)
+TEST_F(InputManagerTest, eventsReachListenersInOrderUntilOneRefusesAndTheManagerAnswersTrue)
 {
     CRecordingListener first(log, "first", true), refusing(log, "refusing", false),
-        last(log, "last", true);
-    input.addKeyListener(&first);
-    input.addKeyListener(&refusing);
-    input.addKeyListener(&last);
+        last(log, "last", true), gone(log, "gone", true);
+    for (CRecordingListener* l : {&first, &gone, &refusing, &last}) {
+        input.addKeyListener(l);
+        input.addMouseListener(l);
+    }
+    input.removeKeyListener(&gone);
+    input.removeMouseListener(&gone);
     const OIS::KeyEvent press(&keyboard, OIS::KC_Q, 'q');
+    const OIS::MouseEvent event(nullptr, OIS::MouseState());
     EXPECT_TRUE(input.keyPressed(press));
     EXPECT_TRUE(input.keyReleased(press));
-    EXPECT_EQ(log, (std::vector<std::string>{"first pressed 16", "refusing pressed 16",
-                                             "first released 16", "refusing released 16"}));
-}
-
-TEST_F(InputManagerTest, mouseListenerReturningFalseStopsTheRestForEveryMouseEvent)
-{
-    CRecordingListener refusing(log, "refusing", false), last(log, "last", true);
-    input.addMouseListener(&refusing);
-    input.addMouseListener(&last);
-    const OIS::MouseState state;
-    const OIS::MouseEvent event(nullptr, state);
     EXPECT_TRUE(input.mouseMoved(event));
     EXPECT_TRUE(input.mousePressed(event, OIS::MB_Right));
     EXPECT_TRUE(input.mouseReleased(event, OIS::MB_Middle));
-    EXPECT_EQ(log, (std::vector<std::string>{"refusing moved", "refusing button down 1",
+    EXPECT_EQ(log, (std::vector<std::string>{"first pressed 16", "refusing pressed 16",
+                                             "first released 16", "refusing released 16",
+                                             "first moved", "refusing moved", "first button down 1",
+                                             "refusing button down 1", "first button up 2",
                                              "refusing button up 2"}));
-}
-
-TEST_F(InputManagerTest, removedListenerNoLongerHearsEvents)
-{
-    CRecordingListener gone(log, "gone", true), staying(log, "staying", true);
-    input.addKeyListener(&gone);
-    input.addKeyListener(&staying);
-    input.addMouseListener(&gone);
-    input.removeKeyListener(&gone);
-    input.removeMouseListener(&gone);
-    input.keyPressed(OIS::KeyEvent(&keyboard, OIS::KC_B, 'b'));
-    input.mouseMoved(OIS::MouseEvent(nullptr, OIS::MouseState()));
-    EXPECT_EQ(log, (std::vector<std::string>{"staying pressed 48"}));
 }
 
 // Registers one more listener from inside its first event, as a menu opening a page might.
@@ -144,15 +115,6 @@ TEST_F(InputManagerTest, listenerAddedDuringAnEventIsSafeAndHearsIt)
     input.addKeyListener(&registering);
     EXPECT_TRUE(input.keyPressed(OIS::KeyEvent(&keyboard, OIS::KC_C, 'c')));
     EXPECT_EQ(log.size(), 40u);
-}
-
-TEST_F(InputManagerTest, handedInKeyboardIsTheOneReportedAndNullRestoresNone)
-{
-    EXPECT_EQ(input.getKeyboard(), nullptr);
-    input.setKeyboard(&keyboard);
-    EXPECT_EQ(input.getKeyboard(), &keyboard);
-    input.setKeyboard(nullptr);
-    EXPECT_EQ(input.getKeyboard(), nullptr);
     EXPECT_EQ(input.getMouse(), nullptr);
     input.setMouseArea(800, 600); // no mouse: nothing to clip, nothing breaks
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 const char* const kTwoPlayers = "[Player1]\n"
@@ -59,7 +61,7 @@ protected:
     int menuToggles = 0;
 };
 
-TEST_F(KeyboardPlayerTest, readsTheSixKeysOfItsOwnSection)
+TEST_F(KeyboardPlayerTest, readsTheSixKeysOfItsOwnSectionAndNeedsAKeyboard)
 {
     testenv::writeFile("input.cfg", kTwoPlayers);
     CKeyboardPlayer second = makePlayer(2);
@@ -69,13 +71,9 @@ TEST_F(KeyboardPlayerTest, readsTheSixKeysOfItsOwnSection)
     EXPECT_EQ(second.getRightKey(), 205);
     EXPECT_EQ(second.getPauseKey(), 197);
     EXPECT_EQ(second.getMenuKey(), 59);
-}
-
-TEST_F(KeyboardPlayerTest, withoutKeyboardInitInputFails)
-{
     CInputManager::getSingleton().setKeyboard(nullptr);
-    CKeyboardPlayer player;
-    EXPECT_FALSE(player.initInput());
+    CKeyboardPlayer without;
+    EXPECT_FALSE(without.initInput());
 }
 
 TEST_F(KeyboardPlayerTest, everyCombinationOfDirectionKeysSteers)
@@ -94,30 +92,11 @@ TEST_F(KeyboardPlayerTest, everyCombinationOfDirectionKeysSteers)
         const float x = right ? 40.0f : (left ? -40.0f : 0.0f);
         EXPECT_EQ(direction(player), Ogre::Vector3(x, 0, z)) << "keys held: " << held;
     }
-}
-
-TEST_F(KeyboardPlayerTest, forwardAndRightGiveFullPushOnBothAxes)
-{
-    testenv::writeFile("input.cfg", kTwoPlayers);
-    CKeyboardPlayer player = makePlayer(1);
+    // A second player bound to the same key steers as well.
+    testenv::writeFile("input.cfg", "[Player2]\nForward=17\n");
+    CKeyboardPlayer second = makePlayer(2);
     keyboard.hold(17);
-    keyboard.hold(32);
-    frame(player);
-    EXPECT_EQ(direction(player), Ogre::Vector3(40, 0, -40));
-    keyboard.hold(31);
-    keyboard.hold(30);
-    frame(player);
-    EXPECT_EQ(direction(player), Ogre::Vector3(40, 0, 40));
-}
-
-TEST_F(KeyboardPlayerTest, twoPlayersBoundToTheSameKeyBothSteer)
-{
-    testenv::writeFile("input.cfg", "[Player1]\nForward=17\n[Player2]\nForward=17\n");
-    CKeyboardPlayer first = makePlayer(1), second = makePlayer(2);
-    keyboard.hold(17);
-    frame(first);
     frame(second);
-    EXPECT_EQ(direction(first), Ogre::Vector3(0, 0, -40));
     EXPECT_EQ(direction(second), Ogre::Vector3(0, 0, -40));
 }
 
@@ -138,12 +117,9 @@ TEST_F(KeyboardPlayerTest, pauseKeyHeldManyFramesTogglesOnceAndAgainAfterRelease
     for (int i = 0; i < 30; ++i)
         frame(player);
     EXPECT_FALSE(application->isPaused());
-}
 
-TEST_F(KeyboardPlayerTest, pausedPlayerKeepsItsVectorButStillSeesThePauseKey)
-{
-    testenv::writeFile("input.cfg", kTwoPlayers);
-    CKeyboardPlayer player = makePlayer(1);
+    // A paused player keeps its vector but still sees the pause key.
+    keyboard.releaseAll();
     keyboard.hold(17);
     frame(player);
     player.setPaused(true);
@@ -151,8 +127,8 @@ TEST_F(KeyboardPlayerTest, pausedPlayerKeepsItsVectorButStillSeesThePauseKey)
     keyboard.hold(32);
     keyboard.hold(25);
     frame(player);
-    EXPECT_EQ(direction(player), Ogre::Vector3(0, 0, -40)); // not rebuilt while paused
-    EXPECT_TRUE(CApplication::getInstance()->isPaused());
+    EXPECT_EQ(direction(player), Ogre::Vector3(0, 0, -40));
+    EXPECT_TRUE(application->isPaused());
 }
 
 TEST_F(KeyboardPlayerTest, menuKeyHeldManyFramesAsksForTheMenuOnce)
@@ -176,27 +152,10 @@ TEST_F(KeyboardPlayerTest, menuKeyHeldManyFramesAsksForTheMenuOnce)
     EXPECT_EQ(menuToggles, 3);
 }
 
-TEST_F(KeyboardPlayerTest, missingFileGivesNoKeysAndNothingFires)
-{
-    CKeyboardPlayer player = makePlayer(1);
-    EXPECT_EQ(player.getForwardKey(), 0);
-    EXPECT_EQ(player.getMenuKey(), 0);
-    for (int key = 0; key < 256; ++key)
-        keyboard.hold(key);
-    frame(player);
-    EXPECT_EQ(direction(player), Ogre::Vector3::ZERO);
-    EXPECT_FALSE(CApplication::getInstance()->isPaused());
-    EXPECT_EQ(menuToggles, 0);
-}
-
 TEST_F(KeyboardPlayerTest, missingKeysAndGarbageValuesReadAsLeadingDigitsOrNoKey)
 {
-    testenv::writeFile("input.cfg", "[player1]\r\n"
-                                    "forward = 12abc\r\n"
-                                    "Back=abc\r\n"
-                                    "Left=\r\n"
-                                    "Right=-5\r\n"
-                                    "Pause=999\r\n");
+    testenv::writeFile("input.cfg", "[player1]\r\nforward = 12abc\r\nBack=abc\r\nLeft=\r\n"
+                                    "Right=-5\r\nPause=999\r\n");
     CKeyboardPlayer player = makePlayer(1);
     EXPECT_EQ(player.getForwardKey(), 12);
     EXPECT_EQ(player.getBackKey(), 0);
@@ -204,17 +163,18 @@ TEST_F(KeyboardPlayerTest, missingKeysAndGarbageValuesReadAsLeadingDigitsOrNoKey
     EXPECT_EQ(player.getRightKey(), 0);
     EXPECT_EQ(player.getPauseKey(), 0); // past the last OIS key code
     EXPECT_EQ(player.getMenuKey(), 0);  // missing: "NULL"
-}
-
-TEST(KeyCodeFromText, takesLeadingDigitsOnly)
-{
-    EXPECT_EQ(keyCodeFromText("12abc"), 12);
-    EXPECT_EQ(keyCodeFromText("abc"), 0);
-    EXPECT_EQ(keyCodeFromText("NULL"), 0);
-    EXPECT_EQ(keyCodeFromText(""), 0);
+    for (const char* text : {"abc", "NULL", "", "256", "99999999999999999999"})
+        EXPECT_EQ(keyCodeFromText(text), 0) << text;
     EXPECT_EQ(keyCodeFromText("237"), 237);
-    EXPECT_EQ(keyCodeFromText("256"), 0);
-    EXPECT_EQ(keyCodeFromText("99999999999999999999"), 0);
+
+    std::remove("input.cfg"); // without the file no key is bound and nothing fires
+    CKeyboardPlayer unbound = makePlayer(1);
+    for (int key = 0; key < 256; ++key)
+        keyboard.hold(key);
+    frame(unbound);
+    EXPECT_EQ(direction(unbound), Ogre::Vector3::ZERO);
+    EXPECT_FALSE(CApplication::getInstance()->isPaused());
+    EXPECT_EQ(menuToggles, 0);
 }
 
 } // namespace
