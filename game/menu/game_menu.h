@@ -166,6 +166,7 @@ private:
     void mapChosen(CEGUI::Window* dropdown);
     void updateWaitingText();
     void placeHudTexts(int mode);
+    void stackHudLabels();
 
     // Event handlers (every one returns true: the event is handled).
     bool onMapChosen(const CEGUI::EventArgs& args);

@@ -126,9 +126,21 @@ bool CGameMenu::startNetworkRoundAs(int localNumber, const std::string& localNam
     setHudPlayerName(localName, localNumber);
     setHudPlayerName(remoteName, remoteNumber);
     enterRound(protocol::kPlayerCount);
+    stackHudLabels();
     logMenuEvent("network round as player " + std::to_string(localNumber) + " against \"" +
                  remoteName + "\"");
     return true;
+}
+
+void CGameMenu::stackHudLabels()
+{
+    // Both players share one view: the second player's name and time go below the first's
+    // instead of on top of them.
+    CEGUI::Window* name1 = getWindow("HUD/NamePlayer1");
+    CEGUI::Window* time1 = getWindow("HUD/TimePlayer1");
+    const CEGUI::UDim pair = (time1->getYPosition() - name1->getYPosition()) * 2.0f;
+    getWindow("HUD/NamePlayer2")->setYPosition(name1->getYPosition() + pair);
+    getWindow("HUD/TimePlayer2")->setYPosition(time1->getYPosition() + pair);
 }
 
 // ------------------------------------------------------------------ the network object's events

@@ -10,6 +10,7 @@
 #include "world/monster.h"
 #include "world/scene.h"
 
+#include <OgreLogManager.h>
 #include <OgreRoot.h>
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/post.hpp>
@@ -367,8 +368,11 @@ bool CNetwork::dispatchCommand(const std::string& command)
         if (protocol::readPlayerNumber(argument, number) && CApplication::hasInstance()) {
             auto* state =
                 dynamic_cast<CGameState*>(CApplication::getInstance()->getActiveListener());
-            if (state)
+            if (state) {
                 state->resetPlayerTime(number);
+                if (Ogre::LogManager* log = Ogre::LogManager::getSingletonPtr())
+                    log->logMessage("Network: the peer reset player " + std::to_string(number));
+            }
         }
     } else if (word == "/INTconEst$") {
         if (mRole == ROLE_SERVER) {
