@@ -26,6 +26,8 @@ namespace {
 
 CScene* sCurrentScene = nullptr;
 int sBoxCounter = 0;
+// Every scene alive, oldest first.
+std::vector<CScene*> sLiveScenes;
 
 const char* const kMapFolder = "data/maps/";
 const char* const kBaseNodeName = "SceneNode1";
@@ -91,6 +93,20 @@ void setLightAttenuation(Ogre::Light* light, float range)
                           kAttenuationQuadratic / (range * range));
 }
 
+// Destroys a node with its children; what hangs on them is destroyed too, or only detached
+// (cameras belong to whoever made them).
+void destroyNodeTree(Ogre::SceneManager* manager, Ogre::SceneNode* node, bool destroyObjects)
+{
+    while (node->numChildren() > 0)
+        destroyNodeTree(manager, static_cast<Ogre::SceneNode*>(node->getChild(0)), destroyObjects);
+    while (node->numAttachedObjects() > 0) {
+        Ogre::MovableObject* object = node->detachObject(static_cast<unsigned short>(0));
+        if (destroyObjects)
+            manager->destroyMovableObject(object);
+    }
+    manager->destroySceneNode(node);
+}
+
 } // namespace
 
 CScene* CScene::current()
@@ -125,6 +141,7 @@ CScene::CScene(const std::string& sceneManagerName, const std::string& camera1,
 void CScene::build(const std::string& camera1, const std::string& camera2,
                    const std::string& camera3, const std::string& camera4)
 {
+    sLiveScenes.push_back(this);
     mRayQuery =
         mSceneManager->createRayQuery(Ogre::Ray(Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_Z));
     sCurrentScene = this;
@@ -158,6 +175,12 @@ CScene::~CScene()
 
 void CScene::tearDown()
 {
+    sLiveScenes.erase(std::remove(sLiveScenes.begin(), sLiveScenes.end(), this), sLiveScenes.end());
+    // Another scene on the same scene manager (one built while this one still lived, or the
+    // one whose place this failed build was to take) keeps everything that is its own.
+    const bool shared = std::any_of(sLiveScenes.begin(), sLiveScenes.end(), [this](CScene* other) {
+        return other->mSceneManager == mSceneManager;
+    });
     stopAllParticleEffects();
     if (mRayQuery)
         mSceneManager->destroyQuery(mRayQuery);
@@ -177,11 +200,22 @@ void CScene::tearDown()
     for (CMonster* monster : mMonsters)
         delete monster;
     mMonsters.clear();
-    sBoxCounter = 0;
     for (SBall& ball : mBalls)
         ball.body.reset();
 
-    mSceneManager->clearScene();
+    if (shared) {
+        if (mBaseNode)
+            destroyNodeTree(mSceneManager, mBaseNode, true);
+        for (Ogre::SceneNode* point : mCameraPointNodes)
+            if (point)
+                destroyNodeTree(mSceneManager, point, false);
+    } else {
+        sBoxCounter = 0;
+        mSceneManager->clearScene();
+    }
+    mBaseNode = nullptr;
+    mCameraPointNodes.fill(nullptr);
+    mCameraNodes.fill(nullptr);
 
     if (mPhysicsListenerRegistered)
         mRoot->removeFrameListener(mPhysicsListener.get());
@@ -191,7 +225,7 @@ void CScene::tearDown()
     mBalls.clear();
     mLights.clear();
     if (sCurrentScene == this)
-        sCurrentScene = nullptr;
+        sCurrentScene = sLiveScenes.empty() ? nullptr : sLiveScenes.back();
 }
 
 void CScene::setUpCameras(const std::array<std::string, kMaxCameras>& cameraNames)
@@ -970,8 +1004,8 @@ void CScene::finishReached(int ballIndex)
 {
     if (mWinner == 0) {
         for (CBox* box : mFinishBoxes) {
-            const std::string name = startParticleEffect(
-                EFFECT_FIREWORK, box->getTopCentre(), Ogre::Vector3::UNIT_SCALE, box->getName());
+            const std::string name = startParticleEffect(EFFECT_FIREWORK, box->getTopCentre(),
+                                                         Ogre::Vector3::UNIT_SCALE, box->getName());
             if (!name.empty())
                 mFireworkNames.push_back(name);
         }

@@ -9,6 +9,7 @@
 #include "game/core/time_text.h"
 #include "game/input/player.h"
 #include "game/net/network.h"
+#include "game/net/protocol.h"
 
 #include <OgreRoot.h>
 
@@ -181,7 +182,9 @@ void CGameState::updatePlayer(size_t index)
     }
     if (mScene->takeResetEvent(ball)) {
         mRecords[index].time = 0.0;
-        CNetwork::getSingleton().pushLocal("/reset " + std::to_string(number) + "$");
+        // Only a connected peer hears of it: without one nothing would ever take the command.
+        if (CNetwork::hasInstance())
+            CNetwork::getSingleton().sendToPeer(protocol::resetCommand(number));
     }
     std::vector<Ogre::Vector3>& forces = mScene->getBallForces();
     if (ball >= 0 && static_cast<size_t>(ball) < forces.size())
@@ -211,7 +214,8 @@ void CGameState::handleWinner(int winnerNumber)
         if (winner && record.player == winner)
             winningTime = record.time;
 
-    CNetwork::getSingleton().sendWinner(winnerNumber, winningTime);
+    if (CNetwork::hasInstance())
+        CNetwork::getSingleton().sendWinner(winnerNumber, winningTime);
     mRunning = false;
 
     // A number that names no player of this game (a peer may send any) enters no highscore.

@@ -73,6 +73,8 @@ CGameMenu::~CGameMenu()
 {
     if (getHudView() == this)
         setHudView(nullptr);
+    if (getNetworkMenu() == this)
+        setNetworkMenu(nullptr);
     if (CInputManager::hasSingleton()) {
         CInputManager::getSingleton().removeKeyListener(this);
         CInputManager::getSingleton().removeMouseListener(this);
@@ -137,6 +139,7 @@ void CGameMenu::initialise()
     arrangeViewports(kMenuViewports);
 
     setHudView(this);
+    setNetworkMenu(this);
     logMenuEvent("main menu ready");
 }
 
@@ -407,8 +410,7 @@ void CGameMenu::backToMenu()
     mMainRoot->setVisible(true);
     context.getMouseCursor().show();
     // A network game that ended takes its network object along; the next game makes a new one.
-    if (CNetwork::hasInstance())
-        CNetwork::destroyInstance();
+    CNetwork::destroySingleton();
 }
 
 void CGameMenu::abortToMenu(const std::string& title, const std::string& text)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "game/core/hud_view.h"
+#include "game/net/network_menu.h"
 
 #include <OISKeyboard.h>
 #include <OISMouse.h>
@@ -27,7 +28,10 @@ class Viewport;
 class CPlayer;
 class CSoundHandle;
 
-class CGameMenu : public OIS::KeyListener, public OIS::MouseListener, public IHudView
+class CGameMenu : public OIS::KeyListener,
+                  public OIS::MouseListener,
+                  public IHudView,
+                  public INetworkMenu
 {
 public:
     // A key binding: the key's display name and its OIS key code.
@@ -91,7 +95,7 @@ public:
     // Setup pages.
     void fillMapLists();
     void showMapInfo(const std::string& mapName);
-    const std::vector<std::string>& getMapList() const { return mMapList; }
+    const std::vector<std::string>& getMapList() const override { return mMapList; }
     void startSingleplayerRound();
     void startSplitScreenRound();
 
@@ -119,11 +123,22 @@ public:
     // Ends a capture left unfinished (the player went elsewhere before pressing a key).
     void cancelKeyCapture();
 
-    // Network page seams, bound now and completed by the network side.
+    // Network pages: serving, connecting, the wait dialog and the network round.
     void startServer();
     void connectToServer();
     void cancelWaitForClient();
     void startNetworkRound();
+    // Queues the local player's name, colour and number (and, serving, the map) for the peer.
+    void sendPlayerInfo(bool server);
+
+    // What the network object reports while it handles its commands.
+    void serverConnected() override;
+    void clientConnected() override;
+    void serverFailed() override;
+    void clientFailed() override;
+    void startClientRound() override;
+    void connectionLost() override;
+    void showRemoteName(const std::string& name, int playerNumber) override;
 
 private:
     void bindHandlers();
@@ -141,11 +156,17 @@ private:
     // Builds the scene and the game state for the players and makes it the running game; false
     // (nothing started, message shown) when the level cannot be built.
     bool startRound(std::vector<std::unique_ptr<CPlayer>> players, const std::string& mapName,
-                    const std::array<std::string, 4>& cameras, int viewportMode);
+                    const std::array<std::string, 4>& cameras, int viewportMode,
+                    int localPlayer = 1);
+    // The network round of this side: the local player from its device, the peer's player
+    // from the network; false when it could not start.
+    bool startNetworkRoundAs(int localNumber, const std::string& localName,
+                             const std::string& mapName);
     void enterRound(int playerCount);
     void mapChosen(CEGUI::Window* dropdown);
     void updateWaitingText();
     void placeHudTexts(int mode);
+    void stackHudLabels();
 
     // Event handlers (every one returns true: the event is handled).
     bool onMapChosen(const CEGUI::EventArgs& args);

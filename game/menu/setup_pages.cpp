@@ -11,7 +11,6 @@
 #include "game/input/keyboard_player.h"
 #include "game/input/wii_player.h"
 #include "game/menu/menu_log.h"
-#include "game/net/network.h"
 #include "world/scene.h"
 
 #include <CEGUI/CEGUI.h>
@@ -267,7 +266,7 @@ void CGameMenu::startSplitScreenRound()
 
 bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
                            const std::string& mapName, const std::array<std::string, 4>& cameras,
-                           int viewportMode)
+                           int viewportMode, int localPlayer)
 {
     CApplication* app = CApplication::getInstance();
     Ogre::Root* root = app->getRoot();
@@ -279,9 +278,9 @@ bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
     const int playerCount = static_cast<int>(players.size());
     std::unique_ptr<CScene> scene;
     try {
-        scene =
-            std::make_unique<CScene>(kSceneManager, cameras[0], cameras[1], cameras[2], cameras[3],
-                                     false, mapName, playerCount, 1, app->getRenderWindow());
+        scene = std::make_unique<CScene>(kSceneManager, cameras[0], cameras[1], cameras[2],
+                                         cameras[3], false, mapName, playerCount, localPlayer,
+                                         app->getRenderWindow());
     } catch (const std::exception& e) {
         std::cerr << "CGameMenu: cannot build the level \"" << mapName << "\": " << e.what()
                   << '\n';
@@ -340,32 +339,4 @@ void CGameMenu::restartRound()
     getWindow("HUD/InfoText")->setVisible(false);
     mIngameRoot->setVisible(false);
     swapGuiSheet();
-}
-
-// ------------------------------------------------------------------------- network page seams
-
-void CGameMenu::startServer()
-{
-    showMessage(kInfoMessage, "Network game",
-                "Network games are not available in this version yet.");
-}
-
-void CGameMenu::connectToServer()
-{
-    showMessage(kInfoMessage, "Network game",
-                "Network games are not available in this version yet.");
-}
-
-void CGameMenu::cancelWaitForClient()
-{
-    if (CNetwork::hasInstance())
-        CNetwork::destroyInstance();
-    getWindow("Message")->setVisible(false);
-    getWindow("Message/WaitForClientDialog")->setVisible(false);
-}
-
-void CGameMenu::startNetworkRound()
-{
-    getWindow("Message")->setVisible(false);
-    getWindow("Message/WaitForClientDialog")->setVisible(false);
 }

@@ -167,7 +167,7 @@ TEST_F(GameStateTest, eventsReachOnlyTheirPlayerAndSteeringGoesToItsBallAndTheOt
     frame(1.0);
     EXPECT_EQ(time(0), 0.0); // player 2's ball was reset
     EXPECT_DOUBLE_EQ(time(1), 4.0);
-    EXPECT_EQ(CNetwork::getSingleton().takeLocalQueue(), std::vector<std::string>{"/reset 2$"});
+    EXPECT_TRUE(CNetwork::getSingleton().takeLocalQueue().empty()) << "no peer, nothing queued";
     EXPECT_EQ(script.rumbles, (std::map<int, std::vector<int>>{{1, {250}}}));
     EXPECT_EQ(script.forces, (std::vector<Ogre::Vector3>{{0, 0, -40}, {40, 0, 0}}));
     EXPECT_EQ(script.othersSeen[1], (std::vector<Ogre::Vector3>{{40, 0, 0}, {-40, 0, 40}}));

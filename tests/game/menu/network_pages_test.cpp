@@ -1,0 +1,101 @@
+// The network pages with a real network object on loopback: the wait dialog, the player
+// information each side sends, the peer's name on the HUD, the map check, the error boxes and
+// the lost connection.
+#include "../net/net_peer.h"
+#include "gui_fixture.h"
+
+namespace {
+
+class NetworkPagesTest : public CGuiFixture
+{
+protected:
+    void TearDown() override
+    {
+        CNetwork::destroySingleton();
+        CGuiFixture::TearDown();
+    }
+    void setText(const std::string& name, const std::string& value)
+    {
+        window(name)->setText(value);
+    }
+    bool enabled(const std::string& name) { return !window(name)->isDisabled(); }
+    void expectBox(const std::string& title, const std::string& message)
+    {
+        EXPECT_TRUE(visible("Message/GeneralMessageBox"));
+        EXPECT_EQ(text("Message/GeneralMessageBox"), title);
+        EXPECT_EQ(text("Message/GeneralMessageBox/Text"), message);
+    }
+};
+
+TEST_F(NetworkPagesTest, serverWaitsForItsClientTellsItAllAndReturnsToTheMenuWhenItLeaves)
+{
+    setText("Network/Server/Port", "not a number");
+    setText("Network/Server/Playername", "Ann");
+    click("Network/Server/ButtonStart");
+    EXPECT_TRUE(visible("Message"));
+    EXPECT_TRUE(visible("Message/WaitForClientDialog"));
+    EXPECT_FALSE(enabled("Message/WaitForClientDialog/ButtonStart"));
+    const unsigned short port = CNetwork::getSingleton().getServerPort();
+    ASSERT_NE(port, 0) << "a port field without a number lets the system choose";
+
+    CRawPeer peer;
+    ASSERT_FALSE(peer.connect(port));
+    ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
+    EXPECT_EQ(peer.received, "/plyName Ann$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName alpha.kivom$");
+    EXPECT_TRUE(enabled("Message/WaitForClientDialog/ButtonStart"));
+
+    peer.write("/plyName Bob$/plyColor 3.0 3.0 3.0$/plyId 2$");
+    ASSERT_TRUE(pumpUntil([&] { return text("HUD/NamePlayer2") == "Bob"; }));
+
+    peer.socket.close();
+    ASSERT_TRUE(pumpUntil([&] { return visible("Message/GeneralMessageBox"); }));
+    expectBox("Connection broken", "Connection to remote host lost!");
+    EXPECT_FALSE(visible("Message/WaitForClientDialog"));
+    EXPECT_FALSE(CNetwork::hasInstance());
+}
+
+TEST_F(NetworkPagesTest, clientSendsNoMapButAnswersTheServersAndReportsAServerThatIsNotThere)
+{
+    boost::asio::io_context io;
+    boost::asio::ip::tcp::acceptor acceptor(io, {boost::asio::ip::tcp::v4(), 0});
+    setText("Network/Client/IP", "127.0.0.1");
+    setText("Network/Client/Port", std::to_string(acceptor.local_endpoint().port()));
+    setText("Network/Client/Playername", "Cy");
+    click("Network/Client/ButtonConnect");
+    CRawPeer server;
+    acceptor.accept(server.socket);
+    ASSERT_TRUE(server.readUntil("/plyId 2$"));
+    EXPECT_EQ(server.received, "/plyName Cy$/plyColor 3.0 3.0 3.0$/plyId 2$");
+
+    server.write("/plyName Srv$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName beta.kivom$");
+    ASSERT_TRUE(server.readUntil("/mapAvbl$"));
+    EXPECT_EQ(text("HUD/NamePlayer1"), "Srv");
+    EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "beta.kivom");
+    server.write("/mapName gamma.kivom$");
+    ASSERT_TRUE(server.readUntil("/mapNotAvbl$"));
+    EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "beta.kivom");
+    CNetwork::destroySingleton();
+
+    setText("Network/Client/Port", std::to_string(unusedPort()));
+    click("Network/Client/ButtonConnect");
+    ASSERT_TRUE(pumpUntil([&] { return visible("Message/GeneralMessageBox"); }));
+    expectBox("No Client found", "Client could not be found! Aborting.");
+    EXPECT_FALSE(CNetwork::hasInstance());
+}
+
+TEST_F(NetworkPagesTest, aMissingDeviceRefusesTheNetworkRoundLikeALocalOne)
+{
+    // The Wii Remote was there when chosen and is gone now.
+    window("Settings/Inputsettings1/Player1UseWiiMote")->setMutedState(true);
+    select("Settings/Inputsettings1/Player1UseWiiMote");
+    window("Settings/Inputsettings1/Player1UseWiiMote")->setMutedState(false);
+    setText("Network/Server/Port", "0");
+    click("Network/Server/ButtonStart");
+    click("Message/WaitForClientDialog/ButtonStart");
+    EXPECT_EQ(mMenu->getCurrentPage(), "Settings");
+    EXPECT_NE(text("Settings/Inputsettings1/StatusTextRed"), "");
+    EXPECT_FALSE(visible("Message/WaitForClientDialog"));
+    EXPECT_FALSE(CNetwork::hasInstance()) << "the peer learns it from the closed connection";
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+// Test helpers for the network object on loopback: a menu that records what the network
+// reports, a frame pump, and a raw TCP peer that writes and reads whatever a test wants.
+#pragma once
+
+#include "game/net/network.h"
+#include "game/net/network_menu.h"
+
+#include <OgreFrameListener.h>
+#include <boost/asio.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CRecordingNetworkMenu : public INetworkMenu
+{
+public:
+    CRecordingNetworkMenu() { setNetworkMenu(this); }
+    ~CRecordingNetworkMenu() override { setNetworkMenu(nullptr); }
+
+    void serverConnected() override
+    {
+        events.push_back("serverConnected");
+        for (const char* command :
+             {"/plyName Ann$", "/plyColor 3.0 3.0 3.0$", "/plyId 1$", "/mapName alpha.kivom$"})
+            CNetwork::getSingleton().pushLocal(command);
+    }
+    void clientConnected() override { events.push_back("clientConnected"); }
+    void serverFailed() override { events.push_back("serverFailed"); }
+    void clientFailed() override { events.push_back("clientFailed"); }
+    void startClientRound() override { events.push_back("startClientRound"); }
+    void connectionLost() override { events.push_back("connectionLost"); }
+    void showRemoteName(const std::string& name, int number) override
+    {
+        events.push_back("name " + name + " " + std::to_string(number));
+    }
+    const std::vector<std::string>& getMapList() const override { return maps; }
+
+    bool saw(const std::string& event) const
+    {
+        return std::find(events.begin(), events.end(), event) != events.end();
+    }
+
+    std::vector<std::string> events;
+    std::vector<std::string> maps = {"alpha.kivom"};
+};
+
+// Runs the network's frame step (60 frames a second) until the condition holds; false when
+// it did not within the time.
+inline bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0)
+{
+    Ogre::FrameEvent evt{};
+    evt.timeSinceLastFrame = 1.0f / 60.0f;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (!CNetwork::hasInstance())
+            return done();
+        CNetwork& network = CNetwork::getSingleton();
+        network.updateAlways(evt);
+        if (CNetwork::hasInstance())
+            network.frameEnded(evt);
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return done();
+}
+
+// A raw TCP peer with blocking writes and polled reads.
+class CRawPeer
+{
+public:
+    boost::system::error_code connect(unsigned short port)
+    {
+        boost::system::error_code error;
+        socket.connect({boost::asio::ip::address_v4::loopback(), port}, error);
+        return error;
+    }
+    void write(const std::string& bytes) { boost::asio::write(socket, boost::asio::buffer(bytes)); }
+    // Reads what has arrived, pumping the network meanwhile, until the text holds the needle.
+    bool readUntil(const std::string& needle, double seconds = 5.0)
+    {
+        return pumpUntil(
+            [&] {
+                boost::system::error_code error;
+                while (socket.available(error) > 0 && !error) {
+                    char chunk[65536];
+                    received.append(chunk, socket.read_some(boost::asio::buffer(chunk), error));
+                }
+                return received.find(needle) != std::string::npos;
+            },
+            seconds);
+    }
+
+    boost::asio::io_context io;
+    boost::asio::ip::tcp::socket socket{io};
+    std::string received;
+};
+
+// A loopback port nobody listens on (just closed).
+inline unsigned short unusedPort()
+{
+    boost::asio::io_context io;
+    boost::asio::ip::tcp::acceptor acceptor(io, {boost::asio::ip::tcp::v4(), 0});
+    return acceptor.local_endpoint().port();
+}

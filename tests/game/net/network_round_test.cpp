@@ -1,0 +1,162 @@
+// The network object with a real level on headless Ogre: corrections of balls and monsters in
+// both directions, the winner from the server, and a level that fails to build while another
+// one runs.
+#include "../../world/map_text.h"
+#include "headless_ogre.h"
+#include "net_peer.h"
+#include "test_env.h"
+#include "world/box.h"
+#include "world/monster.h"
+#include "world/physics.h"
+#include "world/scene.h"
+
+#include <OgreSceneManager.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace {
+
+std::string twoStartCourse()
+{
+    std::string text;
+    for (int s = 0; s < 2; ++s)
+        text += maptext::box("start" + std::to_string(s), "startbox", "course",
+                             Ogre::Vector3(2.0f * s, 0, 0));
+    for (int i = 1; i <= 3; ++i)
+        text += maptext::box("b" + std::to_string(i), "stone", "course",
+                             Ogre::Vector3(0, 0, -1.0f * i));
+    text += maptext::box("goal", "finishbox", "course", Ogre::Vector3(0, 0, -4));
+    return text + "startpoint=start0\nstartpoint=start1\nfinishpoint=goal\n";
+}
+
+std::string numbers(std::initializer_list<Ogre::Vector3> vectors)
+{
+    std::string text;
+    for (const Ogre::Vector3& v : vectors)
+        for (int axis = 0; axis < 3; ++axis)
+            text += " " + std::to_string(v[axis]);
+    return text;
+}
+
+class NetworkRoundTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directories("data/maps");
+        testenv::writeFile("data/maps/net.kivom", twoStartCourse());
+        scene = std::make_unique<CScene>(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName,
+                                         "", "", "", false, "net.kivom", 2, 2, nullptr);
+        ASSERT_TRUE(scene->addWaypoint(scene->findBox("b2"), 1));
+        ASSERT_TRUE(scene->addMonster(CMonster::KIND_EVIL_MARBLE, "m1",
+                                      scene->findWaypoint(scene->findBox("b2"))));
+        ogre.frame(0.1f);
+    }
+    void TearDown() override
+    {
+        CNetwork::destroySingleton();
+        scene.reset();
+    }
+    Ogre::Vector3 ball(int index) { return scene->getBallBody(index)->getPosition(); }
+
+    testenv::TempDir dir;
+    HeadlessOgre ogre;
+    CRecordingNetworkMenu menu;
+    std::unique_ptr<CScene> scene;
+};
+
+TEST_F(NetworkRoundTest, clientTakesOnlyCorrectionsBeyondHalfAUnitAndTheServersWinner)
+{
+    boost::asio::io_context io;
+    boost::asio::ip::tcp::acceptor acceptor(io, {boost::asio::ip::tcp::v4(), 0});
+    CNetwork& network = CNetwork::getSingleton();
+    network.start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(), "127.0.0.1");
+    CRawPeer server;
+    acceptor.accept(server.socket);
+    ASSERT_TRUE(pumpUntil([&] { return menu.saw("clientConnected"); }));
+
+    const Ogre::Vector3 ball0 = ball(0), ball1 = ball(1);
+    const Ogre::Vector3 monster = scene->getMonsters()[0]->getBody()->getPosition();
+    const Ogre::Vector3 v(1, 2, 3), w(4, 5, 6);
+    const std::string before = "/corrMove" +
+                               numbers({ball0 + Ogre::Vector3(0.6f, 0, 0), v, w,
+                                        ball1 + Ogre::Vector3(0.6f, 0, 0), v, w}) +
+                               "$";
+    server.write(before);
+    pumpUntil([] { return false; }, 0.2);
+    EXPECT_EQ(ball(0), ball0) << "no corrections before the round started";
+
+    server.write("/startGame$/corrMove" +
+                 numbers({ball0 + Ogre::Vector3(0.49f, 0, 0), v, w,
+                          ball1 + Ogre::Vector3(0, 0, 0.51f), v, w}) +
+                 "$/monsterCorrMove" + numbers({monster + Ogre::Vector3(0, 0, 3), v, w}) + "$");
+    ASSERT_TRUE(pumpUntil([&] { return ball(1) != ball1; }));
+    EXPECT_TRUE(menu.saw("startClientRound"));
+    EXPECT_EQ(ball(0), ball0);
+    EXPECT_NE(scene->getBallBody(0)->getVelocity(), v);
+    EXPECT_TRUE(ball(1).positionEquals(ball1 + Ogre::Vector3(0, 0, 0.51f), 1e-4f));
+    EXPECT_EQ(scene->getBallBody(1)->getVelocity(), v);
+    EXPECT_EQ(scene->getBallBody(1)->getOmega(), w);
+    EXPECT_EQ(scene->getBallBody(1)->getOrientation(), Ogre::Quaternion::IDENTITY);
+    ASSERT_TRUE(pumpUntil([&] {
+        return scene->getMonsters()[0]->getBody()->getPosition().positionEquals(
+            monster + Ogre::Vector3(0, 0, 3), 1e-4f);
+    }));
+
+    server.write("/winner 3 1$/winner 1 2.5$");
+    ASSERT_TRUE(pumpUntil([&] { return scene->getWinner() == 1; }));
+
+    // A second level cannot be built over this one, and trying leaves this one whole.
+    EXPECT_ANY_THROW(CScene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "",
+                            false, "net.kivom", 2, 1, nullptr));
+    EXPECT_EQ(CScene::current(), scene.get());
+    EXPECT_TRUE(ogre.sceneManager->hasSceneNode("SceneNode1"));
+    EXPECT_TRUE(ogre.sceneManager->hasSceneNode("camNodePoint"));
+    EXPECT_NO_THROW(ogre.frame(0.1f));
+}
+
+TEST_F(NetworkRoundTest, serverSendsBothBallsAndEveryMonsterAtMostTwentyTimesASecond)
+{
+    CNetwork& network = CNetwork::getSingleton();
+    ASSERT_TRUE(network.start(CNetwork::ROLE_SERVER, 0, ""));
+    CRawPeer client;
+    ASSERT_FALSE(client.connect(network.getServerPort()));
+    ASSERT_TRUE(client.readUntil("/monsterCorrMove"));
+    ASSERT_TRUE(client.readUntil("$/corrMove"));
+    std::istringstream stream(client.received.substr(client.received.find("/corrMove")));
+    std::string corrMove, monsters;
+    std::getline(stream, corrMove, '$');
+    std::getline(stream, monsters, '$');
+    EXPECT_EQ(std::count(corrMove.begin(), corrMove.end(), ' '), 18);
+    EXPECT_EQ(monsters.rfind("/monsterCorrMove ", 0), 0u);
+    EXPECT_EQ(std::count(monsters.begin(), monsters.end(), ' '), 9);
+
+    // One second of frames at 60 a second.
+    const auto count = [&client] {
+        std::size_t sets = 0;
+        for (std::size_t at = client.received.find("/corrMove"); at != std::string::npos;
+             at = client.received.find("/corrMove", at + 1))
+            ++sets;
+        return sets;
+    };
+    const std::size_t before = count();
+    Ogre::FrameEvent evt{};
+    evt.timeSinceLastFrame = 1.0f / 60.0f;
+    for (int frame = 0; frame < 60; ++frame) {
+        network.updateAlways(evt);
+        network.frameEnded(evt);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    boost::system::error_code error;
+    while (client.socket.available(error) > 0 && !error) {
+        char chunk[65536];
+        client.received.append(chunk, client.socket.read_some(boost::asio::buffer(chunk), error));
+    }
+    EXPECT_GE(count() - before, 15u);
+    EXPECT_LE(count() - before, 21u);
+}
+
+} // namespace
