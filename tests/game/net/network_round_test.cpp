@@ -1,8 +1,8 @@
 // The network object with a real level on headless Ogre: corrections of balls and monsters in
 // both directions, the winner from the server, and a level that fails to build while another
 // one runs.
-#include "../../world/map_text.h"
 #include "headless_ogre.h"
+#include "level_fixture.h"
 #include "net_peer.h"
 #include "test_env.h"
 #include "world/box.h"
@@ -20,15 +20,13 @@ namespace {
 
 std::string twoStartCourse()
 {
-    std::string text;
-    for (int s = 0; s < 2; ++s)
-        text += maptext::box("start" + std::to_string(s), "startbox", "course",
-                             Ogre::Vector3(2.0f * s, 0, 0));
+    leveltest::MapText map;
+    map.box("start0", 0, 0, 0, "startbox", 0, "course")
+        .box("start1", 2, 0, 0, "startbox", 0, "course");
     for (int i = 1; i <= 3; ++i)
-        text += maptext::box("b" + std::to_string(i), "stone", "course",
-                             Ogre::Vector3(0, 0, -1.0f * i));
-    text += maptext::box("goal", "finishbox", "course", Ogre::Vector3(0, 0, -4));
-    return text + "startpoint=start0\nstartpoint=start1\nfinishpoint=goal\n";
+        map.box("b" + std::to_string(i), 0, 0, -1.0f * i, "stone", 0, "course");
+    map.box("goal", 0, 0, -4, "finishbox", 0, "course");
+    return map.start("start0").start("start1").finish("goal").str();
 }
 
 std::string numbers(std::initializer_list<Ogre::Vector3> vectors)
