@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fstream>
+#include <iosfwd>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,9 @@ public:
 
     // Reads every line of the file into memory. False (with a message) when it cannot be opened.
     bool openForReading(const std::string& path);
+    // The lines of a map text without their line ends. A line longer than kMaxLineLength is
+    // dropped whole, and never held in memory whole while it is skipped.
+    static std::vector<std::string> readLines(std::istream& in);
     // Applies the lines read to the scene: boxes, lights, ambient, points, waypoints and
     // monsters in file order, then the waypoint links.
     void readIntoScene(CScene& scene);
