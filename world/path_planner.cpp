@@ -120,38 +120,67 @@ void CPathPlanner::search(int start, const std::vector<int>& goals)
 
 int CPathPlanner::firstStep(int goal) const
 {
-    if (!isValid(goal) || !isValid(mStart) || mPredecessor.size() != mTops.size())
+    if (mPredecessor.size() != mTops.size())
         return kNoNode;
-    if (goal == mStart)
-        return mStart;
-    if (mPredecessor[goal] == kNoNode)
+    return firstStepIn(mPredecessor, mStart, goal);
+}
+
+int CPathPlanner::firstStepIn(const std::vector<int>& predecessor, int start, int goal) const
+{
+    if (!isValid(goal) || !isValid(start))
+        return kNoNode;
+    if (goal == start)
+        return start;
+    if (predecessor[goal] == kNoNode)
         return kNoNode;
 
     int node = goal;
     // The predecessors form a tree rooted at the start, so the walk ends there; the bound only
     // guards against a search that was never run for this start.
     for (size_t steps = 0; steps < mTops.size(); ++steps) {
-        const int predecessor = mPredecessor[node];
-        if (predecessor == mStart)
+        const int previous = predecessor[node];
+        if (previous == start)
             return node;
-        if (predecessor == kNoNode)
+        if (previous == kNoNode)
             return kNoNode;
-        node = predecessor;
+        node = previous;
     }
     return kNoNode;
 }
 
 CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals, float strength)
 {
-    SPlan result;
     search(start, goals);
     if (!isValid(start))
-        return result;
+        return SPlan();
+    return planIn(mPredecessor, start, goals, strength);
+}
 
+CPathPlanner::STree CPathPlanner::searchTree(int start)
+{
+    search(start);
+    STree tree;
+    tree.start = start;
+    tree.predecessor = mPredecessor;
+    return tree;
+}
+
+CPathPlanner::SPlan CPathPlanner::planOnTree(const STree& tree, const std::vector<int>& goals,
+                                             float strength) const
+{
+    if (!isValid(tree.start) || tree.predecessor.size() != mTops.size())
+        return SPlan();
+    return planIn(tree.predecessor, tree.start, goals, strength);
+}
+
+CPathPlanner::SPlan CPathPlanner::planIn(const std::vector<int>& predecessor, int start,
+                                         const std::vector<int>& goals, float strength) const
+{
+    SPlan result;
     const Ogre::Vector3& own = mTops[start];
     float nearest = 0.0f;
     for (int goal : goals) {
-        if (!isValid(goal) || (goal != start && mPredecessor[goal] == kNoNode))
+        if (!isValid(goal) || (goal != start && predecessor[goal] == kNoNode))
             continue;
         const float distance = own.distance(mTops[goal]);
         if (result.goal == kNoNode || distance < nearest) {
@@ -162,7 +191,7 @@ CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals,
     if (result.goal == kNoNode)
         return result;
 
-    result.next = firstStep(result.goal);
+    result.next = firstStepIn(predecessor, start, result.goal);
     if (result.next != start)
         result.direction = (mTops[result.next] - own).normalisedCopy() * strength;
     return result;

@@ -48,10 +48,22 @@ public:
 
     // Searches from the start (until the goals are settled) and steers towards the reachable
     // goal whose top is nearest (in a straight line) to the start's top; goals that are kNoNode
-    // or unreached are skipped. The
-    // direction points from the start's top to the first step's top with the given length, and
-    // is zero when there is no goal or the start is the goal.
+    // or unreached are skipped. The direction points from the start's top to the first step's
+    // top with the given length, and is zero when there is no goal or the start is the goal.
     SPlan plan(int start, const std::vector<int>& goals, float strength);
+
+    // Every node's predecessor after a whole search from one start. A node's predecessor is
+    // final once the search settles it, so a whole search leaves every goal the predecessors
+    // that a search stopped at the goals leaves: plans on a kept tree are the plans of plan().
+    struct STree
+    {
+        int start = kNoNode;
+        std::vector<int> predecessor;
+    };
+    STree searchTree(int start);
+    // The plan that plan(tree.start, goals, strength) makes, without searching again. The tree
+    // must come from this graph, unchanged since.
+    SPlan planOnTree(const STree& tree, const std::vector<int>& goals, float strength) const;
 
 private:
     struct SEdge
@@ -61,6 +73,9 @@ private:
     };
 
     bool isValid(int node) const { return node >= 0 && node < static_cast<int>(mTops.size()); }
+    int firstStepIn(const std::vector<int>& predecessor, int start, int goal) const;
+    SPlan planIn(const std::vector<int>& predecessor, int start, const std::vector<int>& goals,
+                 float strength) const;
     // Sorts the added edges by their node (keeping their order) into one flat array.
     void packEdges();
 
