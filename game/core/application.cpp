@@ -2,6 +2,7 @@
 #include "game/core/application.h"
 
 #include "game/core/loading_screen.h"
+#include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/core/window_icon.h"
 #include "game/input/input_manager.h"
@@ -174,6 +175,9 @@ int CApplication::run()
 
 bool CApplication::start()
 {
+    // Files written by replaceFile: "./input.cfg", "ogre.cfg" and the maps' companion files.
+    for (const char* folder : {".", kMapFolder})
+        removeStaleTemporaryFiles(folder);
     if (!startOgre())
         return false;
     createWindow();
@@ -358,7 +362,8 @@ void CApplication::destroyLater(CExtFrameListener* listener)
 void CApplication::queueForDeletion(CExtFrameListener* listener)
 {
     // Handing the same listener over twice must not delete it twice.
-    if (listener && std::find(mDestroyList.begin(), mDestroyList.end(), listener) == mDestroyList.end())
+    if (listener &&
+        std::find(mDestroyList.begin(), mDestroyList.end(), listener) == mDestroyList.end())
         mDestroyList.push_back(listener);
 }
 

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Saves survive a crash: the game is killed with SIGKILL at random moments, 50 times, while it
+# writes the highscores, the key bindings or the video settings again and again. Every file is
+# then its old or its new content, never a part of one, and the temporary files of killed writes
+# are gone once the game has started again.
+source "$(dirname "$0")/e2e_lib.sh"
+
+KILLS=50
+SAVE=(879 684)      # Save on the settings pages
+MESSAGE_OK=(512 476)
+MAP=loop.kivom
+DATA=$E2E_GAME/data/maps/$MAP.data
+
+e2e_prepare_game
+# A course whose start boxes are finish boxes too: every round is won as soon as the ball lands,
+# and each win writes the companion file.
+rm -f "$E2E_GAME"/data/maps/00_straight_run.*
+{
+    cat "$E2E_RUN/data/maps/00_straight_run.kivom"
+    echo "finishpoint=start1"
+} >"$E2E_GAME/data/maps/$MAP"
+
+# Large files take long enough to write that some kills land inside a write.
+padding() {
+    echo "[Notes]"
+    seq 1 20000 | sed 's/^/note&=padding that makes the file take a while to write /'
+}
+
+temporary_files() {
+    find "$E2E_GAME" "$E2E_GAME/data/maps" -maxdepth 1 -name '*.tmp??????' | wc -l
+}
+
+# The first run makes the files; its saves give the content every later save writes again.
+e2e_start_game
+click "${MENU_SETTINGS[@]}"
+click "${SAVE[@]}"
+click "${MESSAGE_OK[@]}"
+e2e_quit_game
+padding >>"$E2E_GAME/input.cfg"
+padding >>"$DATA"
+cp "$E2E_GAME/input.cfg" "$E2E_WORK/input.reference"
+cp "$E2E_GAME/ogre.cfg" "$E2E_WORK/ogre.reference"
+last_note=$(tail -n 1 "$DATA")
+
+check_files() {
+    cmp -s "$E2E_GAME/input.cfg" "$E2E_WORK/input.reference" || fail "$1: input.cfg is damaged"
+    cmp -s "$E2E_GAME/ogre.cfg" "$E2E_WORK/ogre.reference" || fail "$1: ogre.cfg is damaged"
+    [[ "$(tail -n 1 "$DATA")" == "$last_note" ]] || fail "$1: the companion file lost its end"
+    (($(grep -c '^time[1-5]=' "$DATA") == 5)) || fail "$1: the companion file lost highscores"
+}
+
+writer_loop() {
+    case $1 in
+    0) click "${MENU_SETTINGS[@]}" ;;
+    1) click "${MENU_SETTINGS[@]}" && click "${SETTINGS_INPUT1[@]}" ;;
+    2) click "${MENU_SINGLEPLAYER[@]}" ;;
+    esac
+    while :; do
+        if (($1 == 2)); then
+            xdotool mousemove "${PAGE_START[@]}" click 1
+            sleep 1.2
+            xdotool mousemove "${HUD_BACK_TO_MENU[@]}" click 1
+            sleep 0.2
+        else
+            xdotool mousemove "${SAVE[@]}" click 1 mousemove "${MESSAGE_OK[@]}" click 1
+            sleep 0.05
+        fi
+    done
+}
+
+interrupted=0
+# The log of a killed game still says its loop started: each start waits for a fresh one.
+restart_game() {
+    rm -f "$E2E_GAME/Ogre.log"
+    e2e_start_game
+}
+
+for ((kill = 1; kill <= KILLS; kill++)); do
+    restart_game
+    left=$(temporary_files)
+    ((left == 0)) || fail "start $kill: $left temporary files were not cleaned"
+    writer_loop $((kill % 3)) &
+    writer=$!
+    sleep "$(awk -v s="$RANDOM" 'BEGIN { srand(s); printf "%.2f", 1 + 3 * rand() }')"
+    kill -9 "$E2E_PID"
+    wait "$E2E_PID" 2>/dev/null
+    E2E_PID=
+    kill "$writer"
+    wait "$writer" 2>/dev/null
+    (($(temporary_files) > 0)) && interrupted=$((interrupted + 1))
+    check_files "kill $kill"
+done
+echo "$KILLS kills, $interrupted of them inside a write"
+saves=$(grep -c -e 'Menu: message "Videosettings saved"' -e 'Menu: message "Inputsettings saved"' \
+    "$E2E_GAME/Ogre.log")
+echo "saves in the last run: $saves; best times now: $(grep '^time' "$DATA" | tr '\n' ' ')"
+
+restart_game
+(($(temporary_files) == 0)) || fail "the last start left temporary files"
+check_files "last start"
+e2e_quit_game
+e2e_finish
