@@ -61,6 +61,12 @@ public:
         std::vector<int> predecessor;
     };
     STree searchTree(int start);
+    // The same whole search a piece at a time: begin it, then settle at most maxSettled more
+    // nodes per call (settled tells how many) until it reports the search done; the tree is
+    // then the one searchTree gives. Any other search on this planner abandons it.
+    void beginSearch(int start);
+    bool advanceSearch(size_t maxSettled, size_t& settled);
+    STree takeTree();
     // The plan that plan(tree.start, goals, strength) makes, without searching again. The tree
     // must come from this graph, unchanged since.
     SPlan planOnTree(const STree& tree, const std::vector<int>& goals, float strength) const;
@@ -71,6 +77,13 @@ private:
         int to;
         float cost;
     };
+    struct SEntry
+    {
+        float distance;
+        int order;
+        int node;
+        static bool later(const SEntry& a, const SEntry& b);
+    };
 
     bool isValid(int node) const { return node >= 0 && node < static_cast<int>(mTops.size()); }
     int firstStepIn(const std::vector<int>& predecessor, int start, int goal) const;
@@ -78,6 +91,10 @@ private:
                  float strength) const;
     // Sorts the added edges by their node (keeping their order) into one flat array.
     void packEdges();
+    // Takes the nearest queued node and marks it done; kNoNode for an outdated queue entry.
+    int settleNext();
+    // Lowers the distances of the node's neighbours that are not done through it.
+    void relax(int current);
 
     std::vector<Ogre::Vector3> mTops;
     std::vector<int> mEdgeFrom;
@@ -91,5 +108,7 @@ private:
     std::vector<int> mPredecessor;
     std::vector<int> mQueueOrder;
     std::vector<std::uint8_t> mDone;
+    std::vector<SEntry> mQueue; // a binary heap, the smallest distance on top
+    int mNextOrder = 0;
     int mStart = kNoNode;
 };

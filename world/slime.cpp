@@ -7,6 +7,7 @@
 
 #include <OgreRoot.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -90,12 +91,14 @@ void buildPlanner(const std::vector<CWaypoint*>& waypoints, const CWaypointIndex
 // The waypoint graph of one scene as the slimes search it, shared by all its slimes. A whole
 // search from each start is kept while the graph stays as it is, so a slime that plans from
 // the same waypoint again (or from one another slime planned from) only walks the kept tree;
-// its choice is the one a fresh search would make. New searches are limited per frame: a slime
-// whose turn finds the frame's searches used up steers in the next frame instead.
+// its choice is the one a fresh search would make. The searches themselves go on a piece per
+// frame: a slime whose tree is not ready steers in a later frame instead.
 class CSlimeGraph
 {
 public:
-    static constexpr size_t kSearchesPerFrame = 2;
+    // Nodes a frame's searching may settle (a level of ten thousand waypoints takes four
+    // frames); building the graph takes a whole frame's turn.
+    static constexpr size_t kSettledPerFrame = 2500;
     static constexpr size_t kKeptTrees = 64;
 
     explicit CSlimeGraph(const CScene& scene) : mScene(scene) {}
@@ -103,12 +106,26 @@ public:
     // Whether a plan from the waypoint can be made in this frame.
     bool canPlan(const CWaypoint* from)
     {
-        refresh();
+        startFrame();
+        if (refresh())
+            mBudget = 0;
         const int start = mIndex->find(from);
         if (start == CPathPlanner::kNoNode || mTrees.count(start))
             return true;
-        startFrame();
-        return mSearchesThisFrame < kSearchesPerFrame;
+        if (mSearching == CPathPlanner::kNoNode) {
+            mPlanner.beginSearch(start);
+            mSearching = start;
+        }
+        if (mSearching != start || mBudget == 0)
+            return false; // another slime's search goes first
+        size_t settled = 0;
+        const bool done = mPlanner.advanceSearch(mBudget, settled);
+        mBudget -= std::min(settled, mBudget);
+        if (!done)
+            return false;
+        keep(start, mPlanner.takeTree());
+        mSearching = CPathPlanner::kNoNode;
+        return true;
     }
 
     CPathPlanner::SPlan plan(const CWaypoint* from, const std::vector<const CWaypoint*>& goals,
@@ -131,52 +148,55 @@ private:
         unsigned long lastUse = 0;
     };
 
-    // Rebuilds the graph when a waypoint or link changed since it was built.
-    void refresh()
+    // Rebuilds the graph when a waypoint or link changed since it was built; true when it did.
+    bool refresh()
     {
         const std::vector<CWaypoint*>& waypoints = mScene.getWaypoints();
         if (mIndex && mRevision == CWaypoint::getGraphRevision() && mWaypoints == waypoints)
-            return;
+            return false;
         mRevision = CWaypoint::getGraphRevision();
         mWaypoints = waypoints;
         mIndex = std::make_unique<CWaypointIndex>(mWaypoints);
         mPlanner = CPathPlanner();
         buildPlanner(mWaypoints, *mIndex, mPlanner);
         mTrees.clear();
+        mSearching = CPathPlanner::kNoNode;
+        return true;
     }
 
-    // Counts searches per frame of the Ogre root; without a root nothing is held back.
+    // A new frame of the Ogre root renews the search budget; without a root nothing is held
+    // back.
     void startFrame()
     {
         const Ogre::Root* root = Ogre::Root::getSingletonPtr();
-        if (!root) {
-            mSearchesThisFrame = 0;
-            return;
-        }
-        if (root->getNextFrameNumber() != mFrame) {
-            mFrame = root->getNextFrameNumber();
-            mSearchesThisFrame = 0;
+        if (!root || root->getNextFrameNumber() != mFrame) {
+            mFrame = root ? root->getNextFrameNumber() : 0;
+            mBudget = kSettledPerFrame;
         }
     }
 
     const CPathPlanner::STree& tree(int start)
     {
-        ++mUses;
         auto kept = mTrees.find(start);
         if (kept == mTrees.end()) {
-            startFrame();
-            ++mSearchesThisFrame;
-            if (mTrees.size() >= kKeptTrees) {
-                auto oldest = mTrees.begin();
-                for (auto it = mTrees.begin(); it != mTrees.end(); ++it)
-                    if (it->second.lastUse < oldest->second.lastUse)
-                        oldest = it;
-                mTrees.erase(oldest);
-            }
-            kept = mTrees.emplace(start, SKeptTree{mPlanner.searchTree(start), 0}).first;
+            // A plan asked for outside the frame's turn: searched at once, whole.
+            mSearching = CPathPlanner::kNoNode;
+            kept = keep(start, mPlanner.searchTree(start));
         }
-        kept->second.lastUse = mUses;
+        kept->second.lastUse = ++mUses;
         return kept->second.tree;
+    }
+
+    std::unordered_map<int, SKeptTree>::iterator keep(int start, CPathPlanner::STree tree)
+    {
+        if (mTrees.size() >= kKeptTrees) {
+            auto oldest = mTrees.begin();
+            for (auto it = mTrees.begin(); it != mTrees.end(); ++it)
+                if (it->second.lastUse < oldest->second.lastUse)
+                    oldest = it;
+            mTrees.erase(oldest);
+        }
+        return mTrees.insert_or_assign(start, SKeptTree{std::move(tree), ++mUses}).first;
     }
 
     const CScene& mScene;
@@ -185,9 +205,10 @@ private:
     std::unique_ptr<CWaypointIndex> mIndex;
     CPathPlanner mPlanner;
     std::unordered_map<int, SKeptTree> mTrees;
+    int mSearching = CPathPlanner::kNoNode; // the start of the search under way
     unsigned long mUses = 0;
     unsigned long mFrame = 0;
-    size_t mSearchesThisFrame = 0;
+    size_t mBudget = kSettledPerFrame;
 };
 
 namespace {

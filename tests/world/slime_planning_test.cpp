@@ -1,6 +1,6 @@
 // The slimes' shared planning chooses exactly what a fresh search per steering chooses: on
-// random graphs full of equal-length paths, in a level whose graph changes between plans, and
-// while new searches are spread over frames.
+// random graphs full of equal-length paths (whole searches, kept or made in pieces), and in a
+// level whose graph changes between plans.
 #include "monster_test_maps.h"
 
 #include "world/path_planner.h"
@@ -50,6 +50,12 @@ TEST(SlimePlanning, plansOnAKeptTreeEqualFreshPlansOnRandomGraphs)
         const int nodes = side * side;
         for (int start = 0; start < nodes; ++start) {
             const CPathPlanner::STree tree = kept.searchTree(start);
+            // The same search in random pieces gives the same tree.
+            kept.beginSearch(start);
+            size_t settled = 0;
+            while (!kept.advanceSearch(1 + random() % 7, settled)) {
+            }
+            ASSERT_EQ(kept.takeTree().predecessor, tree.predecessor);
             for (int trial = 0; trial < 5; ++trial) {
                 std::vector<int> goals(1 + random() % 4);
                 for (int& goal : goals)
@@ -142,21 +148,25 @@ TEST(SlimePlanning, slimesChooseWhatAFreshSearchChoosesAsTheGraphChanges)
     }
 }
 
-TEST(SlimePlanning, newSearchesAreSpreadOverFrames)
+TEST(SlimePlanning, searchingWaitsForTheFrameAfterTheGraphWasBuilt)
 {
     Level level(slimeField());
-    // All six slimes become due in the same frame; each stands on its own waypoint.
-    int steeredTogether = 0;
-    for (int frame = 0; frame < 20 && steeredTogether == 0; ++frame) {
-        level.ogre.frame(monstertest::kFrameTime);
+    // All six slimes become due in the same frame. That frame builds the graph; the next one
+    // searches (the field is small enough for all six searches in one frame's budget).
+    const auto steeredNow = [&] {
+        int steered = 0;
         for (CMonster* monster : level.scene->getMonsters())
-            steeredTogether += monster->getSteeringTimer() == 0.0;
-    }
-    EXPECT_EQ(steeredTogether, 2);
+            steered += monster->getSteeringTimer() == 0.0;
+        return steered;
+    };
+    for (int frame = 0; frame < 20 && level.scene->getMonsters().front()->getSteeringTimer() <=
+                                          CMonster::kSteeringInterval;
+         ++frame)
+        level.ogre.frame(monstertest::kFrameTime);
     level.ogre.frame(monstertest::kFrameTime);
+    EXPECT_EQ(steeredNow(), 0);
     level.ogre.frame(monstertest::kFrameTime);
-    for (CMonster* monster : level.scene->getMonsters())
-        EXPECT_LT(monster->getSteeringTimer(), CMonster::kSteeringInterval) << monster->getName();
+    EXPECT_EQ(steeredNow(), 6);
 }
 
 } // namespace
