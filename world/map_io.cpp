@@ -131,21 +131,41 @@ bool CIOMap::openForReading(const std::string& path)
         std::cerr << "CIOMap: Can't open file: " << path << "!" << std::endl;
         return false;
     }
-    readLines(in);
+    mLines = splitLines(in);
     return true;
 }
 
-void CIOMap::readLines(std::istream& in)
+std::vector<std::string> CIOMap::splitLines(std::istream& in)
 {
-    mLines.clear();
+    // One character more than a line may hold, for the carriage return of a CRLF line end.
+    const size_t keep = kMaxLineLength + 1;
+    std::vector<std::string> lines;
     std::string line;
-    while (std::getline(in, line)) {
+    bool tooLong = false;
+    bool pending = false; // characters read since the last line end
+    const auto endLine = [&] {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (line.size() > kMaxLineLength)
-            continue;
-        mLines.push_back(line);
+        if (!tooLong && line.size() <= kMaxLineLength)
+            lines.push_back(line);
+        line.clear();
+        tooLong = false;
+        pending = false;
+    };
+    std::streambuf* buffer = in.rdbuf();
+    for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
+        if (c == '\n') {
+            endLine();
+        } else if (line.size() < keep) {
+            line.push_back(static_cast<char>(c));
+            pending = true;
+        } else {
+            tooLong = true;
+        }
     }
+    if (pending)
+        endLine();
+    return lines;
 }
 
 void CIOMap::readIntoScene(CScene& scene)

@@ -20,7 +20,10 @@ public:
     // Reads every line of the file into memory. False (with a message) when it cannot be opened.
     bool openForReading(const std::string& path);
     // Reads the lines of map text from a stream (same rules as a file).
-    void readLines(std::istream& in);
+    void readLines(std::istream& in) { mLines = splitLines(in); }
+    // The lines of a map text without their line ends. A line longer than kMaxLineLength is
+    // dropped whole, and never held in memory whole while it is skipped.
+    static std::vector<std::string> splitLines(std::istream& in);
     // Applies the lines read to the scene: boxes, lights, ambient, points, waypoints and
     // monsters in file order, then the waypoint links.
     void readIntoScene(CScene& scene);

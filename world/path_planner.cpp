@@ -3,8 +3,8 @@
 // are kept in one flat array so that a search over ten thousand waypoints stays in the cache.
 #include "world/path_planner.h"
 
+#include <algorithm>
 #include <cmath>
-#include <queue>
 
 void CPathPlanner::reserve(size_t nodes, size_t edges)
 {
@@ -44,7 +44,15 @@ void CPathPlanner::packEdges()
     mPacked = true;
 }
 
-void CPathPlanner::search(int start, const std::vector<int>& goals)
+// Entries are ordered by distance and then by the order in which their node was first queued,
+// so that equal distances are settled in the same order as a plain scan of the queue would
+// settle them; the predecessors then come out the same.
+bool CPathPlanner::SEntry::later(const SEntry& a, const SEntry& b)
+{
+    return a.distance > b.distance || (a.distance == b.distance && a.order > b.order);
+}
+
+void CPathPlanner::beginSearch(int start)
 {
     if (!mPacked)
         packEdges();
@@ -54,29 +62,77 @@ void CPathPlanner::search(int start, const std::vector<int>& goals)
     // A node's queue order is set when it is first queued; -1 means not queued yet.
     mQueueOrder.assign(nodes, -1);
     mDone.assign(nodes, 0);
+    mQueue.clear();
+    mQueue.reserve(nodes);
+    mNextOrder = 0;
     mStart = start;
     if (!isValid(start))
         return;
+    mDistance[start] = 0.0f;
+    mQueueOrder[start] = mNextOrder++;
+    mQueue.push_back({0.0f, mQueueOrder[start], start});
+}
 
-    // Entries are ordered by distance and then by the order in which their node was first
-    // queued, so that equal distances are settled in the same order as a plain scan of the
-    // queue would settle them; the predecessors then come out the same.
-    struct SEntry
-    {
-        float distance;
-        int order;
-        int node;
-    };
-    auto later = [](const SEntry& a, const SEntry& b) {
-        return a.distance > b.distance || (a.distance == b.distance && a.order > b.order);
-    };
-    std::vector<SEntry> storage;
-    storage.reserve(nodes);
-    std::priority_queue<SEntry, std::vector<SEntry>, decltype(later)> queue(later,
-                                                                            std::move(storage));
+int CPathPlanner::settleNext()
+{
+    std::pop_heap(mQueue.begin(), mQueue.end(), SEntry::later);
+    const SEntry entry = mQueue.back();
+    mQueue.pop_back();
+    const int current = entry.node;
+    if (mDone[current] || entry.distance != mDistance[current])
+        return kNoNode;
+    mDone[current] = 1;
+    return current;
+}
+
+void CPathPlanner::relax(int current)
+{
+    const float here = mDistance[current];
+    for (int e = mFirstEdge[current]; e < mFirstEdge[current + 1]; ++e) {
+        const SEdge& edge = mEdges[e];
+        if (mDone[edge.to])
+            continue;
+        const float candidate = std::fabs(edge.cost + here);
+        if (candidate >= mDistance[edge.to])
+            continue;
+        mDistance[edge.to] = candidate;
+        mPredecessor[edge.to] = current;
+        if (mQueueOrder[edge.to] < 0)
+            mQueueOrder[edge.to] = mNextOrder++;
+        mQueue.push_back({candidate, mQueueOrder[edge.to], edge.to});
+        std::push_heap(mQueue.begin(), mQueue.end(), SEntry::later);
+    }
+}
+
+bool CPathPlanner::advanceSearch(size_t maxSettled, size_t& settled)
+{
+    settled = 0;
+    while (!mQueue.empty() && settled < maxSettled) {
+        const int current = settleNext();
+        if (current == kNoNode)
+            continue;
+        ++settled;
+        relax(current);
+    }
+    return mQueue.empty();
+}
+
+CPathPlanner::STree CPathPlanner::takeTree()
+{
+    STree tree;
+    tree.start = mStart;
+    tree.predecessor = mPredecessor;
+    return tree;
+}
+
+void CPathPlanner::search(int start, const std::vector<int>& goals)
+{
+    beginSearch(start);
+    if (!isValid(start))
+        return;
 
     // Goals still to be settled; with none given the search covers everything reachable.
-    std::vector<std::uint8_t> isGoal(goals.empty() ? 0 : nodes, 0);
+    std::vector<std::uint8_t> isGoal(goals.empty() ? 0 : mTops.size(), 0);
     int goalsLeft = 0;
     for (int goal : goals) {
         if (isValid(goal) && !isGoal[goal]) {
@@ -86,72 +142,76 @@ void CPathPlanner::search(int start, const std::vector<int>& goals)
     }
     const bool stopAtGoals = goalsLeft > 0;
 
-    int nextOrder = 0;
-    mDistance[start] = 0.0f;
-    mQueueOrder[start] = nextOrder++;
-    queue.push({0.0f, mQueueOrder[start], start});
-
-    while (!queue.empty()) {
-        const SEntry entry = queue.top();
-        queue.pop();
-        const int current = entry.node;
-        if (mDone[current] || entry.distance != mDistance[current])
+    while (!mQueue.empty()) {
+        const int current = settleNext();
+        if (current == kNoNode)
             continue;
-        mDone[current] = 1;
         if (stopAtGoals && isGoal[current] && --goalsLeft == 0)
             break;
-
-        const float here = mDistance[current];
-        for (int e = mFirstEdge[current]; e < mFirstEdge[current + 1]; ++e) {
-            const SEdge& edge = mEdges[e];
-            if (mDone[edge.to])
-                continue;
-            const float candidate = std::fabs(edge.cost + here);
-            if (candidate >= mDistance[edge.to])
-                continue;
-            mDistance[edge.to] = candidate;
-            mPredecessor[edge.to] = current;
-            if (mQueueOrder[edge.to] < 0)
-                mQueueOrder[edge.to] = nextOrder++;
-            queue.push({candidate, mQueueOrder[edge.to], edge.to});
-        }
+        relax(current);
     }
 }
 
 int CPathPlanner::firstStep(int goal) const
 {
-    if (!isValid(goal) || !isValid(mStart) || mPredecessor.size() != mTops.size())
+    if (mPredecessor.size() != mTops.size())
         return kNoNode;
-    if (goal == mStart)
-        return mStart;
-    if (mPredecessor[goal] == kNoNode)
+    return firstStepIn(mPredecessor, mStart, goal);
+}
+
+int CPathPlanner::firstStepIn(const std::vector<int>& predecessor, int start, int goal) const
+{
+    if (!isValid(goal) || !isValid(start))
+        return kNoNode;
+    if (goal == start)
+        return start;
+    if (predecessor[goal] == kNoNode)
         return kNoNode;
 
     int node = goal;
     // The predecessors form a tree rooted at the start, so the walk ends there; the bound only
     // guards against a search that was never run for this start.
     for (size_t steps = 0; steps < mTops.size(); ++steps) {
-        const int predecessor = mPredecessor[node];
-        if (predecessor == mStart)
+        const int previous = predecessor[node];
+        if (previous == start)
             return node;
-        if (predecessor == kNoNode)
+        if (previous == kNoNode)
             return kNoNode;
-        node = predecessor;
+        node = previous;
     }
     return kNoNode;
 }
 
 CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals, float strength)
 {
-    SPlan result;
     search(start, goals);
     if (!isValid(start))
-        return result;
+        return SPlan();
+    return planIn(mPredecessor, start, goals, strength);
+}
 
+CPathPlanner::STree CPathPlanner::searchTree(int start)
+{
+    search(start);
+    return takeTree();
+}
+
+CPathPlanner::SPlan CPathPlanner::planOnTree(const STree& tree, const std::vector<int>& goals,
+                                             float strength) const
+{
+    if (!isValid(tree.start) || tree.predecessor.size() != mTops.size())
+        return SPlan();
+    return planIn(tree.predecessor, tree.start, goals, strength);
+}
+
+CPathPlanner::SPlan CPathPlanner::planIn(const std::vector<int>& predecessor, int start,
+                                         const std::vector<int>& goals, float strength) const
+{
+    SPlan result;
     const Ogre::Vector3& own = mTops[start];
     float nearest = 0.0f;
     for (int goal : goals) {
-        if (!isValid(goal) || (goal != start && mPredecessor[goal] == kNoNode))
+        if (!isValid(goal) || (goal != start && predecessor[goal] == kNoNode))
             continue;
         const float distance = own.distance(mTops[goal]);
         if (result.goal == kNoNode || distance < nearest) {
@@ -162,7 +222,7 @@ CPathPlanner::SPlan CPathPlanner::plan(int start, const std::vector<int>& goals,
     if (result.goal == kNoNode)
         return result;
 
-    result.next = firstStep(result.goal);
+    result.next = firstStepIn(predecessor, start, result.goal);
     if (result.next != start)
         result.direction = (mTops[result.next] - own).normalisedCopy() * strength;
     return result;

@@ -48,10 +48,28 @@ public:
 
     // Searches from the start (until the goals are settled) and steers towards the reachable
     // goal whose top is nearest (in a straight line) to the start's top; goals that are kNoNode
-    // or unreached are skipped. The
-    // direction points from the start's top to the first step's top with the given length, and
-    // is zero when there is no goal or the start is the goal.
+    // or unreached are skipped. The direction points from the start's top to the first step's
+    // top with the given length, and is zero when there is no goal or the start is the goal.
     SPlan plan(int start, const std::vector<int>& goals, float strength);
+
+    // Every node's predecessor after a whole search from one start. A node's predecessor is
+    // final once the search settles it, so a whole search leaves every goal the predecessors
+    // that a search stopped at the goals leaves: plans on a kept tree are the plans of plan().
+    struct STree
+    {
+        int start = kNoNode;
+        std::vector<int> predecessor;
+    };
+    STree searchTree(int start);
+    // The same whole search a piece at a time: begin it, then settle at most maxSettled more
+    // nodes per call (settled tells how many) until it reports the search done; the tree is
+    // then the one searchTree gives. Any other search on this planner abandons it.
+    void beginSearch(int start);
+    bool advanceSearch(size_t maxSettled, size_t& settled);
+    STree takeTree();
+    // The plan that plan(tree.start, goals, strength) makes, without searching again. The tree
+    // must come from this graph, unchanged since.
+    SPlan planOnTree(const STree& tree, const std::vector<int>& goals, float strength) const;
 
 private:
     struct SEdge
@@ -59,10 +77,24 @@ private:
         int to;
         float cost;
     };
+    struct SEntry
+    {
+        float distance;
+        int order;
+        int node;
+        static bool later(const SEntry& a, const SEntry& b);
+    };
 
     bool isValid(int node) const { return node >= 0 && node < static_cast<int>(mTops.size()); }
+    int firstStepIn(const std::vector<int>& predecessor, int start, int goal) const;
+    SPlan planIn(const std::vector<int>& predecessor, int start, const std::vector<int>& goals,
+                 float strength) const;
     // Sorts the added edges by their node (keeping their order) into one flat array.
     void packEdges();
+    // Takes the nearest queued node and marks it done; kNoNode for an outdated queue entry.
+    int settleNext();
+    // Lowers the distances of the node's neighbours that are not done through it.
+    void relax(int current);
 
     std::vector<Ogre::Vector3> mTops;
     std::vector<int> mEdgeFrom;
@@ -76,5 +108,7 @@ private:
     std::vector<int> mPredecessor;
     std::vector<int> mQueueOrder;
     std::vector<std::uint8_t> mDone;
+    std::vector<SEntry> mQueue; // a binary heap, the smallest distance on top
+    int mNextOrder = 0;
     int mStart = kNoNode;
 };

@@ -5,6 +5,10 @@
 
 #include "world/monster.h"
 
+#include <memory>
+
+class CSlimeGraph;
+
 class CSlime : public CMonster
 {
 public:
@@ -13,6 +17,7 @@ public:
     static constexpr float kVelocityScale = 4.0f;
 
     CSlime(const std::string& name, CWaypoint* start, CScene& scene);
+    ~CSlime() override;
 
     bool update(const Ogre::FrameEvent& evt) override;
     void steer(Ogre::Vector3& direction) override;
@@ -22,4 +27,6 @@ public:
 
 private:
     CWaypoint* mNextWaypoint = nullptr;
+    // In a game: the scene's graph, shared with its other slimes (the editor plans afresh).
+    std::shared_ptr<CSlimeGraph> mGraph;
 };

@@ -19,6 +19,7 @@ namespace {
 unsigned long sWaypointCounter = 0;
 unsigned long sLinkCounter = 0;
 unsigned long sRedrawCounter = 0;
+unsigned long sGraphRevision = 0;
 
 // Editor-mode marker: an upright post on the box top; links are white lines between tops.
 const char* const kMarkerSetPrefix = "waypoint_billboardset";
@@ -45,16 +46,23 @@ unsigned long CWaypoint::getLinkCount()
     return sLinkCounter;
 }
 
+unsigned long CWaypoint::getGraphRevision()
+{
+    return sGraphRevision;
+}
+
 CWaypoint::CWaypoint(int weight, Ogre::SceneManager* sceneManager, CBox* box, bool visible)
     : mBox(box), mWeight(weight), mSceneManager(sceneManager), mVisible(visible)
 {
     mId = std::to_string(++sWaypointCounter);
+    ++sGraphRevision;
     if (mVisible)
         createMarker();
 }
 
 CWaypoint::~CWaypoint()
 {
+    ++sGraphRevision;
     for (CWaypoint* other : std::vector<CWaypoint*>(mNeighbours))
         unlink(other);
     if (mVisible)
@@ -69,6 +77,7 @@ bool CWaypoint::link(CWaypoint* other)
     mNeighbours.push_back(other);
     other->link(this);
     ++sLinkCounter;
+    ++sGraphRevision;
     if (mVisible)
         drawLink(other);
     return true;
@@ -80,6 +89,7 @@ bool CWaypoint::unlink(CWaypoint* other)
     if (it == mNeighbours.end())
         return false;
     mNeighbours.erase(it);
+    ++sGraphRevision;
     if (mVisible)
         eraseLink(other);
     other->unlink(this);
@@ -161,6 +171,7 @@ void CWaypoint::redrawLink(CWaypoint* other)
 
 void CWaypoint::refreshMarkers()
 {
+    ++sGraphRevision; // the box moved or its top changed
     if (!mVisible)
         return;
     if (mNode)

@@ -49,6 +49,10 @@ public:
     // Counters shared by all waypoints: creations and links made so far.
     static unsigned long getCreatedCount();
     static unsigned long getLinkCount();
+    // Changes whenever any waypoint graph may have changed: a waypoint made or destroyed, a link
+    // made or removed, a box moved in the editor (refreshMarkers). Path searches kept from
+    // before stay valid while it stands still.
+    static unsigned long getGraphRevision();
 
 private:
     void drawLink(CWaypoint* other);

@@ -2,6 +2,7 @@
 #include "game/core/application.h"
 
 #include "game/core/loading_screen.h"
+#include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/core/window_icon.h"
 #include "game/input/input_manager.h"
@@ -31,6 +32,7 @@ const char* const kLogFile = "Ogre.log";
 const char* const kResourcesFile = "resources.cfg";
 const char* const kWindowTitle = "KIVO";
 const char* const kIconFile = "data/gui/kivo_icon.png";
+const char* const kMapFolder = "./data/maps";
 const int kDefaultMipmaps = 5;
 const Ogre::Real kNearClip = 0.1f;
 
@@ -160,6 +162,7 @@ void CApplication::attachEngine(Ogre::Root* root, Ogre::RenderWindow* window, Og
     mOwnsRoot = false;
     mWindow = window;
     mCamera = camera;
+    mSceneManager = camera ? camera->getSceneManager() : nullptr;
 }
 
 int CApplication::run()
@@ -172,6 +175,9 @@ int CApplication::run()
 
 bool CApplication::start()
 {
+    // Files written by replaceFile: "./input.cfg", "ogre.cfg" and the maps' companion files.
+    for (const char* folder : {".", kMapFolder})
+        removeStaleTemporaryFiles(folder);
     if (!startOgre())
         return false;
     createWindow();
@@ -356,7 +362,8 @@ void CApplication::destroyLater(CExtFrameListener* listener)
 void CApplication::queueForDeletion(CExtFrameListener* listener)
 {
     // Handing the same listener over twice must not delete it twice.
-    if (listener && std::find(mDestroyList.begin(), mDestroyList.end(), listener) == mDestroyList.end())
+    if (listener &&
+        std::find(mDestroyList.begin(), mDestroyList.end(), listener) == mDestroyList.end())
         mDestroyList.push_back(listener);
 }
 

@@ -36,3 +36,7 @@ bool writeProfileStrings(const std::string& section,
 // Replaces the whole file with data in one step (a temporary file beside it, then a rename), so
 // readers see the old or the new file, never a half-written one. False leaves the old file.
 bool replaceFile(const std::string& file, const std::string& data);
+
+// Removes the temporary files that writes killed half way (power cut, kill -9) left in a folder;
+// files of writes still running are left alone. Returns how many were removed.
+int removeStaleTemporaryFiles(const std::string& folder);

@@ -30,15 +30,36 @@ void CInputManager::destroySingleton()
     gInputManager.reset();
 }
 
+namespace {
+// OIS on X11 grabs keyboard and pointer unless told otherwise.
+OIS::InputManager* createInputSystem(const std::string& windowHandle, bool grabPointer)
+{
+    OIS::ParamList params;
+    params.insert({"WINDOW", windowHandle});
+    params.insert({"x11_keyboard_grab", "false"});
+    params.insert({"x11_mouse_grab", grabPointer ? "true" : "false"});
+    params.insert({"x11_mouse_hide", "true"});
+    return OIS::InputManager::createInputSystem(params);
+}
+
+// OIS asks X for a device's events when it makes the device, but without a grab nothing sends
+// that request before the device's first capture: events until then would be lost.
+void sendEventSelection(OIS::Object* device)
+{
+    device->capture();
+}
+} // namespace
+
 void CInputManager::initialise(Ogre::RenderWindow* window)
 {
     if (!window || mInputSystem)
         return;
     size_t handle = 0;
     window->getCustomAttribute("WINDOW", &handle);
-    OIS::ParamList params;
-    params.insert({"WINDOW", std::to_string(handle)});
-    mInputSystem = OIS::InputManager::createInputSystem(params);
+    mWindowHandle = std::to_string(handle);
+    mMouseWidth = window->getWidth();
+    mMouseHeight = window->getHeight();
+    mInputSystem = createInputSystem(mWindowHandle, false);
 
     if (mInputSystem->getNumberOfDevices(OIS::OISKeyboard) > 0) {
         mCreatedKeyboard =
@@ -46,16 +67,49 @@ void CInputManager::initialise(Ogre::RenderWindow* window)
         mCreatedKeyboard->setEventCallback(this);
         if (!mKeyboard)
             mKeyboard = mCreatedKeyboard;
+        sendEventSelection(mCreatedKeyboard);
     }
-    if (mInputSystem->getNumberOfDevices(OIS::OISMouse) > 0) {
-        mMouse = static_cast<OIS::Mouse*>(mInputSystem->createInputObject(OIS::OISMouse, true));
-        mMouse->setEventCallback(this);
-        setMouseArea(window->getWidth(), window->getHeight());
+    createMouse(mInputSystem);
+}
+
+void CInputManager::createMouse(OIS::InputManager* system)
+{
+    if (system->getNumberOfDevices(OIS::OISMouse) == 0)
+        return;
+    mMouse = static_cast<OIS::Mouse*>(system->createInputObject(OIS::OISMouse, true));
+    mMouse->setEventCallback(this);
+    setMouseArea(mMouseWidth, mMouseHeight);
+    sendEventSelection(mMouse);
+}
+
+void CInputManager::destroyMouse()
+{
+    if (!mMouse)
+        return;
+    (mGrabSystem ? mGrabSystem : mInputSystem)->destroyInputObject(mMouse);
+    mMouse = nullptr;
+}
+
+void CInputManager::setPointerGrabbed(bool grabbed)
+{
+    if (!mInputSystem || grabbed == isPointerGrabbed())
+        return;
+    // Only one client may take a window's button presses: the old mouse goes first.
+    destroyMouse();
+    if (grabbed) {
+        mGrabSystem = createInputSystem(mWindowHandle, true);
+        createMouse(mGrabSystem);
+    } else {
+        OIS::InputManager::destroyInputSystem(mGrabSystem);
+        mGrabSystem = nullptr;
+        createMouse(mInputSystem);
     }
 }
 
 void CInputManager::setMouseArea(unsigned int width, unsigned int height)
 {
+    mMouseWidth = width;
+    mMouseHeight = height;
     if (!mMouse)
         return;
     const OIS::MouseState& state = mMouse->getMouseState();
@@ -149,12 +203,14 @@ bool CInputManager::mouseReleased(const OIS::MouseEvent& evt, OIS::MouseButtonID
 CInputManager::~CInputManager()
 {
     if (mInputSystem) {
-        if (mMouse)
-            mInputSystem->destroyInputObject(mMouse);
+        destroyMouse();
+        if (mGrabSystem)
+            OIS::InputManager::destroyInputSystem(mGrabSystem);
         if (mCreatedKeyboard)
             mInputSystem->destroyInputObject(mCreatedKeyboard);
         OIS::InputManager::destroyInputSystem(mInputSystem);
     }
+    mGrabSystem = nullptr;
     mMouse = nullptr;
     mKeyboard = nullptr;
     mCreatedKeyboard = nullptr;

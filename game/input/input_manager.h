@@ -38,6 +38,11 @@ public:
     void setKeyboard(OIS::Keyboard* keyboard);
     // Sets the area the mouse is clipped to (the window size).
     void setMouseArea(unsigned int width, unsigned int height);
+    // Keeps the pointer inside the window (true) or lets it go (false). Nothing is grabbed
+    // unless asked: a grabbed pointer or keyboard keeps the player from switching to other
+    // windows. The keyboard is never grabbed, so the desktop's own keys keep working.
+    void setPointerGrabbed(bool grabbed);
+    bool isPointerGrabbed() const { return mGrabSystem != nullptr; }
 
     void buildKeyNames();
     // The name shown for a key code; "" for a code the table does not hold.
@@ -53,11 +58,21 @@ public:
 
 private:
     CInputManager() = default;
+    // Makes the mouse on the given input system, clipped to the remembered area.
+    void createMouse(OIS::InputManager* system);
+    void destroyMouse();
 
     OIS::Mouse* mMouse = nullptr;
     OIS::Keyboard* mKeyboard = nullptr;
     OIS::Keyboard* mCreatedKeyboard = nullptr; // the one OIS made; destroyed with the system
     OIS::InputManager* mInputSystem = nullptr;
+    // While the pointer is grabbed, the mouse lives on a second input system made with grabbing
+    // on (OIS reads that choice only when a system is made); the keyboard stays where it is, as
+    // players hold on to it.
+    OIS::InputManager* mGrabSystem = nullptr;
+    std::string mWindowHandle;
+    unsigned int mMouseWidth = 0;
+    unsigned int mMouseHeight = 0;
     std::vector<OIS::KeyListener*> mKeyListeners;
     std::vector<OIS::MouseListener*> mMouseListeners;
     std::map<int, std::string> mKeyNames;

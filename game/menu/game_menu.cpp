@@ -3,6 +3,7 @@
 #include "game/menu/game_menu.h"
 
 #include "game/core/application.h"
+#include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/input/input_manager.h"
 #include "game/menu/menu_log.h"
@@ -27,6 +28,11 @@ const Ogre::Vector3 kMenuMusicPosition(0, 0, -2);
 const float kWheelStep = 120.0f; // OIS reports one wheel notch as 120
 const double kWaitingStepSeconds = 0.5;
 const char* const kWaitingText = "Waiting for a client";
+const char* const kInputConfig = "./input.cfg";
+// Hand-set in "./input.cfg": [Input] GrabInRound=1 keeps the pointer inside the window while a
+// round runs (never in the menus).
+const char* const kInputSection = "Input";
+const char* const kGrabInRoundKey = "GrabInRound";
 const float kUsableAlpha = 1.0f;
 const float kUnusableAlpha = 0.35f;
 
@@ -143,9 +149,9 @@ void CGameMenu::initialise()
     logMenuEvent("main menu ready");
 }
 
-CEGUI::Window* CGameMenu::getWindow(const std::string& designName) const
+CEGUI::Window* CGameMenu::getWindow(const std::string& fullName) const
 {
-    const WindowPath where = resolveWindowName(designName);
+    const WindowPath where = resolveWindowName(fullName);
     CEGUI::Window* root = where.root == "HUD"      ? mHudRoot
                           : where.root == "Ingame" ? mIngameRoot
                                                    : mMainRoot;
@@ -291,24 +297,37 @@ bool CGameMenu::mouseMoved(const OIS::MouseEvent& evt)
 {
     // OIS keeps the pointer's absolute position clipped to the window; following it (rather than
     // adding up relative steps from wherever CEGUI's cursor started) keeps both in one place.
-    CEGUI::GUIContext& context = guiContext();
-    context.injectMousePosition(static_cast<float>(evt.state.X.abs),
-                                static_cast<float>(evt.state.Y.abs));
+    followPointer(evt.state, true);
     if (evt.state.Z.rel != 0)
-        context.injectMouseWheelChange(static_cast<float>(evt.state.Z.rel) / kWheelStep);
+        guiContext().injectMouseWheelChange(static_cast<float>(evt.state.Z.rel) / kWheelStep);
     return true;
 }
 
-bool CGameMenu::mousePressed(const OIS::MouseEvent&, OIS::MouseButtonID id)
+// OIS reports a button as soon as it reads it, but the moves read in the same capture only at
+// its end: a move and a click that arrive together would click where the pointer was before.
+// The button event carries the pointer's current place, so the move is handed on first.
+bool CGameMenu::mousePressed(const OIS::MouseEvent& evt, OIS::MouseButtonID id)
 {
+    followPointer(evt.state, false);
     guiContext().injectMouseButtonDown(toCeguiButton(id));
     return true;
 }
 
-bool CGameMenu::mouseReleased(const OIS::MouseEvent&, OIS::MouseButtonID id)
+bool CGameMenu::mouseReleased(const OIS::MouseEvent& evt, OIS::MouseButtonID id)
 {
+    followPointer(evt.state, false);
     guiContext().injectMouseButtonUp(toCeguiButton(id));
     return true;
+}
+
+void CGameMenu::followPointer(const OIS::MouseState& state, bool always)
+{
+    const std::pair<int, int> position(state.X.abs, state.Y.abs);
+    if (position == mPointer && !always)
+        return;
+    mPointer = position;
+    guiContext().injectMousePosition(static_cast<float>(position.first),
+                                     static_cast<float>(position.second));
 }
 
 // --------------------------------------------------------------------------------- navigation
@@ -356,6 +375,16 @@ void CGameMenu::swapGuiSheet()
         context.setRootWindow(mHudRoot);
         cursor.hide();
     }
+    grabPointerInRound(context.getRootWindow() == mHudRoot);
+}
+
+void CGameMenu::grabPointerInRound(bool inRound)
+{
+    if (!CInputManager::hasSingleton())
+        return;
+    const bool wanted =
+        inRound && getProfileString(kInputSection, kGrabInRoundKey, "0", kInputConfig) == "1";
+    CInputManager::getSingleton().setPointerGrabbed(wanted);
 }
 
 void CGameMenu::toggleIngameMenu()
@@ -409,6 +438,7 @@ void CGameMenu::backToMenu()
     context.setRootWindow(mMainRoot);
     mMainRoot->setVisible(true);
     context.getMouseCursor().show();
+    grabPointerInRound(false);
     // A network game that ended takes its network object along; the next game makes a new one.
     CNetwork::destroySingleton();
 }

@@ -69,9 +69,9 @@ public:
     // The application adds every frame's time to the menu's animation timer.
     void addElapsedTime(double seconds) { mDotsTimer += seconds; }
 
-    // A window by its design name ("Settings/Inputsettings1/Player1ForwardKey"); throws
+    // A window by its full name ("Settings/Inputsettings1/Player1ForwardKey"); throws
     // CEGUI::UnknownObjectException for a name no layout defines.
-    CEGUI::Window* getWindow(const std::string& designName) const;
+    CEGUI::Window* getWindow(const std::string& fullName) const;
 
     // OIS events, all handed on to CEGUI.
     bool keyPressed(const OIS::KeyEvent& evt) override;
@@ -146,7 +146,13 @@ private:
     // disabled looks are hard to tell from enabled ones.
     static void setUsable(CEGUI::Window* window, bool usable);
     void createViewports();
+    // The pointer is kept inside the window only in a running round, and only when the player
+    // asked for it in "./input.cfg".
+    void grabPointerInRound(bool inRound);
     void captureKey(const OIS::KeyEvent& evt);
+    // Moves CEGUI's cursor to the pointer's place in an OIS event: always, or only when OIS has
+    // not reported that place before.
+    void followPointer(const OIS::MouseState& state, bool always);
     void setStatusTexts(int group, const std::string& info, const std::string& error);
     void showDeviceError(int playerNumber, const std::string& device);
     void selectKeyboard(int playerNumber);
@@ -197,6 +203,8 @@ private:
     std::string mCaptureTarget;
     int mWaitingDots = 0;
     double mDotsTimer = 0.0;
+    // The pointer's place as OIS last reported it (OIS starts at the window's corner).
+    std::pair<int, int> mPointer{0, 0};
 
     CEGUI::Window* mMainRoot = nullptr;
     CEGUI::Window* mIngameRoot = nullptr;

@@ -1,6 +1,6 @@
-// The menu's window names. Windows are named by their full design names such as
-// "Settings/Inputsettings1/Player1ForwardKey"; CEGUI reads "/" as a path separator, so a design
-// name is resolved to one of the three layout roots and a child path below it.
+// The menu's window names. Windows are named by their full names such as
+// "Settings/Inputsettings1/Player1ForwardKey"; CEGUI reads "/" as a path separator, so a full
+// window name is resolved to one of the three layout roots and a child path below it.
 #pragma once
 
 #include <string>
@@ -11,4 +11,4 @@ struct WindowPath
     std::string path; // below the root; empty for the root itself
 };
 
-WindowPath resolveWindowName(const std::string& designName);
+WindowPath resolveWindowName(const std::string& fullName);

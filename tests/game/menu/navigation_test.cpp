@@ -21,7 +21,8 @@ protected:
     }
     void pressAndRelease(OIS::MouseButtonID button) const
     {
-        OIS::MouseEvent event(nullptr, OIS::MouseState());
+        const OIS::MouseState state; // the event only refers to it
+        OIS::MouseEvent event(nullptr, state);
         mMenu->mousePressed(event, button);
         mMenu->mouseReleased(event, button);
     }
