@@ -1,7 +1,7 @@
 // The slimes' shared planning chooses exactly what a fresh search per steering chooses: on
 // random graphs full of equal-length paths (whole searches, kept or made in pieces), and in a
 // level whose graph changes between plans.
-#include "monster_test_maps.h"
+#include "level_fixture.h"
 
 #include "world/path_planner.h"
 #include "world/slime.h"
@@ -13,8 +13,8 @@
 
 namespace {
 
-using monstertest::Level;
-using monstertest::MapText;
+using leveltest::Level;
+using leveltest::MapText;
 
 // A grid of side x side nodes one unit apart (many equal paths), plus random extra links.
 CPathPlanner randomGraph(std::mt19937& random, int side, int extraLinks)
@@ -125,8 +125,8 @@ CWaypoint* freshChoice(const CScene& scene, CWaypoint* from)
 TEST(SlimePlanning, slimesChooseWhatAFreshSearchChoosesAsTheGraphChanges)
 {
     Level level(slimeField());
-    for (float t = 0.0f; t < 2.0f && !level.scene->getBallWaypoint(0); t += monstertest::kFrameTime)
-        level.ogre.frame(monstertest::kFrameTime);
+    for (float t = 0.0f; t < 2.0f && !level.scene->getBallWaypoint(0); t += leveltest::kFrameTime)
+        level.ogre.frame(leveltest::kFrameTime);
     ASSERT_NE(level.scene->getBallWaypoint(0), nullptr);
 
     std::mt19937 random(7);
@@ -162,10 +162,10 @@ TEST(SlimePlanning, searchingWaitsForTheFrameAfterTheGraphWasBuilt)
     for (int frame = 0; frame < 20 && level.scene->getMonsters().front()->getSteeringTimer() <=
                                           CMonster::kSteeringInterval;
          ++frame)
-        level.ogre.frame(monstertest::kFrameTime);
-    level.ogre.frame(monstertest::kFrameTime);
+        level.ogre.frame(leveltest::kFrameTime);
+    level.ogre.frame(leveltest::kFrameTime);
     EXPECT_EQ(steeredNow(), 0);
-    level.ogre.frame(monstertest::kFrameTime);
+    level.ogre.frame(leveltest::kFrameTime);
     EXPECT_EQ(steeredNow(), 6);
 }
 

@@ -4,7 +4,7 @@
 
 #include "../input/scripted_keyboard.h"
 #include "headless_ogre.h"
-#include "tests/world/map_text.h"
+#include "level_fixture.h"
 #include "world/map_check.h"
 
 namespace {
@@ -14,10 +14,11 @@ class UnplayableMapTest : public CGuiFixture
 protected:
     void writeMaps() override
     {
-        using maptext::box;
-        const std::string boxes = box("a", "grass", "g", {0, 0, 0}) +
-                                  box("b", "grass", "g", {1, 0, 0}) +
-                                  box("c", "grass", "g", {2, 0, 0});
+        const std::string boxes = leveltest::MapText()
+                                      .box("a", 0, 0, 0, "grass", 0, "g")
+                                      .box("b", 1, 0, 0, "grass", 0, "g")
+                                      .box("c", 2, 0, 0, "grass", 0, "g")
+                                      .str();
         testenv::writeFile(file("data/maps/nofinish.kivom"),
                            boxes + "startpoint=a\nstartpoint=c\n");
         testenv::writeFile(file("data/maps/onestart.kivom"),
