@@ -1,6 +1,9 @@
 // Building a level, running it every frame, its contact rules and its teardown.
 #include "world/scene.h"
 
+#include "world/ball_look.h"
+#include "world/ball_shadow.h"
+
 #include "world/box.h"
 #include "world/box_grid.h"
 #include "world/map_io.h"
@@ -34,7 +37,7 @@ const char* const kLightPrefix = "light";
 const char* const kLightNodePrefix = "lightNode";
 const char* const kBallPrefix = "Ball";
 const char* const kBallMesh = "ellipsoid.mesh";
-const char* const kBallMaterial = "sphere";
+const char* const kBallFallbackMaterial = "sphere";
 const char* const kCameraPointNodeNames[CScene::kMaxCameras] = {"camNodePoint", "camNodePoint2",
                                                                 "camNodePoint3", "camNodePoint4"};
 const char* const kCameraNodeNames[CScene::kMaxCameras] = {"camNode", "camNode2", "camNode3",
@@ -64,14 +67,11 @@ constexpr float kAttenuationConstant = 1.0f;
 constexpr float kAttenuationLinear = 4.5f;
 constexpr float kAttenuationQuadratic = 75.0f;
 
-// The small coloured light every ball carries, coloured by the number of balls made so far.
+// The small light every ball carries, in the colour of the player whose ball it is.
 constexpr float kBallLightRange = 4.0f;
 constexpr float kBallLightConstant = 1.0f;
 constexpr float kBallLightLinear = 1.125f;
 constexpr float kBallLightQuadratic = 4.6875f;
-const Ogre::ColourValue kBallLightColours[] = {
-    Ogre::ColourValue(1, 0, 0), Ogre::ColourValue(0, 1, 0), Ogre::ColourValue(0, 0, 1),
-    Ogre::ColourValue(0, 1, 1)};
 
 constexpr std::intptr_t kResetRequested = 1;
 
@@ -178,8 +178,10 @@ void CScene::tearDown()
         delete monster;
     mMonsters.clear();
     sBoxCounter = 0;
-    for (SBall& ball : mBalls)
+    for (SBall& ball : mBalls) {
         ball.body.reset();
+        ball.shadow.reset();
+    }
 
     mSceneManager->clearScene();
 
@@ -679,8 +681,12 @@ void CScene::createBall(int index)
     if (Ogre::MeshManager::getSingleton().resourceExists(kBallMesh) ||
         Ogre::ResourceGroupManager::getSingleton().resourceExistsInAnyGroup(kBallMesh)) {
         ball.entity = mSceneManager->createEntity(name, kBallMesh);
-        if (materialExists(kBallMaterial))
-            ball.entity->setMaterialName(kBallMaterial);
+        // Each player's ball in its player's colour; the shared marble only when that is missing.
+        std::string material = balllook::playerBallMaterial(index + 1);
+        if (material.empty() && materialExists(kBallFallbackMaterial))
+            material = kBallFallbackMaterial;
+        if (!material.empty())
+            ball.entity->setMaterialName(material);
         ball.node->attachObject(ball.entity);
     } else {
         Ogre::LogManager::getSingleton().logError(std::string("CScene: no mesh ") + kBallMesh +
@@ -705,15 +711,16 @@ void CScene::createBall(int index)
     body.setAngularDamping(0.0f);
     ball.lastVelocity = body.getVelocity();
 
-    const size_t count = mBalls.size() + 1;
-    if (count <= std::size(kBallLightColours)) {
+    const int count = static_cast<int>(mBalls.size()) + 1;
+    if (count <= balllook::kColouredPlayers) {
         ball.light = mSceneManager->createLight();
         ball.light->setType(Ogre::Light::LT_POINT);
         ball.light->setAttenuation(kBallLightRange, kBallLightConstant, kBallLightLinear,
                                    kBallLightQuadratic);
-        ball.light->setDiffuseColour(kBallLightColours[count - 1]);
+        ball.light->setDiffuseColour(balllook::playerColour(count));
         ball.node->attachObject(ball.light);
     }
+    ball.shadow = std::make_unique<CBallShadow>(mSceneManager, name, kBallSize * 0.5f);
     mBalls.push_back(std::move(ball));
 }
 
@@ -744,6 +751,11 @@ int CScene::findBall(const CPhysicsBody& body) const
 bool CScene::validBall(int index) const
 {
     return index >= 0 && static_cast<size_t>(index) < mBalls.size() && mBalls[index].body;
+}
+
+const CBallShadow* CScene::getBallShadow(int index) const
+{
+    return validBall(index) ? mBalls[index].shadow.get() : nullptr;
 }
 
 CPhysicsBody* CScene::getBallBody(int index) const
@@ -860,6 +872,10 @@ bool CScene::updateRunning(const Ogre::FrameEvent& evt)
         if (mBalls[i].body->getPosition().y < kFallLimit)
             resetBall(i);
     }
+    for (SBall& ball : mBalls) {
+        if (ball.shadow)
+            ball.shadow->update(*mWorld, ball.body->getPosition());
+    }
     return true;
 }
 
@@ -970,8 +986,8 @@ void CScene::finishReached(int ballIndex)
 {
     if (mWinner == 0) {
         for (CBox* box : mFinishBoxes) {
-            const std::string name = startParticleEffect(
-                EFFECT_FIREWORK, box->getTopCentre(), Ogre::Vector3::UNIT_SCALE, box->getName());
+            const std::string name = startParticleEffect(EFFECT_FIREWORK, box->getTopCentre(),
+                                                         Ogre::Vector3::UNIT_SCALE, box->getName());
             if (!name.empty())
                 mFireworkNames.push_back(name);
         }
