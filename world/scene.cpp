@@ -48,6 +48,9 @@ const Ogre::ColourValue kFogColour = Ogre::ColourValue::Black;
 constexpr float kFogDensity = 1.0f;
 constexpr float kFogStart = 25.0f;
 constexpr float kFogEnd = 30.0f;
+// Past the fog's end a level is black: the cameras of a round draw nothing beyond it, which
+// spares every view the boxes it could not show anyway.
+constexpr float kGameFarClip = kFogEnd + 1.0f;
 const Ogre::Vector3 kCameraOffset(0.0f, 10.0f, 10.0f);
 constexpr int kMaxUpdatesPerFrame = 5;
 constexpr float kUpdateRate = 100.0f;
@@ -211,6 +214,8 @@ void CScene::setUpCameras(const std::array<std::string, kMaxCameras>& cameraName
         node->setPosition(kCameraOffset);
         node->lookAt(point->_getDerivedPosition(), Ogre::Node::TS_WORLD,
                      Ogre::Vector3::NEGATIVE_UNIT_Z);
+        if (!mEditorMode)
+            camera->setFarClipDistance(kGameFarClip);
         mCameras[i] = camera;
         mCameraPointNodes[i] = point;
         mCameraNodes[i] = node;

@@ -37,6 +37,7 @@ TEST(SoundQuiet, noLibraryChatterWhenTheDefaultDeviceOpensNothing)
     }
     std::remove(path);
     EXPECT_LE(lines, 1) << all;
-    if (lines == 1)
+    if (lines == 1) {
         EXPECT_EQ(all.rfind("Sound: ", 0), 0u) << all;
+    }
 }
