@@ -1,7 +1,7 @@
 // Prints the frame rate of real rounds: every shipped map with 1, 2 and 4 players, started by the
 // game's own round builders on the staged game, the HUD shown and the balls casting shadows.
 // Run it in the staged game folder under a display:
-//   cd build/run && xvfb-run -a -s "-screen 0 1024x768x24" ../bench/bench_round_fps [frames [dir]]
+//   cd build/run && xvfb-run -a -s "-screen 0 1024x768x24" ../bench/bench_round_fps [frames [dir [map]]]
 // With a folder, an early frame of every round with shadows (the balls still dropping onto their
 // start boxes) is written there as a PNG.
 // Three tables: as rounds were before shadows and the cameras' far limit (shadows off, cameras
@@ -108,6 +108,8 @@ int main(int argc, char** argv)
         std::sort(maps.begin(), maps.end());
         maps.erase(std::unique(maps.begin(), maps.end()), maps.end());
         for (const std::string& map : maps) {
+            if (argc > 3 && map != argv[3])
+                continue;
             std::printf("  %-24s", map.c_str());
             for (int players : {1, 2, 4}) {
                 const bool shoot = shadows && farLimit;

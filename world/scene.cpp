@@ -214,7 +214,8 @@ void CScene::setUpCameras(const std::array<std::string, kMaxCameras>& cameraName
         node->setPosition(kCameraOffset);
         node->lookAt(point->_getDerivedPosition(), Ogre::Node::TS_WORLD,
                      Ogre::Vector3::NEGATIVE_UNIT_Z);
-        if (!mEditorMode)
+        // A camera whose near plane lies beyond that (Ogre's default is 100) keeps its own far one.
+        if (!mEditorMode && camera->getNearClipDistance() < kGameFarClip)
             camera->setFarClipDistance(kGameFarClip);
         mCameras[i] = camera;
         mCameraPointNodes[i] = point;

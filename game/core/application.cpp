@@ -347,6 +347,9 @@ void CApplication::createSceneAndCamera()
     mCamera->setNearClipDistance(kNearClip);
     Ogre::Viewport* viewport = mWindow->addViewport(mCamera, -100, 0, 0, 1, 1);
     viewport->setBackgroundColour(Ogre::ColourValue(0, 0, 0, 1));
+    // This view lies under the menu and under the players' views, which cover it whole: it only
+    // clears the window, and drawing the level through it would be work nobody sees.
+    viewport->setVisibilityMask(0);
     mCamera->setAspectRatio(Ogre::Real(viewport->getActualWidth()) /
                             Ogre::Real(viewport->getActualHeight()));
 }
