@@ -1,7 +1,8 @@
 // Prints the frame rate of real rounds: every shipped map with 1, 2 and 4 players, started by the
 // game's own round builders on the staged game, the HUD shown and the balls casting shadows.
 // Run it in the staged game folder under a display:
-//   cd build/run && xvfb-run -a -s "-screen 0 1024x768x24" ../bench/bench_round_fps [frames [dir [map]]]
+//   cd build/run && xvfb-run -a -s "-screen 0 1024x768x24" ../bench/bench_round_fps [frames [dir
+//   [map]]]
 // With a folder, an early frame of every round with shadows (the balls still dropping onto their
 // start boxes) is written there as a PNG.
 // Three tables: as rounds were before shadows and the cameras' far limit (shadows off, cameras
