@@ -628,6 +628,38 @@ Image makeSphere()
     return img;
 }
 
+// The players' ball: a pale grey marble that the ball's material tints with the player's colour,
+// with a white band round it whose dark edges show the ball rolling.
+Image makePlayerBall()
+{
+    Image img(kBoxSize, kBoxSize);
+    img.generate([](float u, float v) {
+        const float turbulence = fbm(u, v, 2, 3, 131);
+        const float swirl = std::sin(2.0f * kPi * (u * 3.0f + v * 1.5f + turbulence * 2.0f));
+        const float grey =
+            0.9f + 0.1f * fbm(u, v, 16, 2, 132) - 0.3f * smoothstep(0.6f, 0.95f, swirl);
+        const float fromEquator = std::abs(v - 0.5f);
+        if (fromEquator < 0.07f) {
+            const float edge = smoothstep(0.05f, 0.07f, fromEquator);
+            const float white = 1.0f - 0.75f * edge;
+            return rgb(white, white, white);
+        }
+        return rgb(grey, grey, grey);
+    });
+    return img;
+}
+
+// The shadow under a ball: black, opaque in the middle and fading to nothing at the rim.
+Image makeBallShadow()
+{
+    Image img(64, 64);
+    img.generate([](float u, float v) {
+        const float r = 2.0f * std::hypot(u - 0.5f, v - 0.5f);
+        return rgb(0, 0, 0, 1.0f - smoothstep(0.35f, 1.0f, r));
+    });
+    return img;
+}
+
 Image makeEvilSphere()
 {
     Image img(kBoxSize, kBoxSize);
@@ -1147,6 +1179,8 @@ int main(int argc, char** argv)
         {"startbox", makeStartBox},
         {"finishbox", makeFinishBox},
         {"sphere", makeSphere},
+        {"ball", makePlayerBall},
+        {"ballshadow", makeBallShadow},
         {"evilsphere", makeEvilSphere},
         {"obstacle", makeObstacle},
         {"ogrehead", makeOgreHead},

@@ -132,6 +132,28 @@ CPhysicsWorld::CPhysicsWorld(float desiredUpdateRate, int maxUpdatesPerFrame,
     mEngine->world.setForceUpdateAllAabbs(false);
 }
 
+bool CPhysicsWorld::castRayAtStatic(const Ogre::Vector3& from, const Ogre::Vector3& to,
+                                    Ogre::Vector3& point, Ogre::Vector3& normal) const
+{
+    struct StaticOnly : btCollisionWorld::ClosestRayResultCallback
+    {
+        using ClosestRayResultCallback::ClosestRayResultCallback;
+        bool needsCollision(btBroadphaseProxy* proxy) const override
+        {
+            const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
+            return object->isStaticObject() && ClosestRayResultCallback::needsCollision(proxy);
+        }
+    };
+    const btVector3 start = toBt(from), end = toBt(to);
+    StaticOnly result(start, end);
+    mEngine->world.rayTest(start, end, result);
+    if (!result.hasHit())
+        return false;
+    point = toOgre(result.m_hitPointWorld);
+    normal = toOgre(result.m_hitNormalWorld.normalized());
+    return true;
+}
+
 CPhysicsWorld::~CPhysicsWorld()
 {
     // Bodies that outlive the world become inert shells.

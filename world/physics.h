@@ -179,6 +179,11 @@ public:
 
     size_t getBodyCount() const { return mBodies.size(); }
 
+    // The nearest point where the segment from -> to meets a static body (a level box), with
+    // that surface's normal. Moving bodies (balls, monsters) are looked through.
+    bool castRayAtStatic(const Ogre::Vector3& from, const Ogre::Vector3& to, Ogre::Vector3& point,
+                         Ogre::Vector3& normal) const;
+
 private:
     friend class CPhysicsBody;
     struct Engine;

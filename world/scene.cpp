@@ -1,6 +1,9 @@
 // Building a level, running it every frame, its contact rules and its teardown.
 #include "world/scene.h"
 
+#include "world/ball_look.h"
+#include "world/ball_shadow.h"
+
 #include "world/box.h"
 #include "world/box_grid.h"
 #include "world/map_io.h"
@@ -36,7 +39,7 @@ const char* const kLightPrefix = "light";
 const char* const kLightNodePrefix = "lightNode";
 const char* const kBallPrefix = "Ball";
 const char* const kBallMesh = "ellipsoid.mesh";
-const char* const kBallMaterial = "sphere";
+const char* const kBallFallbackMaterial = "sphere";
 const char* const kCameraPointNodeNames[CScene::kMaxCameras] = {"camNodePoint", "camNodePoint2",
                                                                 "camNodePoint3", "camNodePoint4"};
 const char* const kCameraNodeNames[CScene::kMaxCameras] = {"camNode", "camNode2", "camNode3",
@@ -47,6 +50,9 @@ const Ogre::ColourValue kFogColour = Ogre::ColourValue::Black;
 constexpr float kFogDensity = 1.0f;
 constexpr float kFogStart = 25.0f;
 constexpr float kFogEnd = 30.0f;
+// Past the fog's end a level is black: the cameras of a round draw nothing beyond it, which
+// spares every view the boxes it could not show anyway.
+constexpr float kGameFarClip = kFogEnd + 1.0f;
 const Ogre::Vector3 kCameraOffset(0.0f, 10.0f, 10.0f);
 constexpr int kMaxUpdatesPerFrame = 5;
 constexpr float kUpdateRate = 100.0f;
@@ -66,14 +72,11 @@ constexpr float kAttenuationConstant = 1.0f;
 constexpr float kAttenuationLinear = 4.5f;
 constexpr float kAttenuationQuadratic = 75.0f;
 
-// The small coloured light every ball carries, coloured by the number of balls made so far.
+// The small light every ball carries, in the colour of the player whose ball it is.
 constexpr float kBallLightRange = 4.0f;
 constexpr float kBallLightConstant = 1.0f;
 constexpr float kBallLightLinear = 1.125f;
 constexpr float kBallLightQuadratic = 4.6875f;
-const Ogre::ColourValue kBallLightColours[] = {
-    Ogre::ColourValue(1, 0, 0), Ogre::ColourValue(0, 1, 0), Ogre::ColourValue(0, 0, 1),
-    Ogre::ColourValue(0, 1, 1)};
 
 constexpr std::intptr_t kResetRequested = 1;
 
@@ -200,8 +203,10 @@ void CScene::tearDown()
     for (CMonster* monster : mMonsters)
         delete monster;
     mMonsters.clear();
-    for (SBall& ball : mBalls)
+    for (SBall& ball : mBalls) {
         ball.body.reset();
+        ball.shadow.reset();
+    }
 
     if (shared) {
         if (mBaseNode)
@@ -243,6 +248,9 @@ void CScene::setUpCameras(const std::array<std::string, kMaxCameras>& cameraName
         node->setPosition(kCameraOffset);
         node->lookAt(point->_getDerivedPosition(), Ogre::Node::TS_WORLD,
                      Ogre::Vector3::NEGATIVE_UNIT_Z);
+        // A camera whose near plane lies beyond that (Ogre's default is 100) keeps its own far one.
+        if (!mEditorMode && camera->getNearClipDistance() < kGameFarClip)
+            camera->setFarClipDistance(kGameFarClip);
         mCameras[i] = camera;
         mCameraPointNodes[i] = point;
         mCameraNodes[i] = node;
@@ -713,8 +721,12 @@ void CScene::createBall(int index)
     if (Ogre::MeshManager::getSingleton().resourceExists(kBallMesh) ||
         Ogre::ResourceGroupManager::getSingleton().resourceExistsInAnyGroup(kBallMesh)) {
         ball.entity = mSceneManager->createEntity(name, kBallMesh);
-        if (materialExists(kBallMaterial))
-            ball.entity->setMaterialName(kBallMaterial);
+        // Each player's ball in its player's colour; the shared marble only when that is missing.
+        std::string material = balllook::playerBallMaterial(index + 1);
+        if (material.empty() && materialExists(kBallFallbackMaterial))
+            material = kBallFallbackMaterial;
+        if (!material.empty())
+            ball.entity->setMaterialName(material);
         ball.node->attachObject(ball.entity);
     } else {
         Ogre::LogManager::getSingleton().logError(std::string("CScene: no mesh ") + kBallMesh +
@@ -739,15 +751,16 @@ void CScene::createBall(int index)
     body.setAngularDamping(0.0f);
     ball.lastVelocity = body.getVelocity();
 
-    const size_t count = mBalls.size() + 1;
-    if (count <= std::size(kBallLightColours)) {
+    const int count = static_cast<int>(mBalls.size()) + 1;
+    if (count <= balllook::kColouredPlayers) {
         ball.light = mSceneManager->createLight();
         ball.light->setType(Ogre::Light::LT_POINT);
         ball.light->setAttenuation(kBallLightRange, kBallLightConstant, kBallLightLinear,
                                    kBallLightQuadratic);
-        ball.light->setDiffuseColour(kBallLightColours[count - 1]);
+        ball.light->setDiffuseColour(balllook::playerColour(count));
         ball.node->attachObject(ball.light);
     }
+    ball.shadow = std::make_unique<CBallShadow>(mSceneManager, name, kBallSize * 0.5f);
     mBalls.push_back(std::move(ball));
 }
 
@@ -778,6 +791,11 @@ int CScene::findBall(const CPhysicsBody& body) const
 bool CScene::validBall(int index) const
 {
     return index >= 0 && static_cast<size_t>(index) < mBalls.size() && mBalls[index].body;
+}
+
+const CBallShadow* CScene::getBallShadow(int index) const
+{
+    return validBall(index) ? mBalls[index].shadow.get() : nullptr;
 }
 
 CPhysicsBody* CScene::getBallBody(int index) const
@@ -893,6 +911,10 @@ bool CScene::updateRunning(const Ogre::FrameEvent& evt)
     for (int i = 0; i < ballCount && static_cast<size_t>(i) < mStartBoxes.size(); ++i) {
         if (mBalls[i].body->getPosition().y < kFallLimit)
             resetBall(i);
+    }
+    for (SBall& ball : mBalls) {
+        if (ball.shadow)
+            ball.shadow->update(*mWorld, ball.body->getPosition());
     }
     return true;
 }

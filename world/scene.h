@@ -28,6 +28,7 @@ class SceneManager;
 class SceneNode;
 } // namespace Ogre
 
+class CBallShadow;
 class CBox;
 class CBoxGrid;
 class CMonster;
@@ -169,6 +170,8 @@ public:
     void resetBall(int index);
     void restartRound();
     CWaypoint* getBallWaypoint(int index) const;
+    // The dark disc under the ball, or nullptr (no ball, or no shadow material).
+    const CBallShadow* getBallShadow(int index) const;
 
     // --- particle effects and see-through boxes (scene_effects*.cpp) ---------------------
     // Both return the effect's name (an automatic one when the name is empty), or an empty
@@ -195,6 +198,7 @@ private:
         Ogre::Entity* entity = nullptr;
         Ogre::SceneNode* node = nullptr;
         Ogre::Light* light = nullptr;
+        std::unique_ptr<CBallShadow> shadow;
         Ogre::Vector3 lastVelocity = Ogre::Vector3::ZERO;
         bool collisionEvent = false;
         bool resetEvent = false;
@@ -202,8 +206,8 @@ private:
     };
 
     void followBalls();
-    void build(const std::string& camera1, const std::string& camera2,
-               const std::string& camera3, const std::string& camera4);
+    void build(const std::string& camera1, const std::string& camera2, const std::string& camera3,
+               const std::string& camera4);
     void tearDown();
     void setUpCameras(const std::array<std::string, kMaxCameras>& cameraNames);
     void setUpPhysics();

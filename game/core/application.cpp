@@ -4,10 +4,12 @@
 #include "game/core/loading_screen.h"
 #include "game/core/profile.h"
 #include "game/core/sound.h"
+#include "game/core/video_options.h"
 #include "game/core/window_icon.h"
 #include "game/input/input_manager.h"
 #include "game/menu/game_menu.h"
 #include "game/net/network.h"
+#include "world/ball_shadow.h"
 
 #include <CEGUI/CEGUI.h>
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
@@ -64,27 +66,22 @@ void warnAboutConfig(const std::string& text)
     std::cerr << "KIVO: " << text << std::endl;
 }
 
-// Restores "ogre.cfg". A hand-edited file may hold values the render system does not offer (a
-// video mode "garbage" gives a 0x0 window that X refuses); such options go back to the render
-// system's own default with a warning. A file Ogre cannot read at all counts as no file.
-bool restoreStoredConfig(Ogre::Root* root, bool& unreadable)
+using OptionDefaults = std::map<std::string, Ogre::ConfigOptionMap>;
+
+// Every render system's own option values, taken before "ogre.cfg" is applied to them.
+OptionDefaults takeDefaults(Ogre::Root* root)
 {
-    std::map<std::string, Ogre::ConfigOptionMap> defaults;
+    OptionDefaults defaults;
     for (Ogre::RenderSystem* system : root->getAvailableRenderers())
         defaults[system->getName()] = system->getConfigOptions();
-    try {
-        if (!root->restoreConfig())
-            return false;
-    } catch (const Ogre::Exception& e) {
-        warnAboutConfig(std::string(kConfigFile) + " cannot be used (" + e.getDescription() +
-                        "); starting with the default video settings");
-        for (Ogre::RenderSystem* system : root->getAvailableRenderers())
-            for (const auto& option : defaults[system->getName()])
-                system->setConfigOption(option.first, option.second.currentValue);
-        unreadable = true;
-        return false;
-    }
-    Ogre::RenderSystem* system = root->getRenderSystem();
+    return defaults;
+}
+
+// A hand-edited file may hold values the render system does not offer (a video mode "garbage"
+// gives a 0x0 window that X refuses): such options go back to the system's own default, with a
+// warning. Applied to the chosen system however it was chosen.
+void checkOptions(Ogre::RenderSystem* system, OptionDefaults& defaults)
+{
     const Ogre::ConfigOptionMap stored = system->getConfigOptions();
     for (const auto& [name, option] : stored) {
         const Ogre::StringVector& offered = option.possibleValues;
@@ -97,7 +94,54 @@ bool restoreStoredConfig(Ogre::Root* root, bool& unreadable)
                         "\"");
         system->setConfigOption(name, fallback);
     }
-    return true;
+}
+
+// The render system "ogre.cfg" names, or "" when the file has none or cannot be read.
+std::string storedRenderSystem()
+{
+    Ogre::ConfigFile file;
+    try {
+        file.load(kConfigFile, "=", true);
+    } catch (const Ogre::Exception&) {
+        return std::string();
+    }
+    return file.getSetting("Render System");
+}
+
+enum class EStoredConfig
+{
+    USED,       // the file named an installed render system that took its settings
+    ABSENT,     // no file, or one that names no render system
+    NOT_USABLE, // a file the player wrote that cannot be used as it stands
+};
+
+// Restores "ogre.cfg". A file Ogre cannot read at all leaves every system at its defaults.
+EStoredConfig restoreStoredConfig(Ogre::Root* root, OptionDefaults& defaults)
+{
+    try {
+        if (root->restoreConfig()) {
+            checkOptions(root->getRenderSystem(), defaults);
+            return EStoredConfig::USED;
+        }
+    } catch (const Ogre::Exception& e) {
+        warnAboutConfig(std::string(kConfigFile) + " cannot be used (" + e.getDescription() +
+                        "); starting with the default video settings");
+        for (Ogre::RenderSystem* system : root->getAvailableRenderers())
+            for (const auto& option : defaults[system->getName()])
+                system->setConfigOption(option.first, option.second.currentValue);
+        return EStoredConfig::NOT_USABLE;
+    }
+    // Ogre has already applied the sections of the installed systems when it turns down the
+    // file's choice; the caller checks those values like any others.
+    const std::string named = storedRenderSystem();
+    if (named.empty())
+        return EStoredConfig::ABSENT;
+    if (root->getRenderSystemByName(named))
+        warnAboutConfig(std::string(kConfigFile) + ": " + named + " refused its settings");
+    else
+        warnAboutConfig(std::string(kConfigFile) + " names the render system \"" + named +
+                        "\", which is not installed");
+    return EStoredConfig::NOT_USABLE;
 }
 
 void requireFile(const char* path, const char* what)
@@ -242,6 +286,7 @@ bool CApplication::startOgre()
     mOwnsRoot = true;
 
     declareResources();
+    CBallShadow::setEnabled(videooptions::readBallShadows(kConfigFile));
     return configureRenderSystem();
 }
 
@@ -258,8 +303,9 @@ void CApplication::declareResources()
 
 bool CApplication::configureRenderSystem()
 {
-    bool unreadable = false;
-    if (restoreStoredConfig(mRoot, unreadable))
+    OptionDefaults defaults = takeDefaults(mRoot);
+    const EStoredConfig stored = restoreStoredConfig(mRoot, defaults);
+    if (stored == EStoredConfig::USED)
         return true;
     const Ogre::RenderSystemList& systems = mRoot->getAvailableRenderers();
     if (systems.empty()) {
@@ -267,11 +313,15 @@ bool CApplication::configureRenderSystem()
             "Sorry, I was unable to detect a rendersystem!");
         return false;
     }
-    mRoot->setRenderSystem(systems.front());
+    Ogre::RenderSystem* system = systems.front();
+    mRoot->setRenderSystem(system);
+    checkOptions(system, defaults);
     // A file Ogre could not use is left as it is for the player to look at; the video settings
     // page writes a good one.
-    if (!unreadable)
+    if (stored == EStoredConfig::ABSENT)
         mRoot->saveConfig();
+    else
+        warnAboutConfig("starting with " + system->getName());
     return true;
 }
 
@@ -303,6 +353,9 @@ void CApplication::createSceneAndCamera()
     mCamera->setNearClipDistance(kNearClip);
     Ogre::Viewport* viewport = mWindow->addViewport(mCamera, -100, 0, 0, 1, 1);
     viewport->setBackgroundColour(Ogre::ColourValue(0, 0, 0, 1));
+    // This view lies under the menu and under the players' views, which cover it whole: it only
+    // clears the window, and drawing the level through it would be work nobody sees.
+    viewport->setVisibilityMask(0);
     mCamera->setAspectRatio(Ogre::Real(viewport->getActualWidth()) /
                             Ogre::Real(viewport->getActualHeight()));
 }

@@ -5,10 +5,12 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <dlfcn.h>
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 
@@ -268,6 +270,31 @@ ALCcontext* startContext(ALCdevice* device, const ALCint* attributes)
     return nullptr;
 }
 
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...)
+{
+}
+
+// Without a sound card OpenAL Soft logs every output it fails to open, and ALSA, which it tries
+// first, prints its own complaints; the game says once that it runs silently instead. Both
+// libraries are told so before the first OpenAL call. A log level the user set is kept.
+void quietenSoundLibraries()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    setenv("ALSOFT_LOGLEVEL", "0", 0);
+    // ALSA's error handler is global to the library, which OpenAL loads by the same name, so
+    // setting it on this copy silences OpenAL's. Without ALSA there is nothing to silence.
+    using ErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetErrorHandler = int (*)(ErrorHandler);
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa)
+        return;
+    if (auto set = reinterpret_cast<SetErrorHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+        set(ignoreAlsaError);
+}
+
 } // namespace
 
 void createSoundEngine()
@@ -278,6 +305,7 @@ void createSoundEngine()
 void createSoundEngine(const std::string& deviceName)
 {
     gEngine.reset();
+    quietenSoundLibraries();
     ALCdevice* device = alcOpenDevice(deviceName.empty() ? nullptr : deviceName.c_str());
     ALCcontext* context = device ? startContext(device, nullptr) : nullptr;
     if (!context) {

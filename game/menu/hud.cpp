@@ -5,6 +5,7 @@
 #include "game/core/time_text.h"
 #include "game/input/player.h"
 #include "game/menu/menu_log.h"
+#include "world/ball_look.h"
 #include "world/scene.h"
 
 #include <CEGUI/CEGUI.h>
@@ -24,6 +25,18 @@ const float kHudMargin = 0.01f;
 const float kHudWidth = 0.22f;
 const float kHudLineHeight = 0.045f;
 const float kHudLineGap = 0.002f;
+
+// Each player's name sits on a band in the colour of the player's ball, dimmed a little so the
+// white name stays readable on it.
+const float kBandShade = 0.7f;
+const float kBandAlpha = 0.8f;
+
+std::string hudBandColour(int player)
+{
+    const Ogre::ColourValue c = balllook::playerColour(player) * kBandShade;
+    return CEGUI::PropertyHelper<CEGUI::Colour>::toString(CEGUI::Colour(c.r, c.g, c.b, kBandAlpha))
+        .c_str();
+}
 
 struct Rect
 {
@@ -118,7 +131,9 @@ void CGameMenu::placeHudTexts(int mode)
         const Rect r = viewportRect(mode, player);
         const float left = r.left + kHudMargin;
         const float top = r.top + kHudMargin;
-        place(getWindow("HUD/NamePlayer" + std::to_string(player)), left, top);
+        CEGUI::Window* name = getWindow("HUD/NamePlayer" + std::to_string(player));
+        place(name, left, top);
+        name->setProperty("BackgroundColour", hudBandColour(player));
         place(getWindow("HUD/TimePlayer" + std::to_string(player)), left,
               top + kHudLineHeight + kHudLineGap);
     }

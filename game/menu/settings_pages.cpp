@@ -3,11 +3,13 @@
 #include "game/menu/game_menu.h"
 
 #include "game/core/profile.h"
+#include "game/core/video_options.h"
 #include "game/input/input_manager.h"
 #include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
 #include "game/input/wii_player.h"
 #include "game/menu/menu_log.h"
+#include "world/ball_shadow.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>
@@ -44,7 +46,13 @@ const float kLabelHeight = 0.08f;
 const float kDropdownLeft = 0.5f;
 const float kDropdownHeight = 0.2f;
 
+// The game's own row below the render system's options.
+const char* const kShadowsLabel = "LabelShadows";
+const char* const kShadowsDropdown = "DropDownShadows";
+
 const char* const kUnableToDetect = "Sorry, I was unable to detect a ";
+
+void placeShadowRow(CEGUI::Window* page, int row);
 
 int groupOf(int playerNumber)
 {
@@ -213,7 +221,43 @@ void CGameMenu::buildVideoOptions()
         mVideoOptions.emplace_back(option.name, row);
         ++row;
     }
+    placeShadowRow(page, row);
 }
+
+namespace {
+// The ball shadow choice: made once with the value stored in "ogre.cfg", moved below the rows
+// of whichever render system is shown.
+void placeShadowRow(CEGUI::Window* page, int row)
+{
+    const float top = kRowTop + kRowStep * static_cast<float>(row + 1);
+    if (!page->isChild(kShadowsDropdown)) {
+        CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
+        CEGUI::Window* label = windows.createWindow("gui/Label", kShadowsLabel);
+        label->setText(videooptions::kBallShadows);
+        label->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kLabelHeight, 0)));
+        page->addChild(label);
+        auto* dropdown =
+            static_cast<CEGUI::Combobox*>(windows.createWindow("gui/Combobox", kShadowsDropdown));
+        dropdown->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kDropdownHeight, 0)));
+        dropdown->setReadOnly(true);
+        const std::string value =
+            videooptions::readBallShadows(kOgreConfig) ? videooptions::kYes : videooptions::kNo;
+        for (const char* choice : {videooptions::kYes, videooptions::kNo}) {
+            auto* item = new CEGUI::ListboxTextItem(choice);
+            item->setSelectionBrushImage(kSelectionBrush);
+            dropdown->addItem(item);
+            if (value == choice)
+                dropdown->setItemSelectState(item, true);
+        }
+        dropdown->setText(value);
+        page->addChild(dropdown);
+    }
+    page->getChild(kShadowsLabel)
+        ->setPosition(CEGUI::UVector2(CEGUI::UDim(kRowLeft, 0), CEGUI::UDim(top, 0)));
+    page->getChild(kShadowsDropdown)
+        ->setPosition(CEGUI::UVector2(CEGUI::UDim(kDropdownLeft, 0), CEGUI::UDim(top, 0)));
+}
+} // namespace
 
 void CGameMenu::saveVideoSettings()
 {
@@ -240,11 +284,17 @@ void CGameMenu::saveVideoSettings()
                 text += entry.first + "=" + entry.second.currentValue + "\n";
         }
     }
+    // Shadows are the game's own: they change from the next round on, no restart needed.
+    const std::string shadows =
+        getWindow(std::string("Settings/Videosettings/") + kShadowsDropdown)->getText().c_str();
+    text += std::string("\n[") + videooptions::kSection + "]\n" + videooptions::kBallShadows + "=" +
+            shadows + "\n";
     if (!replaceFile(kOgreConfig, text)) {
         showMessage(kErrorMessage, "Videosettings not saved",
                     "The settings could not be written to \"ogre.cfg\".");
         return;
     }
+    CBallShadow::setEnabled(shadows != videooptions::kNo);
     showMessage(kInfoMessage, "Videosettings saved",
                 "The new settings were saved.\nPlease restart the game for the\n"
                 "changes to take effect.");

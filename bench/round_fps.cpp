@@ -1,0 +1,127 @@
+// Prints the frame rate of real rounds: every shipped map with 1, 2 and 4 players, started by the
+// game's own round builders on the staged game, the HUD shown and the balls casting shadows.
+// Run it in the staged game folder under a display:
+//   cd build/run && xvfb-run -a -s "-screen 0 1024x768x24" ../bench/bench_round_fps [frames [dir
+//   [map]]]
+// With a folder, an early frame of every round with shadows (the balls still dropping onto their
+// start boxes) is written there as a PNG.
+// Three tables: as rounds were before shadows and the cameras' far limit (shadows off, cameras
+// seeing without limit), with shadows but without the far limit, and as rounds play now. Each cell
+// is frames per second by the clock and, in brackets, by the process's CPU time (rendering on the
+// CPU included), which stays comparable when other programs load the machine.
+#include "game/core/application.h"
+#include "game/menu/game_menu.h"
+#include "world/ball_shadow.h"
+
+#include <CEGUI/CEGUI.h>
+#include <Ogre.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <time.h>
+
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr int kWarmUpFrames = 30;
+constexpr int kShotFrame = 12;
+constexpr float kUnlimited = 100000.0f; // Ogre's default far clip distance
+
+void select(CGameMenu& menu, const std::string& radio)
+{
+    static_cast<CEGUI::RadioButton*>(menu.getWindow(radio))->setSelected(true);
+}
+
+// Frames per second of one round, started as the game's setup pages start it.
+double cpuSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+struct SRate
+{
+    double wall = 0, cpu = 0;
+};
+
+SRate measureRound(CApplication& app, const std::string& map, int players, int frames,
+                   bool farLimit, const std::string& shotFolder)
+{
+    CGameMenu& menu = *app.getMenu();
+    if (players == 1) {
+        menu.getWindow("Singleplayer/Game/MapDropdown")->setText(map);
+        menu.startSingleplayerRound();
+    } else {
+        select(menu,
+               players == 4 ? "Multiplayer/Game/Radio4Players" : "Multiplayer/Game/Radio2Players");
+        select(menu, "Multiplayer/Game/SplitVertically");
+        menu.getWindow("Multiplayer/Game/MapDropdown")->setText(map);
+        menu.startSplitScreenRound();
+    }
+    if (!app.getActiveListener())
+        return SRate();
+    if (!farLimit) {
+        for (const char* camera : {"firstCamera", "secondCamera", "thirdCamera", "fourthCamera"})
+            app.getSceneManager()->getCamera(camera)->setFarClipDistance(kUnlimited);
+    }
+    for (int i = 0; i < kWarmUpFrames; ++i) {
+        app.runFrame();
+        if (i == kShotFrame && !shotFolder.empty())
+            app.getRenderWindow()->writeContentsToFile(shotFolder + "/" + map + "_" +
+                                                       std::to_string(players) + "p.png");
+    }
+    const Clock::time_point start = Clock::now();
+    const double cpuStart = cpuSeconds();
+    for (int i = 0; i < frames; ++i)
+        app.runFrame();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = cpuSeconds() - cpuStart;
+    menu.backToMenu();
+    app.runFrame();
+    return SRate{frames / seconds, frames / cpu};
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
+    const std::string shotFolder = argc > 2 ? argv[2] : "";
+    CApplication* app = CApplication::getInstance();
+    if (!app->start()) {
+        std::fprintf(stderr, "no render system\n");
+        return 1;
+    }
+    app->runFrame();
+    Ogre::RenderWindow* window = app->getRenderWindow();
+    const std::pair<bool, bool> setups[] = {{false, false}, {true, false}, {true, true}};
+    for (const auto& [shadows, farLimit] : setups) {
+        CBallShadow::setEnabled(shadows);
+        std::printf("frames per second, %ux%u, shadows %s, far limit %s, %d frames per round\n",
+                    window->getWidth(), window->getHeight(), shadows ? "on" : "off",
+                    farLimit ? "on" : "off", frames);
+        std::printf("  %-24s %16s %16s %16s\n", "map", "1 player", "2", "4");
+        std::vector<std::string> maps = app->getMenu()->getMapList();
+        std::sort(maps.begin(), maps.end());
+        maps.erase(std::unique(maps.begin(), maps.end()), maps.end());
+        for (const std::string& map : maps) {
+            if (argc > 3 && map != argv[3])
+                continue;
+            std::printf("  %-24s", map.c_str());
+            for (int players : {1, 2, 4}) {
+                const bool shoot = shadows && farLimit;
+                const SRate rate = measureRound(*app, map, players, frames, farLimit,
+                                                shoot ? shotFolder : std::string());
+                std::printf(" %7.1f (%6.1f)", rate.wall, rate.cpu);
+            }
+            std::printf("\n");
+            std::fflush(stdout);
+        }
+    }
+    CApplication::destroyInstance();
+    return 0;
+}
