@@ -31,6 +31,7 @@ const char* const kLogFile = "Ogre.log";
 const char* const kResourcesFile = "resources.cfg";
 const char* const kWindowTitle = "KIVO";
 const char* const kIconFile = "data/gui/kivo_icon.png";
+const char* const kMapFolder = "./data/maps";
 const int kDefaultMipmaps = 5;
 const Ogre::Real kNearClip = 0.1f;
 
@@ -160,6 +161,7 @@ void CApplication::attachEngine(Ogre::Root* root, Ogre::RenderWindow* window, Og
     mOwnsRoot = false;
     mWindow = window;
     mCamera = camera;
+    mSceneManager = camera ? camera->getSceneManager() : nullptr;
 }
 
 int CApplication::run()

@@ -48,7 +48,8 @@ public:
     void flushDestroyList();
 
     // For tests and tools that started Ogre themselves: use that root, window and camera
-    // (not owned) instead of starting them in run().
+    // (not owned; the camera's scene manager becomes the game's) instead of starting them in
+    // run().
     void attachEngine(Ogre::Root* root, Ogre::RenderWindow* window, Ogre::Camera* camera);
 
     bool frameStarted(const Ogre::FrameEvent& evt) override;

@@ -12,6 +12,7 @@
 #include "game/input/wii_player.h"
 #include "game/menu/menu_log.h"
 #include "game/net/network.h"
+#include "world/map_check.h"
 #include "world/scene.h"
 
 #include <CEGUI/CEGUI.h>
@@ -288,6 +289,18 @@ bool CGameMenu::startRound(std::vector<std::unique_ptr<CPlayer>> players,
         arrangeViewports(kMenuViewports);
         showMessage(kErrorMessage, "Cannot start the game",
                     "The map \"" + mapName + "\" could not be loaded.\n" + e.what());
+        return false;
+    }
+    // A level without a finish, or with a ball that has no start box, would start a round
+    // whose clock runs for ever.
+    const std::vector<SMapProblem> problems = checkMap(*scene, playerCount);
+    if (!problems.empty()) {
+        std::cerr << "CGameMenu: the level \"" << mapName << "\" cannot be played\n";
+        app->destroyLater(scene.release());
+        arrangeViewports(kMenuViewports);
+        showMessage(kErrorMessage, "Cannot start the game",
+                    "The map \"" + mapName + "\" cannot be played.\n" +
+                        describeMapProblems(problems));
         return false;
     }
 
