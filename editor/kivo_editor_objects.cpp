@@ -333,6 +333,7 @@ void KIVOEditor::buildCheckDock()
     listMapProblems->setToolTip(QStringLiteral("Double-click a problem to select its boxes"));
     dock->setWidget(listMapProblems);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    dock->hide(); // shown by the check, so the view keeps its size until there is something to say
     connect(listMapProblems, &QListWidget::itemDoubleClicked, this,
             &KIVOEditor::selectProblemBoxes);
 
@@ -344,7 +345,10 @@ void KIVOEditor::buildCheckDock()
     actionPlayMap = menu->addAction(QStringLiteral("Play this map"));
     actionPlayMap->setObjectName(QStringLiteral("actionPlayMap"));
     actionPlayMap->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(actionCheckMap, &QAction::triggered, this, &KIVOEditor::checkMap);
+    connect(actionCheckMap, &QAction::triggered, this, [this, dock] {
+        checkMap();
+        dock->show();
+    });
     connect(actionPlayMap, &QAction::triggered, this, &KIVOEditor::playMap);
 }
 
@@ -366,6 +370,8 @@ bool KIVOEditor::checkMap()
         item->setData(Qt::UserRole, boxes);
         errors = errors || !problem.warning;
     }
+    if (errors)
+        findChild<QDockWidget*>(QStringLiteral("dockMapCheck"))->show();
     if (listMapProblems->count() == 0)
         listMapProblems->addItem(QStringLiteral("No problems found."));
     statusBar()->showMessage(errors ? QStringLiteral("The map check found errors")
@@ -391,7 +397,7 @@ bool KIVOEditor::confirmSaveWithProblems(const QString& problems)
                                 QStringLiteral("The map check found errors:\n") + problems +
                                     QStringLiteral("\n\nSave the map anyway?"),
                                 QMessageBox::Save | QMessageBox::Cancel,
-                                QMessageBox::Cancel) == QMessageBox::Save;
+                                QMessageBox::Save) == QMessageBox::Save;
 }
 
 bool KIVOEditor::startGame(const QString& program, const QStringList& arguments)
