@@ -63,9 +63,16 @@ file_dialog() {
     sleep 1
     xdotool windowfocus --sync "$WINDOW"
 }
-# The map has no start or finish point yet: saving warns, and Return (the default) saves.
+# The map has no start or finish point yet: saving warns first, and Return (the default) saves.
 confirm_save() {
-    sleep 1
+    local box=
+    for _ in $(seq 1 20); do
+        box=$(xdotool search --onlyvisible --name '^KIVO Editor$' 2>/dev/null | head -1)
+        [[ -n "$box" ]] && break
+        sleep 0.5
+    done
+    [[ -n "$box" ]] || stop "no warning about the map's problems before saving"
+    xdotool windowfocus --sync "$box"
     key Return
     xdotool windowfocus --sync "$WINDOW"
 }
