@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -45,8 +46,6 @@ const float kRotateScale = 10.0f; // pixels per degree
 const float kWheelScale = 100.0f; // wheel delta per unit
 const float kKeyStep = 1.0f;
 const Ogre::Vector3 kCameraHome(0.0f, 10.0f, 10.0f);
-const int kPercent = 100;
-const size_t kLightPrefixLength = 5; // scene lights are called "light" + name
 
 // Materials the level's boxes are drawn with; markers, balls, monsters and Ogre's own are not
 // offered.
@@ -117,6 +116,8 @@ KIVOEditor::~KIVOEditor()
     // The scene goes before the view's Ogre root; the window hears nothing of its end.
     mDocument->undoStack().disconnect(this);
     mDocument.reset();
+    if (!mPlayTestFile.isEmpty())
+        QFile::remove(mPlayTestFile);
 }
 
 void KIVOEditor::setUpDocument(const std::string& sceneManagerName, const std::string& cameraName)
@@ -124,6 +125,7 @@ void KIVOEditor::setUpDocument(const std::string& sceneManagerName, const std::s
     mDocument = std::make_unique<CMapDocument>(sceneManagerName, cameraName);
     buildWidgets();
     buildMenus();
+    buildCheckDock();
     connectSlots();
     mView->installEventFilter(this);
     connect(&mDocument->undoStack(), &QUndoStack::indexChanged, this, &KIVOEditor::updateFromScene);
@@ -160,6 +162,7 @@ void KIVOEditor::connectSlots()
     };
     for (const auto& [widget, slot] : buttons)
         connect(widget, &QPushButton::clicked, this, slot);
+    connectObjectSlots();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -219,6 +222,15 @@ void KIVOEditor::updateTitle()
 
 bool KIVOEditor::saveTo(const QString& path)
 {
+    if (!path.isEmpty() && !checkMap()) {
+        QStringList errors;
+        for (int i = 0; i < listMapProblems->count(); ++i) {
+            if (listMapProblems->item(i)->text().startsWith(QStringLiteral("Error")))
+                errors << listMapProblems->item(i)->text();
+        }
+        if (!confirmSaveWithProblems(errors.join(QLatin1Char('\n'))))
+            return false;
+    }
     if (path.isEmpty() || !mDocument->saveMap(path.toStdString())) {
         warn(QStringLiteral("Can't save map file!"));
         return false;
@@ -304,27 +316,8 @@ void KIVOEditor::closeEvent(QCloseEvent* event)
 
 void KIVOEditor::updateFromScene()
 {
-    const CScene* scene = mDocument->scene();
-    listGrid->clear();
-    listLights->clear();
-    listWaypoints->clear();
-    listWaypointNeighbour->clear();
-    listOtherMonster->clear();
+    refillLists();
     updateTitle();
-    if (!scene)
-        return;
-    for (const std::string& name : mDocument->gridNames())
-        listGrid->addItem(QString::fromStdString(name));
-    for (const Ogre::Light* light : scene->getLights())
-        listLights->addItem(QString::fromStdString(light->getName().substr(kLightPrefixLength)));
-    for (const CWaypoint* waypoint : scene->getWaypoints())
-        listWaypoints->addItem(QString::fromStdString(waypoint->getBox()->getName()));
-    for (const CMonster* monster : scene->getMonsters())
-        listOtherMonster->addItem(QString::fromStdString(monster->getName()));
-    const Ogre::ColourValue ambient = scene->getAmbientLight();
-    const float components[] = {ambient.r, ambient.g, ambient.b};
-    for (int i = 0; i < 3; ++i)
-        spinAmbient[i]->setValue(static_cast<int>(components[i] * kPercent));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -572,6 +565,7 @@ bool KIVOEditor::viewMousePress(QMouseEvent* event)
         }
     } else if (event->button() == Qt::RightButton) {
         listLights->clearSelection();
+        unselectLights();
         mDocument->clearSelection();
         mPanning = !mPanning;
         mLastNormalised = at;

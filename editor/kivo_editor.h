@@ -5,9 +5,11 @@
 
 #include "editor/map_document.h"
 
+#include <OgreColourValue.h>
 #include <OgreVector.h>
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -20,6 +22,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 class QSlider;
@@ -70,6 +73,30 @@ public slots:
     void buttonMoveSelectionUp();
     void buttonMoveSelectionDown();
 
+    // Lights, waypoints, points and monsters (kivo_editor_objects.cpp).
+    void buttonLightsCreate();
+    void buttonLightsEdit();
+    void buttonLightsDelete();
+    void selectLight();
+    void unselectLights();
+    void editLightValues();
+    void setAmbientLight();
+    void buttonWaypointsCreate();
+    void buttonWaypointsRemove();
+    void buttonWaypointsNeighbourAdd();
+    void buttonWaypointsNeighbourRemove();
+    void buttonWaypointsSetWeight();
+    void updateListWaypointNeighbours();
+    void buttonOtherCreatePoint();
+    void buttonOtherDeletePoint();
+    void buttonOtherMonsterCreate();
+    void buttonOtherMonsterDelete();
+    void listOtherMonsterUpdate();
+    // The map check into its dock; true when it found no error (warnings may remain).
+    bool checkMap();
+    // Saves the map to a temporary file and starts the game on it in a single-player round.
+    void playMap();
+
 protected:
     // Seams for the dialogs, so tests can answer them.
     virtual void warn(const QString& text);
@@ -77,6 +104,10 @@ protected:
     virtual QString chooseSaveFile(const QString& folder);
     // Save, Discard or Cancel for unsaved changes.
     virtual int askToSave();
+    // Save a map with the listed errors anyway?
+    virtual bool confirmSaveWithProblems(const QString& problems);
+    // Starts the game program detached; false when it could not be started.
+    virtual bool startGame(const QString& program, const QStringList& arguments);
 
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -97,6 +128,11 @@ private:
     void nudge(QLineEdit* field, const Ogre::Vector3& direction);
     void showSelectedPosition();
     void reportDeletion(const CMapDocument::SDeletion& deletion);
+    void connectObjectSlots();
+    void buildCheckDock();
+    void refillLists();
+    void selectProblemBoxes(QListWidgetItem* item);
+    Ogre::ColourValue colourOf(const std::array<QSpinBox*, 3>& spins) const;
 
     // The view's input (ignored until a map is loaded).
     bool viewMousePress(QMouseEvent* event);
@@ -164,4 +200,10 @@ private:
     QListWidget* listOtherMonster;
     QComboBox* comboBoxOtherMonster;
     QLineEdit* lineEditOtherMonster;
+
+    QListWidget* listMapProblems = nullptr;
+    QAction* actionCheckMap = nullptr;
+    QAction* actionPlayMap = nullptr;
+    bool mUpdatingFromScene = false; // controls filled from the scene change nothing
+    QString mPlayTestFile;
 };

@@ -6,6 +6,7 @@
 
 #include "editor/box_state.h"
 
+#include <OgreColourValue.h>
 #include <OgreVector.h>
 
 #include <QUndoStack>
@@ -95,6 +96,59 @@ public:
 
     static constexpr float kNearDistance = 0.001f;
 
+    // --- lights, waypoints, start and finish points, monsters (map_document_objects.cpp) ----
+    // Every change below is one undo step; a refusal or a change that changes nothing leaves
+    // the map and the undo stack as they were.
+    struct SLight
+    {
+        Ogre::Vector3 position = Ogre::Vector3::ZERO;
+        Ogre::ColourValue diffuse = Ogre::ColourValue::White;
+        Ogre::ColourValue specular = Ogre::ColourValue::White;
+        float range = 100.0f;
+    };
+    enum class ELightResult
+    {
+        Created,
+        InvalidInput, // a name the map cannot hold, or a range that is not positive
+        NameTaken
+    };
+    ELightResult addLight(const std::string& name, const SLight& light);
+    // Every named light gets the position, colours and range; false when none exists.
+    bool editLights(const std::vector<std::string>& names, const SLight& light);
+    // Colours and range only; changes in a row (a slider dragged) are one undo step.
+    bool setLightColours(const std::vector<std::string>& names, const Ogre::ColourValue& diffuse,
+                         const Ogre::ColourValue& specular, float range);
+    int deleteLights(const std::vector<std::string>& names); // how many went
+    bool findLight(const std::string& name, SLight& light) const;
+    std::vector<std::string> lightNames() const;
+    // Changes in a row are one undo step.
+    void setAmbientLight(const Ogre::ColourValue& colour);
+
+    // Waypoints act on the selected boxes.
+    bool createWaypoints(int weight);
+    // Removes the waypoints of the selected boxes with their links and the monsters that start
+    // on them (the same rule as deleting their boxes).
+    SDeletion removeWaypoints();
+    // Links the waypoint on each named box with the waypoint of every selected box.
+    bool linkWaypoints(const std::vector<std::string>& boxNames);
+    bool unlinkWaypoints(const std::string& boxA, const std::string& boxB);
+    bool setWaypointWeight(int weight);
+    std::vector<std::string> waypointNames() const; // box names, in the scene's order
+    std::vector<std::string> neighbourNames(const std::string& boxName) const;
+    bool waypointWeight(const std::string& boxName, int& weight) const;
+
+    // Start points when start is true, else finish points, for the selected boxes.
+    bool createPoints(bool start);
+    bool deletePoints(bool start);
+
+    // A monster of the kind (0..5) on the waypoint of the first selected box that has one.
+    // False for a name taken or not storable, a bad kind, or no selected waypoint box.
+    bool createMonster(int kind, const std::string& name);
+    int deleteMonsters(const std::vector<std::string>& names);
+    std::vector<std::string> monsterNames() const;
+    // Selects the boxes the named monsters start on, and nothing else.
+    void selectMonsterStarts(const std::vector<std::string>& names);
+
     // --- used by the commands --------------------------------------------------------------
     // Builds the level anew from map text, keeping the camera and the selection by name.
     void restoreFromText(const std::string& text);
@@ -104,6 +158,9 @@ private:
     SDeletion deleteBoxes(const std::vector<std::string>& boxes,
                           const std::vector<std::string>& grids, const QString& text);
     std::string gridOf(const CBox* box) const;
+    // Runs the change and pushes it as one undo step when the map text changed; false if not.
+    template <typename Change>
+    bool snapshotChange(const QString& text, Change&& change, int mergeId = -1);
     std::vector<CBox*> selection() const;
     void pushChange(const QString& text, const std::vector<CBox*>& boxes,
                     std::vector<SBoxState> after, int mergeId = -1);

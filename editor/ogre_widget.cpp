@@ -14,7 +14,8 @@ namespace {
 
 const char* const kPluginsFile = "plugins.cfg";
 const char* const kConfigFile = "ogre.cfg";
-const char* const kLogFile = "Ogre.log";
+// Its own log: the game started for a play-test writes Ogre.log in the same folder.
+const char* const kLogFile = "OgreEditor.log";
 const char* const kResourcesFile = "resources.cfg";
 const char* const kWindowTitle = "OGRE Render Window";
 const char* const kRenderWindowName = "QOgreWidget_RenderWindow";

@@ -6,24 +6,71 @@
 #include <OgreRoot.h>
 
 #include <csignal>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
+#include <string>
 
 namespace {
+
+const char* const kUsage =
+    "Usage: kivo [--play <map file> [--name <player name>]]\n"
+    "\n"
+    "Without options KIVO starts at its main menu.\n"
+    "  --play <map file>   start straight into a single-player round on that map (a .kivom file\n"
+    "                      anywhere; the level editor's \"Play this map\" uses it)\n"
+    "  --name <name>       the player's name in that round (default: Player)\n"
+    "  --help              show this text\n";
+
 void onStopSignal(int)
 {
     CApplication::requestStop();
 }
+
+// The game reads maps below data/maps/; a file elsewhere is named relative to that folder.
+std::string mapNameOf(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path file = fs::weakly_canonical(fs::absolute(path), error);
+    const fs::path folder = fs::weakly_canonical(fs::absolute("data/maps"), error);
+    return file.lexically_relative(folder).generic_string();
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    std::string playMap;
+    std::string playerName = "Player";
+    for (int i = 1; i < argc; ++i) {
+        const bool hasValue = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::cout << kUsage;
+            return 0;
+        } else if (!std::strcmp(argv[i], "--play") && hasValue) {
+            playMap = argv[++i];
+        } else if (!std::strcmp(argv[i], "--name") && hasValue) {
+            playerName = argv[++i];
+        } else {
+            std::cerr << "kivo: unknown or incomplete option \"" << argv[i] << "\"\n" << kUsage;
+            return 2;
+        }
+    }
+    if (!playMap.empty() && !std::filesystem::is_regular_file(playMap)) {
+        std::cerr << "kivo: no map file \"" << playMap << "\"\n";
+        return 2;
+    }
+
     // Ctrl+C or a polite kill ends the game like closing its window.
     std::signal(SIGINT, onStopSignal);
     std::signal(SIGTERM, onStopSignal);
     int code = 0;
     try {
         CApplication* app = CApplication::getInstance();
+        if (!playMap.empty())
+            app->setPlayTest(mapNameOf(playMap), playerName);
         code = app->run();
         if (app->getRoot())
             app->getRoot()->removeFrameListener(app);

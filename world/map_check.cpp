@@ -1,7 +1,20 @@
 // The playability checks of a level.
 #include "world/map_check.h"
 
+#include "world/box.h"
+#include "world/box_grid.h"
+#include "world/monster.h"
 #include "world/scene.h"
+#include "world/waypoint.h"
+
+#include <OgreLight.h>
+
+#include <algorithm>
+#include <cmath>
+#include <queue>
+#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 std::vector<SMapProblem> checkMapPoints(std::size_t startPoints, std::size_t finishPoints,
                                         int playerCount)
@@ -9,13 +22,17 @@ std::vector<SMapProblem> checkMapPoints(std::size_t startPoints, std::size_t fin
     std::vector<SMapProblem> problems;
     if (finishPoints == 0)
         problems.push_back({EMapProblem::NO_FINISH_POINT,
-                            "The map has no finish point, so no ball could ever win."});
+                            "The map has no finish point, so no ball could ever win.",
+                            false,
+                            {}});
     const std::size_t needed = playerCount > 0 ? static_cast<std::size_t>(playerCount) : 0;
     if (startPoints < needed)
         problems.push_back({EMapProblem::TOO_FEW_START_POINTS,
                             "The map has " + std::to_string(startPoints) + " start point" +
                                 (startPoints == 1 ? "" : "s") + ", but " + std::to_string(needed) +
-                                " player" + (needed == 1 ? " needs" : "s need") + " one each."});
+                                " player" + (needed == 1 ? " needs" : "s need") + " one each.",
+                            false,
+                            {}});
     return problems;
 }
 
@@ -33,4 +50,202 @@ std::string describeMapProblems(const std::vector<SMapProblem>& problems)
         text += problem.text;
     }
     return text;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The design check
+
+namespace {
+
+struct STop
+{
+    const CBox* box;
+    float minX, maxX, minZ, maxZ, low, high;
+};
+
+STop topOf(const CBox& box)
+{
+    const Ogre::Vector3 position = box.getPosition();
+    STop top{&box, 1e30f, -1e30f, 1e30f, -1e30f, 1e30f, -1e30f};
+    // The four top corners and the top centre.
+    for (int v = 0; v <= CBox::kTopCentre; ++v) {
+        const Ogre::Vector3 point = position + box.getVertices()[v];
+        top.minX = std::min(top.minX, point.x);
+        top.maxX = std::max(top.maxX, point.x);
+        top.minZ = std::min(top.minZ, point.z);
+        top.maxZ = std::max(top.maxZ, point.z);
+        top.low = std::min(top.low, point.y);
+        top.high = std::max(top.high, point.y);
+    }
+    return top;
+}
+
+bool reaches(const STop& from, const STop& to)
+{
+    const float gapX = std::max({0.0f, to.minX - from.maxX, from.minX - to.maxX});
+    const float gapZ = std::max({0.0f, to.minZ - from.maxZ, from.minZ - to.maxZ});
+    return std::hypot(gapX, gapZ) <= kReachGap && to.low - from.high <= kReachClimb;
+}
+
+// The start boxes from which no finish box can be reached. Box tops are bucketed in a grid of
+// cells seen from above so that big levels stay fast.
+std::vector<const CBox*> startsWithoutWayToFinish(const CScene& scene)
+{
+    std::vector<STop> tops;
+    std::unordered_map<const CBox*, int> index;
+    for (const auto& grid : scene.getGrids()) {
+        for (const auto& box : grid->getBoxes()) {
+            index[box.get()] = static_cast<int>(tops.size());
+            tops.push_back(topOf(*box));
+        }
+    }
+    constexpr float kCell = 2.0f;
+    auto cell = [](float c) { return static_cast<long long>(std::floor(c / kCell)); };
+    auto key = [](long long x, long long z) { return x * 1000003LL + z; };
+    std::unordered_map<long long, std::vector<int>> cells;
+    for (int i = 0; i < static_cast<int>(tops.size()); ++i) {
+        const STop& t = tops[i];
+        for (long long x = cell(t.minX - kReachGap); x <= cell(t.maxX + kReachGap); ++x)
+            for (long long z = cell(t.minZ - kReachGap); z <= cell(t.maxZ + kReachGap); ++z)
+                cells[key(x, z)].push_back(i);
+    }
+    std::unordered_set<int> finishes;
+    for (const CBox* box : scene.getFinishBoxes())
+        finishes.insert(index.at(box));
+
+    std::vector<const CBox*> stranded;
+    for (const CBox* start : scene.getStartBoxes()) {
+        std::vector<bool> seen(tops.size(), false);
+        std::queue<int> open;
+        open.push(index.at(start));
+        seen[open.front()] = true;
+        bool found = false;
+        while (!open.empty() && !found) {
+            const STop& from = tops[open.front()];
+            found = finishes.count(open.front()) > 0;
+            open.pop();
+            for (long long x = cell(from.minX); x <= cell(from.maxX); ++x) {
+                for (long long z = cell(from.minZ); z <= cell(from.maxZ); ++z) {
+                    const auto it = cells.find(key(x, z));
+                    if (it == cells.end())
+                        continue;
+                    for (int next : it->second) {
+                        if (!seen[next] && reaches(from, tops[next])) {
+                            seen[next] = true;
+                            open.push(next);
+                        }
+                    }
+                }
+            }
+        }
+        if (!found)
+            stranded.push_back(start);
+    }
+    return stranded;
+}
+
+} // namespace
+
+bool isStorableMapName(const std::string& name)
+{
+    return !name.empty() && name.find_first_of(",\r\n") == std::string::npos;
+}
+
+std::vector<SMapProblem> checkMapDesign(const CScene& scene)
+{
+    std::vector<SMapProblem> problems;
+    const std::size_t starts = scene.getStartBoxes().size();
+    if (starts == 0)
+        problems.push_back({EMapProblem::NO_START_POINT,
+                            "The map has no start point, so no ball can be placed.",
+                            false,
+                            {}});
+    for (SMapProblem& problem : checkMap(scene, 1)) {
+        if (problem.kind == EMapProblem::NO_FINISH_POINT)
+            problems.push_back(problem);
+    }
+    if (starts > 0 && starts < static_cast<std::size_t>(kMaxRoundPlayers))
+        problems.push_back({EMapProblem::FEW_START_POINTS,
+                            "The map has " + std::to_string(starts) + " start point" +
+                                (starts == 1 ? "" : "s") + "; a round of " +
+                                std::to_string(kMaxRoundPlayers) + " players needs " +
+                                std::to_string(kMaxRoundPlayers) + ".",
+                            true,
+                            {}});
+    if (!scene.getFinishBoxes().empty()) {
+        for (const CBox* start : startsWithoutWayToFinish(scene))
+            problems.push_back({EMapProblem::FINISH_UNREACHABLE,
+                                "No finish point can be reached from the start point " +
+                                    start->getName() + " over the boxes.",
+                                false,
+                                {start->getName()}});
+    }
+    const auto& waypoints = scene.getWaypoints();
+    for (const CMonster* monster : scene.getMonsters()) {
+        const CWaypoint* start = monster->getStartWaypoint();
+        if (!start || std::find(waypoints.begin(), waypoints.end(), start) == waypoints.end())
+            problems.push_back({EMapProblem::MONSTER_WITHOUT_START,
+                                "The monster " + monster->getName() + " has no start waypoint.",
+                                false,
+                                {}});
+        else if (monster->getKind() == CMonster::KIND_SLIME && start->getNeighbours().empty())
+            problems.push_back({EMapProblem::LONELY_SLIME_WAYPOINT,
+                                "The slime " + monster->getName() + " starts on the waypoint " +
+                                    start->getBox()->getName() +
+                                    ", which has no neighbours, so it never moves.",
+                                false,
+                                {start->getBox()->getName()}});
+    }
+    auto storable = [&problems](const std::string& what, const std::string& name,
+                                std::vector<std::string> boxes) {
+        if (!isStorableMapName(name))
+            problems.push_back({EMapProblem::UNSTORABLE_NAME,
+                                "The " + what + " name \"" + name +
+                                    "\" cannot be stored in a map file (it is empty or holds a "
+                                    "comma or a line break).",
+                                false, std::move(boxes)});
+    };
+    for (const auto& grid : scene.getGrids()) {
+        storable("grid", grid->getName(), {});
+        for (const auto& box : grid->getBoxes())
+            storable("box", box->getName(), {box->getName()});
+    }
+    for (const Ogre::Light* light : scene.getLights())
+        storable("light", light->getName().substr(5), {}); // lights are "light" + name
+    for (const CMonster* monster : scene.getMonsters())
+        storable("monster", monster->getName(), {});
+    return problems;
+}
+
+std::vector<SMapProblem> checkMapReferences(const std::vector<std::string>& lines)
+{
+    std::set<std::string> waypointBoxes;
+    std::vector<std::pair<std::string, std::string>> monsters; // name, start box
+    for (const std::string& line : lines) {
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, equals);
+        std::vector<std::string> fields;
+        std::size_t begin = equals + 1;
+        for (std::size_t comma; (comma = line.find(',', begin)) != std::string::npos;
+             begin = comma + 1)
+            fields.push_back(line.substr(begin, comma - begin));
+        fields.push_back(line.substr(begin));
+        if (key == "waypoint")
+            waypointBoxes.insert(fields[0]);
+        else if (key == "monster")
+            monsters.emplace_back(fields.size() > 1 ? fields[1] : "",
+                                  fields.size() > 2 ? fields[2] : "");
+    }
+    std::vector<SMapProblem> problems;
+    for (const auto& [name, box] : monsters) {
+        if (!waypointBoxes.count(box))
+            problems.push_back({EMapProblem::MONSTER_WITHOUT_START,
+                                "The monster " + name + " starts on \"" + box +
+                                    "\", which carries no waypoint; the level leaves it out.",
+                                false,
+                                {}});
+    }
+    return problems;
 }

@@ -249,7 +249,15 @@ bool CApplication::start()
 
     mLoadingScreen->setProgress(100, "Ready!");
     mLoadingScreen->hide();
+    if (!mPlayTestMap.empty())
+        mMenu->startPlayTest(mPlayTestMap, mPlayTestName);
     return true;
+}
+
+void CApplication::setPlayTest(const std::string& mapName, const std::string& playerName)
+{
+    mPlayTestMap = mapName;
+    mPlayTestName = playerName;
 }
 
 void CApplication::loop()

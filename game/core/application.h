@@ -8,6 +8,7 @@
 #include <OgreWindowEventUtilities.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace Ogre {
@@ -51,6 +52,9 @@ public:
     // (not owned; the camera's scene manager becomes the game's) instead of starting them in
     // run().
     void attachEngine(Ogre::Root* root, Ogre::RenderWindow* window, Ogre::Camera* camera);
+    // Goes straight into a single-player round on the map (a name below data/maps/) once the
+    // menu is up, instead of waiting on the main page.
+    void setPlayTest(const std::string& mapName, const std::string& playerName);
 
     bool frameStarted(const Ogre::FrameEvent& evt) override;
     void onPause() override;
@@ -93,4 +97,6 @@ private:
     bool mGuiStarted = false;
     CExtFrameListener* mActiveListener = nullptr;
     std::vector<CExtFrameListener*> mDestroyList;
+    std::string mPlayTestMap;
+    std::string mPlayTestName;
 };

@@ -97,6 +97,9 @@ public:
     void showMapInfo(const std::string& mapName);
     const std::vector<std::string>& getMapList() const override { return mMapList; }
     void startSingleplayerRound();
+    // Starts a single-player round on the map (a name below data/maps/) for the named player,
+    // as if chosen on the single-player page (the game's --play option).
+    void startPlayTest(const std::string& mapName, const std::string& playerName);
     void startSplitScreenRound();
 
     // Head-up display.

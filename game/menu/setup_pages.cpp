@@ -232,6 +232,14 @@ void CGameMenu::startSingleplayerRound()
     enterRound(1);
 }
 
+void CGameMenu::startPlayTest(const std::string& mapName, const std::string& playerName)
+{
+    getWindow("Singleplayer/Game/MapDropdown")->setText(mapName);
+    getWindow("Singleplayer/Game/Playername")->setText(playerName);
+    showPage("Singleplayer");
+    startSingleplayerRound();
+}
+
 void CGameMenu::startSplitScreenRound()
 {
     const bool four = isSelected(getWindow("Multiplayer/Game/Radio4Players"));

@@ -63,6 +63,19 @@ file_dialog() {
     sleep 1
     xdotool windowfocus --sync "$WINDOW"
 }
+# The map has no start or finish point yet: saving warns first, and Return (the default) saves.
+confirm_save() {
+    local box=
+    for _ in $(seq 1 20); do
+        box=$(xdotool search --onlyvisible --name '^KIVO Editor$' 2>/dev/null | head -1)
+        [[ -n "$box" ]] && break
+        sleep 0.5
+    done
+    [[ -n "$box" ]] || stop "no warning about the map's problems before saving"
+    xdotool windowfocus --sync "$box"
+    key Return
+    xdotool windowfocus --sync "$WINDOW"
+}
 
 # The game folder: programs and configuration copied, read-only data linked, maps copied.
 cd "$WORK/game"
@@ -112,6 +125,7 @@ type_into 934 238 0
 click 837 293
 shot vertex_raised
 file_dialog ctrl+shift+s "$MAP"
+confirm_save
 [[ -f "$MAP" ]] || stop "Save as wrote no file"
 [[ "$(title)" == "KIVOEditor - 000_editor.kivom" ]] || fail "title after saving: $(title)"
 for box in box1 box3; do
@@ -121,10 +135,12 @@ done
 
 key ctrl+z
 key ctrl+s
+confirm_save
 [[ "$(top_centre box1)" == 0.5 ]] || fail "undo left box1 at $(top_centre box1)"
 shot vertex_undone
 key ctrl+shift+z
 key ctrl+s
+confirm_save
 [[ "$(top_centre box1)" == 1.5 && "$(top_centre box3)" == 1.5 ]] || fail "redo did not raise again"
 
 # A shipped map, opened to be looked at.

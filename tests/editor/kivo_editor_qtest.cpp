@@ -10,11 +10,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QtTest>
@@ -54,6 +56,21 @@ protected:
         ++questions;
         return answer;
     }
+    bool confirmSaveWithProblems(const QString& problems) override
+    {
+        problemsShown << problems;
+        return saveWithProblems;
+    }
+    bool startGame(const QString& program, const QStringList& arguments) override
+    {
+        gameStarts << (QStringList{program} + arguments);
+        return true;
+    }
+
+public:
+    QStringList problemsShown;
+    bool saveWithProblems = true; // the designer's answer: save anyway
+    QList<QStringList> gameStarts;
 };
 
 } // namespace
@@ -219,6 +236,138 @@ private slots:
         QCOMPARE(editor->warnings, QStringList{cases[row].message});
         QCOMPARE(editor->document()->mapText(), before);
         QCOMPARE(find<QListWidget>("listGrid")->count(), 1);
+    }
+
+    // The messages of the light and monster tools, each on its condition, changing nothing.
+    void everyObjectToolFailureIsReported()
+    {
+        trigger("actionNeu");
+        fillGrid(QStringLiteral("base"));
+        click("buttonGridCreate");
+        for (const char* field : {"lineEditLightsX", "lineEditLightsY", "lineEditLightsZ"})
+            type(field, QStringLiteral("1"));
+        click("buttonLightsCreate");
+        const std::string before = editor->document()->mapText();
+        const struct
+        {
+            std::function<void()> act;
+            QString message;
+        } cases[] = {
+            {[&] { click("buttonLightsCreate"); },
+             QStringLiteral("Light name  already exists!\nPlease choose another!")},
+            {[&] {
+                 type("lineEditLightsY", QString());
+                 click("buttonLightsCreate");
+                 type("lineEditLightsY", QStringLiteral("1"));
+             },
+             QStringLiteral("Can't create Light!\nPlease fill in all input widgets!")},
+            {[&] {
+                 find<QListWidget>("listLights")->clearSelection();
+                 click("buttonLightsAdd");
+             },
+             QStringLiteral("Can't edit Light!\n Please fill in all input widgets and select at "
+                            "least one light!")},
+            {[&] {
+                 editor->document()->toggleSelection("box1"); // no waypoint on it
+                 type("lineEditOtherMonster", QStringLiteral("evil"));
+                 click("buttonOtherCreateMonster");
+             },
+             QStringLiteral("Can't create Monster!\n The name may already exist or no "
+                            "Waypoint-Box is selected!")},
+        };
+        for (const auto& row : cases) {
+            editor->warnings.clear();
+            row.act();
+            QCOMPARE(editor->warnings, QStringList{row.message});
+            QCOMPARE(editor->document()->mapText(), before);
+        }
+    }
+
+    // The lists follow the document through changes and undo; editing reaches every selected
+    // light; a dragged colour is one step; the monster list shows where a monster starts.
+    void objectTabsWorkOnTheDocument()
+    {
+        trigger("actionNeu");
+        fillGrid(QStringLiteral("base"));
+        click("buttonGridCreate");
+        auto* lights = find<QListWidget>("listLights");
+        for (const char* name : {"a", "b"}) {
+            type("lineEditLightsName", QString::fromLatin1(name));
+            for (const char* field : {"lineEditLightsX", "lineEditLightsY", "lineEditLightsZ"})
+                type(field, QStringLiteral("1"));
+            click("buttonLightsCreate");
+        }
+        QCOMPARE(lights->count(), 2);
+        lights->selectAll();
+        type("lineEditLightsX", QStringLiteral("5"));
+        click("buttonLightsAdd");
+        CMapDocument::SLight light;
+        for (const char* name : {"a", "b"}) {
+            QVERIFY(editor->document()->findLight(name, light));
+            QCOMPARE(light.position.x, 5.0f);
+        }
+        const int steps = editor->document()->undoStack().count();
+        auto* red = find<QSpinBox>("spinBoxLightsDiffuseRed");
+        for (int value = 10; value <= 50; value += 10)
+            red->setValue(value);
+        QCOMPARE(editor->document()->undoStack().count(), steps + 1);
+        QCOMPARE(lights->selectedItems().size(), 2); // the selection outlives the refills
+        QVERIFY(editor->document()->findLight("b", light));
+        QCOMPARE(light.diffuse.r, 0.5f);
+
+        editor->document()->clearSelection();
+        editor->document()->toggleSelection("box1");
+        editor->document()->toggleSelection("box2");
+        click("buttonWaypointsCreate");
+        auto* waypoints = find<QListWidget>("listWaypoints");
+        QCOMPARE(waypoints->count(), 2);
+        waypoints->item(0)->setSelected(true); // selects box1 alone
+        QCOMPARE(editor->document()->selectedBoxNames(), std::vector<std::string>{"box1"});
+        editor->document()->toggleSelection("box2");
+        click("buttonWaypointsNeighbourCreate");
+        QCOMPARE(find<QListWidget>("listWaypointNeighbour")->count(), 1);
+        type("lineEditOtherMonster", QStringLiteral("slime"));
+        find<QComboBox>("comboBoxOtherMonster")->setCurrentIndex(4);
+        editor->document()->clearSelection();
+        editor->document()->toggleSelection("box2");
+        click("buttonOtherCreateMonster");
+        editor->document()->clearSelection();
+        find<QListWidget>("listOtherMonster")->item(0)->setSelected(true);
+        QCOMPARE(editor->document()->selectedBoxNames(), std::vector<std::string>{"box2"});
+
+        while (editor->document()->undoStack().canUndo())
+            editor->document()->undoStack().undo();
+        QCOMPARE(lights->count(), 0);
+        QCOMPARE(waypoints->count(), 0);
+        QCOMPARE(find<QListWidget>("listOtherMonster")->count(), 0);
+    }
+
+    // Saving a map with errors asks first; "Play this map" hands a copy of the map to the game.
+    void saveChecksTheMapAndF5StartsTheGame()
+    {
+        trigger("actionNeu");
+        fillGrid(QStringLiteral("base"));
+        click("buttonGridCreate");
+        editor->saveAnswer = QString::fromStdString(folder->file("bad.kivom"));
+        editor->saveWithProblems = false;
+        trigger("actionSave_as");
+        QCOMPARE(editor->problemsShown.size(), 1);
+        QVERIFY(editor->problemsShown[0].contains(QStringLiteral("no start point")));
+        QVERIFY(!QFile::exists(editor->saveAnswer));
+        QVERIFY(find<QListWidget>("listMapProblems")->count() >= 2);
+        editor->saveWithProblems = true;
+        trigger("actionSave_as");
+        QVERIFY(QFile::exists(editor->saveAnswer));
+
+        trigger("actionPlayMap");
+        QCOMPARE(editor->gameStarts.size(), 1);
+        const QStringList start = editor->gameStarts[0];
+        QCOMPARE(start.mid(1, 1), QStringList{QStringLiteral("--play")});
+        QCOMPARE(start.mid(3), (QStringList{QStringLiteral("--name"), QStringLiteral("Tester")}));
+        QFile copy(start[2]);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll().toStdString(), editor->document()->mapText());
+        QVERIFY(!editor->isWindowModified());
     }
 
     void unsavedChangesAreAskedAboutExactlyWhenThereAreSome()

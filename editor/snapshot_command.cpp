@@ -1,0 +1,33 @@
+// Undo steps kept as the map text before and after a change.
+#include "editor/snapshot_command.h"
+
+#include "editor/map_document.h"
+
+CSnapshotCommand::CSnapshotCommand(CMapDocument& document, const QString& text, std::string before,
+                                   std::string after, int mergeId)
+    : QUndoCommand(text), mDocument(document), mBefore(std::move(before)), mAfter(std::move(after)),
+      mMergeId(mergeId)
+{
+}
+
+void CSnapshotCommand::undo()
+{
+    mDocument.restoreFromText(mBefore);
+}
+
+void CSnapshotCommand::redo()
+{
+    if (mApplied) {
+        mApplied = false;
+        return;
+    }
+    mDocument.restoreFromText(mAfter);
+}
+
+bool CSnapshotCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const CSnapshotCommand*>(other);
+    mAfter = next->mAfter;
+    setObsolete(mAfter == mBefore);
+    return true;
+}
