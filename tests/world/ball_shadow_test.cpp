@@ -1,17 +1,17 @@
 // The disc under a ball: on the box straight below, fading with the ball's height, gone beyond
 // its reach, over a gap and when shadows are switched off.
-#include "monster_test_maps.h"
+#include "level_fixture.h"
 
 #include "world/ball_shadow.h"
 
 #include <gtest/gtest.h>
 
-using monstertest::Level;
-using monstertest::MapText;
+using leveltest::Level;
+using leveltest::MapText;
 
 TEST(BallShadow, liesOnTheBoxBelowAndFadesWithHeight)
 {
-    Level level(MapText().row("f", 3, 0, 0, 0).start("f1").str(), Level::Options{2});
+    Level level(MapText().row("f", 3, 0, 0, 0).start("f1").str(), leveltest::LevelOptions{2});
     level.run(1.5f);
     const Ogre::Vector3 rest = level.ball();
     const Ogre::Vector3 boxTop = level.top("f1");
