@@ -4,51 +4,10 @@
 # folder (checked after each step through the saved file and the window title); then the game
 # lists the new map, and a shipped map is opened to be looked at.
 set -u
-if [[ -z "${KIVO_EDITOR_DISPLAY:-}" ]]; then
-    export KIVO_EDITOR_DISPLAY=1
-    exec timeout -k 10 600 xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
-fi
-
-RUN=${KIVO_RUN_DIR:?the staged game folder}
-WORK=$(mktemp -d /tmp/kivo-editor-e2e-XXXXXX)
-SHOTS=${KIVO_E2E_SHOTS:-$WORK/shots}
+WORK_NAME=kivo-editor-e2e
+EDITOR_TIMEOUT=600
+source "$(dirname "$0")/editor_lib.sh"
 MAP=$WORK/game/data/maps/000_editor.kivom
-PID=
-FAILURES=0
-mkdir -p "$SHOTS" "$WORK/game/data/maps"
-
-cleanup() {
-    [[ -n "$PID" ]] && kill "$PID" 2>/dev/null
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    FAILURES=$((FAILURES + 1))
-}
-stop() {
-    echo "FAIL: $*"
-    tail -5 "$WORK/editor.out"
-    exit 1
-}
-click() {
-    xdotool mousemove "$1" "$2"
-    sleep 0.3
-    xdotool click "${3:-1}"
-    sleep 0.5
-}
-key() {
-    xdotool key "$@"
-    sleep 0.7
-}
-type_into() {
-    click "$1" "$2"
-    key ctrl+a BackSpace
-    xdotool type --delay 40 "$3"
-    sleep 0.3
-}
-shot() { import -window root "$SHOTS/$1.png"; }
-title() { xdotool getwindowname "$WINDOW"; }
 # The world height of the top centre of a box in the saved map.
 top_centre() {
     awk -F'[=,]' -v box="$1" '$1 == "box" && $2 == box { print $6 + $21 }' "$MAP"
@@ -77,27 +36,7 @@ confirm_save() {
     xdotool windowfocus --sync "$WINDOW"
 }
 
-# The game folder: programs and configuration copied, read-only data linked, maps copied.
-cd "$WORK/game"
-cp "$RUN/kivo" "$RUN/kivo-editor" "$RUN/plugins.cfg" "$RUN/resources.cfg" .
-for entry in "$RUN"/data/*; do
-    [[ "$(basename "$entry")" == maps ]] || ln -s "$entry" "data/$(basename "$entry")"
-done
-cp "$RUN"/data/maps/*.kivom data/maps/
-printf 'Render System=OpenGL Rendering Subsystem\n\n[OpenGL Rendering Subsystem]\nFull Screen=No\nVideo Mode=1024 x 768\n' >ogre.cfg
-
-XDG_CONFIG_HOME=$WORK/config ./kivo-editor >"$WORK/editor.out" 2>&1 &
-PID=$!
-WINDOW=
-for _ in $(seq 1 60); do
-    WINDOW=$(xdotool search --name '^KIVOEditor' 2>/dev/null | head -1)
-    [[ -n "$WINDOW" ]] && break
-    kill -0 "$PID" 2>/dev/null || stop "the editor ended at start"
-    sleep 0.5
-done
-[[ -n "$WINDOW" ]] || stop "no editor window"
-sleep 3
-xdotool windowfocus --sync "$WINDOW"
+start_editor
 shot editor_start
 
 # New map and a 3 x 2 grid of grass at the origin.
@@ -174,8 +113,4 @@ grep -q 'Menu: best times of "000_editor.kivom"' Ogre.log || fail "the game does
 sleep 2
 shot game_menu
 
-if ((FAILURES > 0)); then
-    echo "$FAILURES check(s) failed"
-    exit 1
-fi
-echo "all checks passed"
+finish

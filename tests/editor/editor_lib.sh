@@ -1,0 +1,82 @@
+# Shared by the editor's whole-program scripts: a private game folder under Xvfb, the real
+# kivo-editor started in it, and xdotool helpers. Source it after setting WORK_NAME (the
+# temporary folder's prefix) and EDITOR_TIMEOUT (seconds); then call start_editor.
+if [[ -z "${KIVO_EDITOR_DISPLAY:-}" ]]; then
+    export KIVO_EDITOR_DISPLAY=1
+    exec timeout -k 10 "$EDITOR_TIMEOUT" xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+
+RUN=${KIVO_RUN_DIR:?the staged game folder}
+WORK=$(mktemp -d "/tmp/$WORK_NAME-XXXXXX")
+SHOTS=${KIVO_E2E_SHOTS:-$WORK/shots}
+PID=
+GAME=
+FAILURES=0
+mkdir -p "$SHOTS" "$WORK/game/data/maps"
+
+cleanup() {
+    [[ -n "$GAME" ]] && kill "$GAME" 2>/dev/null
+    [[ -n "$PID" ]] && kill "$PID" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    FAILURES=$((FAILURES + 1))
+}
+stop() {
+    echo "FAIL: $*"
+    tail -5 "$WORK/editor.out"
+    exit 1
+}
+click() {
+    xdotool mousemove "$1" "$2"
+    sleep 0.3
+    xdotool click "${3:-1}"
+    sleep 0.5
+}
+key() {
+    xdotool key "$@"
+    sleep 0.7
+}
+type_into() {
+    click "$1" "$2"
+    key ctrl+a BackSpace
+    xdotool type --delay 40 -- "$3"
+    sleep 0.3
+}
+shot() { import -window root "$SHOTS/$1.png"; }
+title() { xdotool getwindowname "$WINDOW"; }
+
+# The game folder (programs and configuration copied, read-only data linked, maps copied), then
+# the editor started there; WINDOW is its main window, focused.
+start_editor() {
+    cd "$WORK/game" || exit 1
+    cp "$RUN/kivo" "$RUN/kivo-editor" "$RUN/plugins.cfg" "$RUN/resources.cfg" .
+    for entry in "$RUN"/data/*; do
+        [[ "$(basename "$entry")" == maps ]] || ln -s "$entry" "data/$(basename "$entry")"
+    done
+    cp "$RUN"/data/maps/* data/maps/
+    printf 'Render System=OpenGL Rendering Subsystem\n\n[OpenGL Rendering Subsystem]\nFull Screen=No\nVideo Mode=1024 x 768\n' >ogre.cfg
+
+    XDG_CONFIG_HOME=$WORK/config ./kivo-editor >"$WORK/editor.out" 2>&1 &
+    PID=$!
+    WINDOW=
+    for _ in $(seq 1 60); do
+        WINDOW=$(xdotool search --name '^KIVOEditor' 2>/dev/null | head -1)
+        [[ -n "$WINDOW" ]] && break
+        kill -0 "$PID" 2>/dev/null || stop "the editor ended at start"
+        sleep 0.5
+    done
+    [[ -n "$WINDOW" ]] || stop "no editor window"
+    sleep 3
+    xdotool windowfocus --sync "$WINDOW"
+}
+
+finish() {
+    if ((FAILURES > 0)); then
+        echo "$FAILURES check(s) failed"
+        exit 1
+    fi
+    echo "all checks passed"
+}
