@@ -7,7 +7,7 @@
 # Fifty starts take longer than the usual whole-program test: a display of its own with more time.
 if [[ -z "${KIVO_E2E_DISPLAY_READY:-}" ]]; then
     export KIVO_E2E_DISPLAY_READY=1
-    exec timeout -k 10 880 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+    exec timeout -k 10 880 xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 source "$(dirname "$0")/e2e_lib.sh"
 

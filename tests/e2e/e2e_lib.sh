@@ -8,7 +8,7 @@ set -u
 
 if [[ -z "${KIVO_E2E_DISPLAY_READY:-}" ]]; then
     export KIVO_E2E_DISPLAY_READY=1
-    exec timeout -k 10 600 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+    exec timeout -k 10 600 xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
 E2E_RUN=${KIVO_RUN_DIR:?the staged game folder}

@@ -3,7 +3,7 @@
 # temporary folder's prefix) and EDITOR_TIMEOUT (seconds); then call start_editor.
 if [[ -z "${KIVO_EDITOR_DISPLAY:-}" ]]; then
     export KIVO_EDITOR_DISPLAY=1
-    exec timeout -k 10 "$EDITOR_TIMEOUT" xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    exec timeout -k 10 "$EDITOR_TIMEOUT" xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
 
 RUN=${KIVO_RUN_DIR:?the staged game folder}
