@@ -84,19 +84,7 @@ writer_loop() {
 # The log of a killed game still says its loop started: each start waits for a fresh one.
 restart_game() {
     rm -f "$E2E_GAME/Ogre.log"
-    (cd "$E2E_GAME" && exec ./kivo >"$E2E_WORK/kivo.out" 2>&1) &
-    E2E_PID=$!
-    local waited=0
-    until grep -q "Frame loop started" "$E2E_GAME/Ogre.log" 2>/dev/null; do
-        sleep 0.1
-        waited=$((waited + 1))
-        if ((waited > 600)) || ! kill -0 "$E2E_PID" 2>/dev/null; then
-            fail "the game did not start again"
-            tail -5 "$E2E_WORK/kivo.out"
-            e2e_finish
-        fi
-    done
-    sleep 0.5
+    e2e_start_game
 }
 
 interrupted=0
