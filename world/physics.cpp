@@ -154,6 +154,28 @@ bool CPhysicsWorld::castRayAtStatic(const Ogre::Vector3& from, const Ogre::Vecto
     return true;
 }
 
+std::vector<CPhysicsBody*> CPhysicsWorld::staticBodiesOnSegment(const Ogre::Vector3& from,
+                                                                const Ogre::Vector3& to) const
+{
+    struct StaticOnly : btCollisionWorld::AllHitsRayResultCallback
+    {
+        using AllHitsRayResultCallback::AllHitsRayResultCallback;
+        bool needsCollision(btBroadphaseProxy* proxy) const override
+        {
+            const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
+            return object->isStaticObject() && AllHitsRayResultCallback::needsCollision(proxy);
+        }
+    };
+    const btVector3 start = toBt(from), end = toBt(to);
+    StaticOnly result(start, end);
+    mEngine->world.rayTest(start, end, result);
+    std::vector<CPhysicsBody*> bodies;
+    for (int i = 0; i < result.m_collisionObjects.size(); ++i)
+        bodies.push_back(
+            static_cast<CPhysicsBody*>(result.m_collisionObjects[i]->getUserPointer()));
+    return bodies;
+}
+
 CPhysicsWorld::~CPhysicsWorld()
 {
     // Bodies that outlive the world become inert shells.

@@ -183,6 +183,10 @@ public:
     // that surface's normal. Moving bodies (balls, monsters) are looked through.
     bool castRayAtStatic(const Ogre::Vector3& from, const Ogre::Vector3& to, Ogre::Vector3& point,
                          Ogre::Vector3& normal) const;
+    // Every static body the segment from -> to meets, in no fixed order. Found through the
+    // broadphase's tree, so the cost grows with the bodies near the segment, not with all.
+    std::vector<CPhysicsBody*> staticBodiesOnSegment(const Ogre::Vector3& from,
+                                                     const Ogre::Vector3& to) const;
 
 private:
     friend class CPhysicsBody;

@@ -145,8 +145,6 @@ void CScene::build(const std::string& camera1, const std::string& camera2,
                    const std::string& camera3, const std::string& camera4)
 {
     sLiveScenes.push_back(this);
-    mRayQuery =
-        mSceneManager->createRayQuery(Ogre::Ray(Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_Z));
     sCurrentScene = this;
     mWinner = 0;
 
@@ -185,9 +183,6 @@ void CScene::tearDown()
         return other->mSceneManager == mSceneManager;
     });
     stopAllParticleEffects();
-    if (mRayQuery)
-        mSceneManager->destroyQuery(mRayQuery);
-    mRayQuery = nullptr;
 
     for (CWaypoint* waypoint : mWaypoints)
         delete waypoint;

@@ -21,7 +21,6 @@ class Camera;
 class Entity;
 class Light;
 class ParticleSystem;
-class RaySceneQuery;
 class RenderWindow;
 class Root;
 class SceneManager;
@@ -183,7 +182,6 @@ public:
     void stopAllParticleEffects();
     // Fades the boxes between camera 1 and the local ball (game mode, single view).
     void updateSeeThrough();
-    Ogre::RaySceneQuery* getRayQuery() const { return mRayQuery; }
     float getSeeThroughTimer() const { return mSeeThroughTimer; }
     void setSeeThroughTimer(float seconds) { mSeeThroughTimer = seconds; }
     const std::vector<Ogre::ParticleSystem*>& getParticleSystems() const
@@ -251,7 +249,6 @@ private:
     std::vector<SBall> mBalls;
     std::vector<Ogre::Vector3> mBallForces;
     int mWinner = 0;
-    Ogre::RaySceneQuery* mRayQuery = nullptr;
     float mSeeThroughTimer = 0.0f;
     bool mEditorMode = false;
     int mPlayerCount = 0;

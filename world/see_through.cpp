@@ -4,11 +4,12 @@
 #include "world/box.h"
 #include "world/box_grid.h"
 #include "world/material_instance.h"
+#include "world/physics.h"
 #include "world/scene.h"
 
 #include <OgreCamera.h>
 #include <OgreEntity.h>
-#include <OgreSceneManager.h>
+#include <OgreRay.h>
 #include <OgreSubEntity.h>
 
 namespace {
@@ -18,14 +19,7 @@ constexpr float kSeeThroughInterval = 0.5f;
 constexpr float kBlockDistance = 12.0f;
 // Boxes within this distance of the ball fade; alpha = d^2 / kFadeRadius^2.
 constexpr float kFadeRadius = 14.0f;
-const char* const kBoxEntityPrefix = "entity";
 constexpr float kViewportCentre = 0.5f;
-
-bool isBoxEntity(const Ogre::MovableObject* object)
-{
-    return object && object->getName().compare(0, std::char_traits<char>::length(kBoxEntityPrefix),
-                                               kBoxEntityPrefix) == 0;
-}
 
 } // namespace
 
@@ -36,15 +30,18 @@ void CScene::updateSeeThrough()
     if (mLocalPlayer < 1 || static_cast<size_t>(mLocalPlayer) > mBalls.size())
         return;
 
+    // The centre ray is tested against the boxes' bodies through the physics broadphase:
+    // a scene query would test the bounds of every object of a big level each time.
+    // Distances count from the camera itself, not from its near plane, so that the block
+    // distance does not depend on the near clip distance.
     bool blocked = false;
     if (Ogre::Camera* camera = mCameras[0]) {
-        // Distances count from the camera itself, not from its near plane, so that the block
-        // distance does not depend on the near clip distance.
-        const Ogre::Ray centre = camera->getCameraToViewportRay(kViewportCentre, kViewportCentre);
-        mRayQuery->setRay(Ogre::Ray(camera->getDerivedPosition(), centre.getDirection()));
-        mRayQuery->setQueryMask(~0u);
-        for (const Ogre::RaySceneQueryResultEntry& hit : mRayQuery->execute()) {
-            if (hit.distance < kBlockDistance && isBoxEntity(hit.movable)) {
+        const Ogre::Vector3 eye = camera->getDerivedPosition();
+        const Ogre::Vector3 direction =
+            camera->getCameraToViewportRay(kViewportCentre, kViewportCentre).getDirection();
+        for (CPhysicsBody* body :
+             mWorld->staticBodiesOnSegment(eye, eye + direction * kBlockDistance)) {
+            if (mBoxesByBody.count(body)) {
                 blocked = true;
                 break;
             }
@@ -75,6 +72,9 @@ void CBox::setSeeThrough(float alpha)
     if (alpha < 0.0f || alpha > 1.0f || !mEntity)
         return;
     if (mMaterialInstances.empty()) {
+        // A box never faded is opaque already: most boxes of a big level never get copies.
+        if (alpha == 1.0f)
+            return;
         for (unsigned int i = 0; i < mEntity->getNumSubEntities(); ++i)
             mMaterialInstances.push_back(new SubEntityMaterialInstance(mEntity->getSubEntity(i)));
     } else if (mMaterialInstances.front()->getTransparency() == 1.0f - alpha) {
