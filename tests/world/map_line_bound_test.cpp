@@ -84,15 +84,4 @@ TEST(MapLineBound, aHugeLineIsSkippedWithoutHoldingItAndItsNeighboursAreRead)
     EXPECT_LT(grownKilobytes, 16 * 1024);
 }
 
-TEST(MapLineBound, linesUpToTheLimitAreKeptWithOrWithoutCarriageReturn)
-{
-    for (const char* end : {"\n", "\r\n"}) {
-        const std::string longest(CIOMap::kMaxLineLength, 'y');
-        CGeneratedText text(longest + end + longest + "y" + end + "last", 0, "");
-        std::istream in(&text);
-        EXPECT_EQ(CIOMap::splitLines(in), (std::vector<std::string>{longest, "last"}))
-            << "line end \"" << end << "\"";
-    }
-}
-
 } // namespace
