@@ -6,7 +6,7 @@
 
 set -u
 
-# A script that needs longer than ten minutes sets E2E_TIME_LIMIT (seconds) before.
+# A script that needs more than ten minutes sets E2E_TIME_LIMIT (seconds) before sourcing it.
 if [[ -z "${KIVO_E2E_DISPLAY_READY:-}" ]]; then
     export KIVO_E2E_DISPLAY_READY=1
     exec timeout -k 10 "${E2E_TIME_LIMIT:-600}" xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "-screen 0 1024x768x24" bash "$0" "$@"
