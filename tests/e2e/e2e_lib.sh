@@ -6,9 +6,10 @@
 
 set -u
 
+# A script that needs more than ten minutes sets E2E_TIME_LIMIT (seconds) before sourcing it.
 if [[ -z "${KIVO_E2E_DISPLAY_READY:-}" ]]; then
     export KIVO_E2E_DISPLAY_READY=1
-    exec timeout -k 10 600 xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "-screen 0 1024x768x24" bash "$0" "$@"
+    exec timeout -k 10 "${E2E_TIME_LIMIT:-600}" xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
 
 E2E_RUN=${KIVO_RUN_DIR:?the staged game folder}
@@ -103,10 +104,10 @@ log_count() {
     grep -c -F -- "Menu: $1" "$E2E_GAME/Ogre.log"
 }
 
-# Waits up to $2 seconds for a line in the Ogre log; false if it never came.
+# Waits up to $2 seconds for a line in the Ogre log (or in the log file $3); false if it never came.
 wait_for_log() {
-    local needle=$1 limit=$2 waited=0
-    until grep -q -F -- "$needle" "$E2E_GAME/Ogre.log"; do
+    local needle=$1 limit=$2 log=${3:-$E2E_GAME/Ogre.log} waited=0
+    until grep -q -F -- "$needle" "$log" 2>/dev/null; do
         sleep 0.5
         waited=$((waited + 1))
         ((waited > limit * 2)) && return 1
@@ -158,10 +159,8 @@ SP_MAP_DROPDOWN=(606 153)
 SP_NAME=(606 211)
 PAGE_START=(871 666)
 MP_RADIO4=(664 211)
-MP_RADIO2=(506 211)
 MP_SPLIT_HORIZONTALLY=(535 259)
 MP_SPLIT_VERTICALLY=(750 259)
 HUD_BACK_TO_MENU=(512 461)
-SETTINGS_VIDEO=(384 132)
 SETTINGS_INPUT1=(620 132)
 SETTINGS_INPUT2=(857 132)

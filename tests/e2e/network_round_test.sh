@@ -33,16 +33,7 @@ trap net_cleanup EXIT
 
 # Runs a command against the second display.
 on_b() { DISPLAY=$B_DISPLAY "$@"; }
-b_log() { grep -q -F -- "$1" "$GAME_B/Ogre.log"; }
-wait_for_b_log() {
-    local waited=0
-    until b_log "$1"; do
-        sleep 0.5
-        waited=$((waited + 1))
-        ((waited > $2 * 2)) && return 1
-    done
-    return 0
-}
+wait_for_b_log() { wait_for_log "$1" "$2" "$GAME_B/Ogre.log"; }
 
 e2e_prepare_game
 E2E_GAME=$GAME_B e2e_prepare_game

@@ -19,10 +19,12 @@ bool isFolder(const std::string& path)
 
 } // namespace
 
-HeadlessOgre::HeadlessOgre(const std::string& dataFolder)
+HeadlessOgre::HeadlessOgre(const std::string& dataFolder, Ogre::LogListener* listener)
 {
     mLogManager = std::make_unique<Ogre::LogManager>();
-    mLogManager->createLog("Ogre.log", true, false, true);
+    Ogre::Log* log = mLogManager->createLog("Ogre.log", true, false, true);
+    if (listener)
+        log->addListener(listener);
     root = new Ogre::Root("", "", "");
     mBufferManager = new Ogre::DefaultHardwareBufferManager();
     mTextureManager = new Ogre::DefaultTextureManager();

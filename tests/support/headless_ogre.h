@@ -10,6 +10,7 @@
 namespace Ogre {
 class Camera;
 class DefaultHardwareBufferManager;
+class LogListener;
 class LogManager;
 class Root;
 class SceneManager;
@@ -22,8 +23,9 @@ struct HeadlessOgre
     static constexpr const char* kCameraName = "firstCamera";
 
     // dataFolder: the folder holding materials/, textures/, meshes/, particles/
-    // (default: the staged game's data folder).
-    explicit HeadlessOgre(const std::string& dataFolder = std::string());
+    // (default: the staged game's data folder); the listener hears the log from the start.
+    explicit HeadlessOgre(const std::string& dataFolder = std::string(),
+                          Ogre::LogListener* listener = nullptr);
     ~HeadlessOgre();
     HeadlessOgre(const HeadlessOgre&) = delete;
     HeadlessOgre& operator=(const HeadlessOgre&) = delete;

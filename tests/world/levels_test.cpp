@@ -1,9 +1,9 @@
-// The shipped courses can be finished by steering: a driver pushes a ball with at most 40 per
-// axis (what W/A/S/D give) along a route of points to the finish. The first ball there wins and
-// every ball stops; restarting the round puts the ball back. Falls and monsters send a ball back
-// to its start, and the driver then starts its route again.
+// The shipped courses can be finished by steering: a driver pushes a ball with
+// at most 40 per axis (what W/A/S/D give) along a route of points to the
+// finish. The first ball there wins and every ball stops; restarting the round
+// puts the ball back. Falls and monsters send a ball back to its start, and the
+// driver then starts its route again.
 #include "headless_ogre.h"
-#include "monster_level_route.h"
 #include "test_env.h"
 #include "world/scene.h"
 
@@ -21,29 +21,42 @@ constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kKeyForce = 40.0f;
 constexpr float kTimeLimit = 120.0f;
 
-// Whole key presses: one key per axis, pressed or not, chosen from the speed the driver wants.
-class CKeyDriver
+// Heads for the next route point at a walking pace, with at most what a key gives per axis.
+class CRouteDriver
 {
 public:
-    explicit CKeyDriver(std::vector<Ogre::Vector2> route) : mRoute(std::move(route)) {}
-    Ogre::Vector3 steer(const Ogre::Vector3& p, const Ogre::Vector3& v)
+    static constexpr float kCruiseSpeed = 2.2f;
+    static constexpr float kSpeedGain = 30.0f;
+    static constexpr float kReached = 0.5f;
+
+    explicit CRouteDriver(std::vector<Ogre::Vector2> route) : mRoute(std::move(route)) {}
+    Ogre::Vector3 steer(const Ogre::Vector3& position, const Ogre::Vector3& velocity)
     {
-        const Ogre::Vector2 offset(mRoute[mNext].x - p.x, mRoute[mNext].y - p.z);
-        if (offset.length() < 0.7f && mNext + 1 < mRoute.size())
+        Ogre::Vector2 toTarget(mRoute[mNext].x - position.x, mRoute[mNext].y - position.z);
+        if (toTarget.length() < kReached && mNext + 1 < mRoute.size()) {
             ++mNext;
-        return Ogre::Vector3(push(offset.x, v.x), 0.0f, push(offset.y, v.z));
+            toTarget = Ogre::Vector2(mRoute[mNext].x - position.x, mRoute[mNext].y - position.z);
+        }
+        const float distance = toTarget.normalise();
+        const Ogre::Vector2 wanted = toTarget * std::min(kCruiseSpeed, 1.5f * distance + 0.5f);
+        return Ogre::Vector3(push(wanted.x - velocity.x), 0.0f, push(wanted.y - velocity.z));
     }
     void restart() { mNext = 0; }
 
 private:
-    static float push(float offset, float velocity)
+    static float push(float missing)
     {
-        const float error = std::clamp(offset / 2.0f, -1.0f, 1.0f) * 3.0f - velocity;
-        return std::abs(error) < 0.15f ? 0.0f : (error > 0.0f ? kKeyForce : -kKeyForce);
+        return std::clamp(kSpeedGain * missing, -kKeyForce, kKeyForce);
     }
     std::vector<Ogre::Vector2> mRoute;
     size_t mNext = 0;
 };
+
+// Weaving between the stampers of the monster level, under the gate, down the middle of the plaza
+// wide of the fires and the venom pit, to the finish box.
+const std::vector<Ogre::Vector2> kMonsterLevelRoute = {
+    {1, -3.5f}, {1, -6},  {-1, -7}, {-1, -9.5f}, {1, -10}, {1, -12.5f},
+    {0, -14},   {0, -16}, {0, -19}, {0, -22},    {0, -25}, {0, -27}};
 
 struct SCourse
 {
@@ -82,30 +95,27 @@ TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
         {"03_arena.kivom", 4, 1, 2, 0, {{-1, -8}, {-1, 1}}},
         {"03_arena.kivom", 4, 2, 3, 0, {{-1, 10}, {-1, 1}}},
         {"03_arena.kivom", 4, 3, 4, 0, {{-1, -8}, {-1, 1}}},
-        {monstertest::kMonsterLevel, 1, 0, 1, 3, {}}, // the route of the monster level's header
+        {"04_monster_mayhem.kivom", 1, 0, 1, 3, kMonsterLevelRoute},
     };
     for (const SCourse& course : courses) {
         SCOPED_TRACE(std::string(course.map) + " ball " + std::to_string(course.ball));
         CScene scene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false,
                      course.map, course.players, 1, nullptr);
         ASSERT_GT(scene.getBallCount(), static_cast<size_t>(course.ball));
-        CKeyDriver keys(course.route);
-        monstertest::CRouteDriver steady; // the monster level's route, followed smoothly
-        const bool smooth = course.route.empty();
         const int i = course.ball;
-        for (int frame = 0; smooth && frame < 60; ++frame)
+        CRouteDriver driver(course.route);
+        for (int frame = 0; frame < 60; ++frame)
             ogre.frame(kFrame); // the ball lands on its start box first
         int resets = 0;
         for (float t = 0; t < kTimeLimit && scene.getWinner() == 0 && resets <= course.maxResets;
              t += kFrame) {
             const Ogre::Vector3 p = scene.getBallBody(i)->getPosition();
             const Ogre::Vector3 v = scene.getBallBody(i)->getVelocity();
-            scene.getBallForces()[i] = smooth ? steady.steer(p, v) : keys.steer(p, v);
+            scene.getBallForces()[i] = driver.steer(p, v);
             ogre.frame(kFrame);
             if (scene.takeResetEvent(i)) {
                 ++resets;
-                keys.restart();
-                steady.restart();
+                driver.restart();
             }
         }
         EXPECT_EQ(scene.getWinner(), course.winner);

@@ -6,9 +6,7 @@
 #include "world/material_instance.h"
 
 #include <OgreEntity.h>
-#include <OgreManualObject.h>
 #include <OgreMaterialManager.h>
-#include <OgreMesh.h>
 #include <OgrePass.h>
 #include <OgreSceneManager.h>
 #include <OgreSubEntity.h>
@@ -40,20 +38,16 @@ protected:
         second->createPass()->setDiffuse(Ogre::ColourValue(0.5f, 0.5f, 0.5f, 0.5f));
         source = material;
 
-        Ogre::ManualObject* manual = ogre.sceneManager->createManualObject("fadeTestGeometry");
-        manual->begin(kSource);
-        for (const Ogre::Vector3& corner :
-             {Ogre::Vector3::ZERO, Ogre::Vector3::UNIT_X, Ogre::Vector3::UNIT_Y})
-            manual->position(corner);
-        manual->end();
-        mesh = manual->convertToMesh("fadeTestMesh");
-        entity = ogre.sceneManager->createEntity("fadeTestEntity", mesh);
-        subEntity = entity->getSubEntity(0);
+        subEntity = withSource("fadeTestEntity")->getSubEntity(0);
     }
-    void TearDown() override
+    void TearDown() override { source.reset(); }
+
+    // An entity of a shipped mesh wearing the source material.
+    Ogre::Entity* withSource(const std::string& name) const
     {
-        source.reset();
-        mesh.reset();
+        Ogre::Entity* e = ogre.sceneManager->createEntity(name, "obstacle.mesh");
+        e->setMaterial(source);
+        return e;
     }
 
     const Ogre::Pass* copyPass(const MaterialInstance& instance, int technique, int pass) const
@@ -68,8 +62,6 @@ protected:
     testenv::TempDir dir;
     HeadlessOgre ogre;
     Ogre::MaterialPtr source;
-    Ogre::MeshPtr mesh;
-    Ogre::Entity* entity = nullptr;
     Ogre::SubEntity* subEntity = nullptr;
 };
 
@@ -125,7 +117,7 @@ TEST_F(MaterialInstanceTest, additiveBlendingFadesByDarkeningAndValuesAreClamped
 TEST_F(MaterialInstanceTest, eachInstanceGetsItsOwnCopyAndDestroyingRemovesIt)
 {
     auto first = std::make_unique<SubEntityMaterialInstance>(subEntity);
-    Ogre::Entity* other = ogre.sceneManager->createEntity("fadeTestOther", mesh);
+    Ogre::Entity* other = withSource("fadeTestOther");
     auto second = std::make_unique<SubEntityMaterialInstance>(other->getSubEntity(0));
     const std::vector<SubEntityMaterialInstance*> list{first.get(), second.get()};
 

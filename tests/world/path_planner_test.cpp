@@ -1,6 +1,7 @@
 // The slime's planning without a scene, on random graphs against a plain quadratic search: the
-// distances and predecessors, the goal nearest in a straight line among the reachable ones (none
-// for a ball without a waypoint or a slime on an island), the first step and its direction.
+// distances and predecessors (of whole searches, kept trees and searches made in pieces), the goal
+// nearest in a straight line among the reachable ones (none for a ball without a waypoint or a
+// slime on an island), the first step and its direction.
 #include "world/path_planner.h"
 
 #include <gtest/gtest.h>
@@ -57,10 +58,6 @@ ReferenceResult referenceSearch(const std::vector<Ogre::Vector3>& tops,
     }
     return result;
 }
-
-} // namespace
-
-namespace {
 
 // Random symmetric links between count nodes, never to themselves and never twice.
 std::vector<std::vector<int>> randomLinks(std::mt19937& random, int count, int attempts)
@@ -135,12 +132,27 @@ TEST(PathPlanner, searchesAndPlansMatchAPlainSearchOnRandomGraphs)
         int next = goal;
         while (next != CPathPlanner::kNoNode && next != start && full.predecessor[next] != start)
             next = full.predecessor[next];
-        const CPathPlanner::SPlan plan = planner.plan(start, goals, kSlimeStrength);
-        ASSERT_EQ(plan.goal, goal);
-        ASSERT_EQ(plan.next, next);
         const bool moves = next != CPathPlanner::kNoNode && next != start;
-        ASSERT_EQ(plan.direction, moves
-                                      ? (tops[next] - tops[start]).normalisedCopy() * kSlimeStrength
-                                      : Ogre::Vector3::ZERO);
+        const Ogre::Vector3 direction =
+            moves ? (tops[next] - tops[start]).normalisedCopy() * kSlimeStrength
+                  : Ogre::Vector3::ZERO;
+        const auto expectPlan = [&](const CPathPlanner::SPlan& plan) {
+            EXPECT_EQ(plan.goal, goal);
+            EXPECT_EQ(plan.next, next);
+            EXPECT_EQ(plan.direction, direction);
+        };
+        expectPlan(planner.plan(start, goals, kSlimeStrength));
+
+        // A kept tree, whether searched whole or in random pieces, plans the same.
+        ASSERT_EQ(planner.searchTree(start).predecessor, full.predecessor);
+        planner.beginSearch(start);
+        size_t settled = 0;
+        while (!planner.advanceSearch(1 + random() % 7, settled)) {
+        }
+        const CPathPlanner::STree tree = planner.takeTree();
+        ASSERT_EQ(tree.predecessor, full.predecessor);
+        expectPlan(planner.planOnTree(tree, goals, kSlimeStrength));
+        if (HasFailure())
+            return;
     }
 }

@@ -1,6 +1,5 @@
-// The slimes' shared planning chooses exactly what a fresh search per steering chooses: on
-// random graphs full of equal-length paths (whole searches, kept or made in pieces), and in a
-// level whose graph changes between plans.
+// The slimes' shared planning in a level chooses exactly what a fresh search per steering chooses,
+// also after the graph changed between plans, and searches only once the graph is built.
 #include "level_fixture.h"
 
 #include "world/path_planner.h"
@@ -15,60 +14,6 @@ namespace {
 
 using leveltest::Level;
 using leveltest::MapText;
-
-// A grid of side x side nodes one unit apart (many equal paths), plus random extra links.
-CPathPlanner randomGraph(std::mt19937& random, int side, int extraLinks)
-{
-    CPathPlanner planner;
-    for (int i = 0; i < side * side; ++i)
-        planner.addNode(Ogre::Vector3(float(i % side), float(random() % 2), float(i / side)));
-    const auto link = [&](int a, int b) {
-        planner.addEdge(a, b);
-        planner.addEdge(b, a);
-    };
-    for (int i = 0; i < side * side; ++i) {
-        if (i % side + 1 < side && random() % 5 != 0)
-            link(i, i + 1);
-        if (i + side < side * side && random() % 5 != 0)
-            link(i, i + side);
-    }
-    for (int n = 0; n < extraLinks; ++n) {
-        const int a = int(random() % (side * side)), b = int(random() % (side * side));
-        if (a != b)
-            link(a, b);
-    }
-    return planner;
-}
-
-TEST(SlimePlanning, plansOnAKeptTreeEqualFreshPlansOnRandomGraphs)
-{
-    std::mt19937 random(1206);
-    for (int graph = 0; graph < 40; ++graph) {
-        const int side = 2 + int(random() % 9);
-        CPathPlanner fresh = randomGraph(random, side, int(random() % 6));
-        CPathPlanner kept = fresh;
-        const int nodes = side * side;
-        for (int start = 0; start < nodes; ++start) {
-            const CPathPlanner::STree tree = kept.searchTree(start);
-            // The same search in random pieces gives the same tree.
-            kept.beginSearch(start);
-            size_t settled = 0;
-            while (!kept.advanceSearch(1 + random() % 7, settled)) {
-            }
-            ASSERT_EQ(kept.takeTree().predecessor, tree.predecessor);
-            for (int trial = 0; trial < 5; ++trial) {
-                std::vector<int> goals(1 + random() % 4);
-                for (int& goal : goals)
-                    goal = int(random() % (nodes + 1)) - 1; // -1 is "no goal"
-                const CPathPlanner::SPlan a = fresh.plan(start, goals, 7.0f);
-                const CPathPlanner::SPlan b = kept.planOnTree(tree, goals, 7.0f);
-                ASSERT_EQ(a.goal, b.goal);
-                ASSERT_EQ(a.next, b.next);
-                ASSERT_EQ(a.direction, b.direction);
-            }
-        }
-    }
-}
 
 // A 6 x 6 field of boxes with waypoints linked to their four neighbours, the ball's start in a
 // corner and six slimes spread over it.

@@ -1,5 +1,5 @@
-// The waypoint graph: symmetric links and their refusals, ids and positions, the editor's posts
-// and link lines, and the waypoint a ball rolling over the boxes is on.
+// The waypoint graph: symmetric links and their refusals, ids and positions, and the editor's
+// posts and link lines.
 #include "level_fixture.h"
 
 #include <OgreBillboardSet.h>
@@ -109,23 +109,4 @@ TEST(WaypointMarkers, editorDrawsAPostPerWaypointAndLinesForEachLinkAndGameModeN
     const std::string id = level.waypointOn("a")->getId();
     EXPECT_FALSE(sm->hasBillboardSet("waypoint_billboardset" + id));
     EXPECT_FALSE(sm->hasSceneNode("waypoint_line_node" + id));
-}
-
-TEST(WaypointContacts, ballRollingOverTheBoxesIsOnTheWaypointOfItsBoxOrNone)
-{
-    Level level(MapText()
-                    .row("f", 6, 0, 0, 0)
-                    .start("f0")
-                    .waypoint("f0", 1, {"f1"})
-                    .waypoint("f1", 1)
-                    .str());
-    EXPECT_EQ(level.scene->getBallWaypoint(0), nullptr);
-    level.run(1.2f);
-    EXPECT_EQ(level.scene->getBallWaypoint(0), level.waypointOn("f0"));
-    level.putBall(0, level.top("f4") + Ogre::Vector3(0, 0.45f, 0));
-    level.run(0.5f);
-    EXPECT_EQ(level.scene->getBallWaypoint(0), nullptr);
-    level.putBall(0, level.top("f1") + Ogre::Vector3(0, 0.45f, 0));
-    level.run(0.5f);
-    EXPECT_EQ(level.scene->getBallWaypoint(0), level.waypointOn("f1"));
 }
