@@ -45,7 +45,27 @@ type_into() {
     xdotool type --delay 40 -- "$3"
     sleep 0.3
 }
+# Waits up to $1 seconds for the command after it to succeed.
+wait_until() {
+    local tries=$(($1 * 2))
+    shift
+    for _ in $(seq 1 "$tries"); do
+        "$@" && return 0
+        sleep 0.5
+    done
+    return 1
+}
 shot() { import -window root "$SHOTS/$1.png"; }
+# Types a path into the file dialog that the keys open. Without a window manager the main
+# window does not get the keyboard back by itself when the dialog closes.
+file_dialog() {
+    key "$1"
+    sleep 1
+    xdotool type --delay 20 "$2"
+    key Return
+    sleep 1
+    xdotool windowfocus --sync "$WINDOW"
+}
 title() { xdotool getwindowname "$WINDOW"; }
 
 # The game folder (programs and configuration copied, read-only data linked, maps copied), then
@@ -61,14 +81,12 @@ start_editor() {
 
     XDG_CONFIG_HOME=$WORK/config ./kivo-editor >"$WORK/editor.out" 2>&1 &
     PID=$!
-    WINDOW=
-    for _ in $(seq 1 60); do
-        WINDOW=$(xdotool search --name '^KIVOEditor' 2>/dev/null | head -1)
-        [[ -n "$WINDOW" ]] && break
+    editor_window() {
         kill -0 "$PID" 2>/dev/null || stop "the editor ended at start"
-        sleep 0.5
-    done
-    [[ -n "$WINDOW" ]] || stop "no editor window"
+        WINDOW=$(xdotool search --name '^KIVOEditor' 2>/dev/null | head -1)
+        [[ -n "$WINDOW" ]]
+    }
+    wait_until 30 editor_window || stop "no editor window"
     sleep 3
     xdotool windowfocus --sync "$WINDOW"
 }
