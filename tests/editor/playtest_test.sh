@@ -22,7 +22,7 @@ waypoint_row() { click 731 $((154 + 14 * $1)); }
 
 start_editor
 file_dialog ctrl+o "$MAP"
-[[ "$(title)" == "KIVOEditor - 01_first_steps.kivom" ]] || stop "title after Open: $(title)"
+[[ "$(title)" == "KIVOEditor - 01_first_steps.kivom" ]] || fail "title after Open: $(title)"
 # The map as the editor writes it, before any change.
 key ctrl+s
 cp "$MAP" "$WORK/opened.kivom"
@@ -90,20 +90,20 @@ shot checked
 # F5: the game starts on a copy of the map, straight into a round.
 key F5
 round_started() { grep -q 'Menu: round started on ".*kivo-playtest-[0-9]*.kivom" with 1 players' Ogre.log 2>/dev/null; }
-wait_until 60 round_started || stop "no play-test round"
+wait_until 60 round_started || fail "no play-test round"
 sleep 2
 shot game_round
+# The game runs detached from the editor; its command line names this editor's copy of the map.
+GAME=$(pgrep -f -- "--play .*kivo-playtest-$PID.kivom" | head -1)
+[[ -n "$GAME" ]] || fail "no game process"
 COPY=${TMPDIR:-/tmp}/kivo-playtest-$PID.kivom
 for line in waypoint=c1_0,1,c1_1 waypoint=c1_1,1,c1_0,c1_2 waypoint=c1_2,1,c1_1 \
     monster=4,slimey,c1_0 startpoint=c0_1 finishpoint=c0_2; do
     grep -qx "$line" "$COPY" || fail "the played map has no line $line"
 done
-# The game runs detached from the editor; its command line names this editor's copy of the map.
-GAME=$(pgrep -f -- "--play .*kivo-playtest-$PID.kivom" | head -1)
-[[ -n "$GAME" ]] || fail "no game process"
-[[ -n "$GAME" ]] && kill "$GAME" && GAME=
+kill "$GAME" && GAME=
 sleep 1
-kill -0 "$PID" 2>/dev/null || stop "the editor ended with the play-test"
+kill -0 "$PID" 2>/dev/null || fail "the editor ended with the play-test"
 
 # Undo step by step: seven steps bring back the map as it was opened.
 xdotool windowfocus --sync "$WINDOW"
@@ -117,4 +117,4 @@ key ctrl+s
 cmp -s "$MAP" "$WORK/opened.kivom" || fail "the map after undo differs from the opened one"
 shot undone
 
-finish
+echo "all checks passed"
