@@ -4,6 +4,7 @@
 #include "world/map_check.h"
 #include "world/scene.h"
 
+#include <OgreLogManager.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
@@ -374,6 +375,11 @@ bool KIVOEditor::checkMap()
         findChild<QDockWidget*>(QStringLiteral("dockMapCheck"))->show();
     if (listMapProblems->count() == 0)
         listMapProblems->addItem(QStringLiteral("No problems found."));
+    // The list also goes to the editor's log, where a bug report or a script can read it.
+    if (Ogre::LogManager* log = Ogre::LogManager::getSingletonPtr()) {
+        for (int i = 0; i < listMapProblems->count(); ++i)
+            log->logMessage("Map check: " + listMapProblems->item(i)->text().toStdString());
+    }
     statusBar()->showMessage(errors ? QStringLiteral("The map check found errors")
                                     : QStringLiteral("The map check found no errors"),
                              kStatusMs);
