@@ -4,7 +4,7 @@
 //   cd build/run && xvfb-run -a -s "-screen 0 1024x768x24" ../bench/bench_round_fps [frames [dir
 //   [map]]]
 // With a folder, two frames of every round as it plays now are written there as PNGs: an early
-// one (the balls still dropping onto their start boxes) and the last one measured ("_end").
+// one (the balls still dropping onto their start boxes) and one after the balls have landed.
 // Three tables: with the players' views as they were set up before (each view clearing its own
 // part of the window, and the views a round does not show still drawn, shrunk to nothing), as
 // rounds play now with the ball shadows off, and as rounds play now. Each cell is frames per
@@ -30,6 +30,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kWarmUpFrames = 30;
 constexpr int kShotFrame = 12;
+// The balls drop onto their start boxes in real time; by then every one has come to rest.
+constexpr double kLandedSeconds = 4.0;
 
 struct SSetup
 {
@@ -91,6 +93,7 @@ SRate measureRound(CApplication& app, const std::string& map, int players, int f
     if (oldViews)
         useOldViews(*app.getRenderWindow(), true);
     const std::string shot = shotFolder + "/" + map + "_" + std::to_string(players) + "p";
+    const Clock::time_point roundStart = Clock::now();
     for (int i = 0; i < kWarmUpFrames; ++i) {
         app.runFrame();
         if (i == kShotFrame && !shotFolder.empty())
@@ -102,8 +105,11 @@ SRate measureRound(CApplication& app, const std::string& map, int players, int f
         app.runFrame();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = cpuSeconds() - cpuStart;
-    if (!shotFolder.empty())
-        app.getRenderWindow()->writeContentsToFile(shot + "_end.png");
+    if (!shotFolder.empty()) {
+        while (std::chrono::duration<double>(Clock::now() - roundStart).count() < kLandedSeconds)
+            app.runFrame();
+        app.getRenderWindow()->writeContentsToFile(shot + "_landed.png");
+    }
     menu.backToMenu();
     app.runFrame();
     if (oldViews)
