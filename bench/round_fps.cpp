@@ -3,12 +3,13 @@
 // Run it in the staged game folder under a display:
 //   cd build/run && xvfb-run -a -s "-screen 0 1024x768x24" ../bench/bench_round_fps [frames [dir
 //   [map]]]
-// With a folder, an early frame of every round with shadows (the balls still dropping onto their
-// start boxes) is written there as a PNG.
-// Three tables: as rounds were before shadows and the cameras' far limit (shadows off, cameras
-// seeing without limit), with shadows but without the far limit, and as rounds play now. Each cell
-// is frames per second by the clock and, in brackets, by the process's CPU time (rendering on the
-// CPU included), which stays comparable when other programs load the machine.
+// With a folder, two frames of every round as it plays now are written there as PNGs: an early
+// one (the balls still dropping onto their start boxes) and one after the balls have landed.
+// Three tables: with the players' views as they were set up before (each view clearing its own
+// part of the window, and the views a round does not show still drawn, shrunk to nothing), as
+// rounds play now with the ball shadows off, and as rounds play now. Each cell is frames per
+// second by the clock and, in brackets, by the process's CPU time (rendering on the CPU
+// included), which stays comparable when other programs load the machine.
 #include "game/core/application.h"
 #include "game/menu/game_menu.h"
 #include "world/ball_shadow.h"
@@ -29,7 +30,15 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kWarmUpFrames = 30;
 constexpr int kShotFrame = 12;
-constexpr float kUnlimited = 100000.0f; // Ogre's default far clip distance
+// The balls drop onto their start boxes in real time; by then every one has come to rest.
+constexpr double kLandedSeconds = 4.0;
+
+struct SSetup
+{
+    const char* title;
+    bool shadows;
+    bool oldViews;
+};
 
 void select(CGameMenu& menu, const std::string& radio)
 {
@@ -49,8 +58,22 @@ struct SRate
     double wall = 0, cpu = 0;
 };
 
+// The players' views as they were before (each clears its own part, none is left out), or as
+// they are now when the round is over (the menu leaves them out again).
+void useOldViews(Ogre::RenderWindow& window, bool old)
+{
+    for (unsigned short i = 0; i < window.getNumViewports(); ++i) {
+        Ogre::Viewport* view = window.getViewport(i);
+        if (view->getZOrder() > 0) {
+            view->setClearEveryFrame(old);
+            if (old)
+                view->setAutoUpdated(true);
+        }
+    }
+}
+
 SRate measureRound(CApplication& app, const std::string& map, int players, int frames,
-                   bool farLimit, const std::string& shotFolder)
+                   bool oldViews, const std::string& shotFolder)
 {
     CGameMenu& menu = *app.getMenu();
     if (players == 1) {
@@ -63,17 +86,18 @@ SRate measureRound(CApplication& app, const std::string& map, int players, int f
         menu.getWindow("Multiplayer/Game/MapDropdown")->setText(map);
         menu.startSplitScreenRound();
     }
-    if (!app.getActiveListener())
+    if (!app.getActiveListener()) {
+        app.runFrame(); // the refused level goes with this frame's destroy list
         return SRate();
-    if (!farLimit) {
-        for (const char* camera : {"firstCamera", "secondCamera", "thirdCamera", "fourthCamera"})
-            app.getSceneManager()->getCamera(camera)->setFarClipDistance(kUnlimited);
     }
+    if (oldViews)
+        useOldViews(*app.getRenderWindow(), true);
+    const std::string shot = shotFolder + "/" + map + "_" + std::to_string(players) + "p";
+    const Clock::time_point roundStart = Clock::now();
     for (int i = 0; i < kWarmUpFrames; ++i) {
         app.runFrame();
         if (i == kShotFrame && !shotFolder.empty())
-            app.getRenderWindow()->writeContentsToFile(shotFolder + "/" + map + "_" +
-                                                       std::to_string(players) + "p.png");
+            app.getRenderWindow()->writeContentsToFile(shot + ".png");
     }
     const Clock::time_point start = Clock::now();
     const double cpuStart = cpuSeconds();
@@ -81,8 +105,15 @@ SRate measureRound(CApplication& app, const std::string& map, int players, int f
         app.runFrame();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double cpu = cpuSeconds() - cpuStart;
+    if (!shotFolder.empty()) {
+        while (std::chrono::duration<double>(Clock::now() - roundStart).count() < kLandedSeconds)
+            app.runFrame();
+        app.getRenderWindow()->writeContentsToFile(shot + "_landed.png");
+    }
     menu.backToMenu();
     app.runFrame();
+    if (oldViews)
+        useOldViews(*app.getRenderWindow(), false);
     return SRate{frames / seconds, frames / cpu};
 }
 } // namespace
@@ -98,12 +129,12 @@ int main(int argc, char** argv)
     }
     app->runFrame();
     Ogre::RenderWindow* window = app->getRenderWindow();
-    const std::pair<bool, bool> setups[] = {{false, false}, {true, false}, {true, true}};
-    for (const auto& [shadows, farLimit] : setups) {
-        CBallShadow::setEnabled(shadows);
-        std::printf("frames per second, %ux%u, shadows %s, far limit %s, %d frames per round\n",
-                    window->getWidth(), window->getHeight(), shadows ? "on" : "off",
-                    farLimit ? "on" : "off", frames);
+    const SSetup setups[] = {
+        {"views as before", true, true}, {"now, shadows off", false, false}, {"now", true, false}};
+    for (const SSetup& setup : setups) {
+        CBallShadow::setEnabled(setup.shadows);
+        std::printf("frames per second, %ux%u, %s, %d frames per round\n", window->getWidth(),
+                    window->getHeight(), setup.title, frames);
         std::printf("  %-24s %16s %16s %16s\n", "map", "1 player", "2", "4");
         std::vector<std::string> maps = app->getMenu()->getMapList();
         std::sort(maps.begin(), maps.end());
@@ -113,8 +144,8 @@ int main(int argc, char** argv)
                 continue;
             std::printf("  %-24s", map.c_str());
             for (int players : {1, 2, 4}) {
-                const bool shoot = shadows && farLimit;
-                const SRate rate = measureRound(*app, map, players, frames, farLimit,
+                const bool shoot = &setup == &setups[2];
+                const SRate rate = measureRound(*app, map, players, frames, setup.oldViews,
                                                 shoot ? shotFolder : std::string());
                 std::printf(" %7.1f (%6.1f)", rate.wall, rate.cpu);
             }

@@ -90,7 +90,10 @@ def first_steps():
                 if (i, j) not in cells:
                     cells[(i, j)] = (material, grid)
 
-    cells[(0, 0)] = ("startbox", "start")
+    # A start pad of 2 x 2 cells: players 1 and 2 side by side, 3 and 4 one cell ahead.
+    pad = [(0, 0), (1, 0), (0, 1), (1, 1)]
+    for cell in pad:
+        cells[cell] = ("startbox", "start")
     lay("grass", "meadow", range(0, 2), range(0, 8))
     lay("stone", "bridge", range(2, 8), range(6, 8))
     lay("wood", "boards", range(6, 8), range(8, 16))
@@ -100,10 +103,9 @@ def first_steps():
     cells[(3, 22)] = ("finishbox", "goal")
     for (i, j), (material, grid) in sorted(cells.items(), key=lambda c: (c[0][1], c[0][0])):
         name = m.box("c%d_%d" % (i, j), material, grid, i, j, fit=material in ("wood", "metal"))
-        if material == "startbox":
-            m.starts.append(name)
-        elif material == "finishbox":
+        if material == "finishbox":
             m.finishes.append(name)
+    m.starts += ["c%d_%d" % cell for cell in pad]
     warm = (1.0, 0.9, 0.7)
     for n, (i, j) in enumerate([(0.5, 1), (0.5, 7), (5, 6.5), (6.5, 12), (4, 15), (2.5, 20)]):
         m.light("lamp%d" % (n + 1), (i * CELL, 6, -j * CELL), warm, rng=30)
@@ -119,11 +121,9 @@ def slopes_and_gaps():
     """Down a ramp, across a field with holes and bumps, up a gentle ramp to the finish."""
     m = Map()
     m.ambient = (0.35, 0.35, 0.4)
-    start = m.box("start", "startbox", "top", 0, 0)
-    m.starts.append(start)
-    m.box("top1", "stone", "top", 1, 0)
-    m.box("top2", "stone", "top", 0, 1)
-    m.box("top3", "stone", "top", 1, 1)
+    # The top is a start pad: players 1 and 2 side by side, 3 and 4 one cell ahead.
+    for name, (i, j) in (("start", (0, 0)), ("top1", (1, 0)), ("top2", (0, 1)), ("top3", (1, 1))):
+        m.starts.append(m.box(name, "startbox", "top", i, j))
     drop = 0.5  # height lost per ramp cell
     for j in range(2, 8):
         y = -drop * (j - 2)

@@ -86,6 +86,10 @@ void CGameMenu::createViewports()
         camera->setNearClipDistance(kNearClip);
         Ogre::Viewport* viewport = window->addViewport(camera, i + 1, 0, 0, 1, 1);
         viewport->setBackgroundColour(Ogre::ColourValue::Black);
+        // The window's background view clears the whole window under these views, which never
+        // overlap: a clear of their own would be done twice, and on the software renderer a
+        // clear of part of the window costs more than drawing the whole level into it.
+        viewport->setClearEveryFrame(false);
         camera->setAspectRatio(Ogre::Real(viewport->getActualWidth()) /
                                Ogre::Real(viewport->getActualHeight()));
         *cameras[i] = camera;
@@ -101,6 +105,14 @@ void CGameMenu::arrangeViewports(int mode)
         return;
     Ogre::Viewport* viewports[] = {mViewport1, mViewport2, mViewport3, mViewport4};
     Ogre::Camera* cameras[] = {mCamera1, mCamera2, mCamera3, mCamera4};
+    // Only the views the mode shows are drawn: a view shrunk away still costs a pass over the
+    // level each frame.
+    const int shown = mode == kMenuViewports    ? 0
+                      : mode == kSingleViewport ? 1
+                      : mode == kFourViewports  ? 4
+                                                : 2;
+    for (int i = 0; i < kPlayerCount; ++i)
+        viewports[i]->setAutoUpdated(i < shown);
     if (mode == kMenuViewports) {
         mViewport1->setDimensions(0, 0, kShrunkWidth, kShrunkSize);
         for (int i = 1; i < kPlayerCount; ++i)
@@ -113,15 +125,14 @@ void CGameMenu::arrangeViewports(int mode)
                                  Ogre::Real(mViewport1->getActualHeight()));
         return;
     }
-    const int used = mode == kFourViewports ? 4 : 2;
-    for (int i = 0; i < used; ++i) {
+    for (int i = 0; i < shown; ++i) {
         const Rect r = viewportRect(mode, i + 1);
         viewports[i]->setDimensions(r.left, r.top, r.width, r.height);
     }
     const Ogre::Real aspect =
         Ogre::Real(mViewport1->getActualWidth() - mViewport1->getActualLeft()) /
         Ogre::Real(mViewport1->getActualHeight() - mViewport1->getActualTop());
-    for (int i = 0; i < used; ++i)
+    for (int i = 0; i < shown; ++i)
         cameras[i]->setAspectRatio(aspect);
 }
 
