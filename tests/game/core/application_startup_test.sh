@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Start-up of the real game binary: first start without ogre.cfg, and clean failures (message
-# naming the file, non-zero exit, never an abort or a hang) when a needed file is missing.
+# Start-up of the real game binary: first start without ogre.cfg, a bad ogre.cfg on a machine
+# without sound, and clean failures (message naming the file, non-zero exit, never an abort or a
+# hang) when a needed file is missing.
 set -u
 run=${KIVO_RUN_DIR:?}
 src=${KIVO_SOURCE_DIR:?}
@@ -47,37 +48,40 @@ code=$?
 out=$(cd "$src" && env -u DISPLAY tools/play.sh 2>&1)
 [[ $? -ne 0 && "$out" == *"xvfb-run"* ]] || fail "play command without a display: $out"
 
+run_until_frame_loop() { # starts the game, waits for its frame loop, stops it politely
+    (cd "$work/g" && "$@" bash -c 'echo $$ > kivo.pid; exec ./kivo' >"$work/out" 2>"$work/err") &
+    local pid=$!
+    for _ in $(seq 1 120); do
+        grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null && break
+        sleep 0.5
+    done
+    grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null || fail "$name: the frame loop never started: $(tail -3 "$work/err")"
+    kill -TERM "$(cat "$work/g/kivo.pid")" 2>/dev/null
+    wait $pid
+}
+
 # 4. First start without ogre.cfg: the first render system is chosen and saved, no dialog;
 #    the game runs until it is asked to stop, then ends cleanly.
-fresh_game
-(cd "$work/g" && xrun bash -c 'echo $$ > kivo.pid; exec ./kivo' >"$work/out" 2>"$work/err") &
-pid=$!
-for _ in $(seq 1 120); do
-    grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null && break
-    sleep 0.5
-done
-grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null || fail "first start: the frame loop never started"
-grep -q "Render System=OpenGL Rendering Subsystem" "$work/g/ogre.cfg" 2>/dev/null || fail "first start: ogre.cfg not written"
-kill -TERM "$(cat "$work/g/kivo.pid")" 2>/dev/null
-wait $pid
+fresh_game; name="first start"
+run_until_frame_loop xrun
 code=$?
+grep -q "Render System=OpenGL Rendering Subsystem" "$work/g/ogre.cfg" 2>/dev/null || fail "first start: ogre.cfg not written"
 [[ $code -eq 0 ]] || fail "first start: exit code $code after a polite stop; stderr: $(tail -3 "$work/err")"
 
-# 5. A hand-edited ogre.cfg with values the render system does not offer: the game says so and
-#    starts with the defaults for those options; the file is not thrown away.
-fresh_game
-printf 'Render System=OpenGL Rendering Subsystem\n\n[OpenGL Rendering Subsystem]\nVideo Mode=garbage\nFSAA=xyz\nVSync=Yes\n' >"$work/g/ogre.cfg"
-(cd "$work/g" && xrun bash -c 'echo $$ > kivo.pid; exec ./kivo' >"$work/out" 2>"$work/err") &
-pid=$!
-for _ in $(seq 1 120); do
-    grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null && break
-    sleep 0.5
-done
-grep -q "Frame loop started" "$work/g/Ogre.log" 2>/dev/null || fail "bad ogre.cfg: the game did not start: $(grep -v ALSA "$work/err" | tail -3)"
-grep -q 'ogre.cfg: "Video Mode=garbage"' "$work/err" || fail "bad ogre.cfg: the bad video mode was not reported"
-kill -TERM "$(cat "$work/g/kivo.pid")" 2>/dev/null
-wait $pid
-grep -q "Video Mode=garbage" "$work/g/ogre.cfg" || fail "bad ogre.cfg: the file was rewritten behind the player's back"
+# 5. On a machine without sound, from an ogre.cfg naming a render system that is not installed
+#    and holding bad values for the one that is: the game says so and starts on the installed
+#    system with its defaults, leaves the player's file alone, and standard error holds only the
+#    game's own lines (no ALSA or OpenAL chatter).
+fresh_game; name="bad ogre.cfg"
+printf 'Render System=Direct3D9 Rendering Subsystem\n\n[Direct3D9 Rendering Subsystem]\nVideo Mode=800 x 600 @ 32-bit colour\n\n[OpenGL Rendering Subsystem]\nVideo Mode=garbage\nFSAA=xyz\n' >"$work/g/ogre.cfg"
+cp "$work/g/ogre.cfg" "$work/expected.cfg"
+run_until_frame_loop env -u ALSOFT_DRIVERS timeout -k 5 90 xvfb-run -a -s "-screen 0 1024x768x24"
+grep -q 'Direct3D9 Rendering Subsystem", which is not installed' "$work/err" || fail "$name: the unknown render system was not reported"
+grep -q 'ogre.cfg: "Video Mode=garbage" is not offered' "$work/err" || fail "$name: the bad video mode was not reported"
+cmp -s "$work/g/ogre.cfg" "$work/expected.cfg" || fail "$name: the player's ogre.cfg was rewritten"
+others=$(grep -v '^KIVO: \|^Sound: ' "$work/err")
+[[ -z "$others" ]] || fail "$name: standard error holds more than the game's own lines: $others"
+[[ $(grep -c '^Sound: ' "$work/err") -le 1 ]] || fail "$name: the no-sound notice is more than one line"
 
 if ((failures)); then
     echo "$failures start-up check(s) failed"

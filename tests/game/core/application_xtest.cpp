@@ -1,6 +1,5 @@
 // The real start-up sequence and frame loop in an X window: the loading screen runs to its end,
-// every material has a technique the GL renderer supports, the window follows a resize and
-// closes through the window manager protocol.
+// the window follows a resize and closes through the window manager protocol.
 #include "game/core/application.h"
 #include "game/core/loading_screen.h"
 
@@ -110,16 +109,6 @@ TEST(ApplicationWindow, startsCompletelyFollowsResizesAndClosesAfterTheCurrentFr
                     float(window->getWidth()) / float(window->getHeight()));
     ASSERT_NE(app->getSceneManager(), nullptr);
     EXPECT_EQ(app->getSceneManager()->getName(), "SceneManager");
-    // Every material of the game has a technique the GL renderer supports.
-    for (const char* name :
-         {"stone", "wood", "grass", "ice", "metal", "startbox", "finishbox", "sphere", "evilsphere",
-          "obstacle", "ogrehead", "light", "startpoint", "finishpoint", "waypoint",
-          "particle/flare", "particle/spark", "particle/smoke"}) {
-        Ogre::MaterialPtr material = Ogre::MaterialManager::getSingleton().getByName(name);
-        ASSERT_TRUE(material) << name;
-        material->load();
-        EXPECT_NE(material->getBestTechnique(), nullptr) << name;
-    }
 
     Probe probe;
     app->getRoot()->addFrameListener(&probe);

@@ -1,12 +1,11 @@
 // The rules of one game, run against a scripted level, players and head-up display: the clock,
-// events, steering, the winner, pause, removal and the music.
+// events, steering, the winner, pause and removal.
 #include "game/core/game_state.h"
 
 #include "game/core/application.h"
 #include "game/core/hud_view.h"
 #include "game/core/profile.h"
 #include "game/core/round_scene.h"
-#include "game/core/sound.h"
 #include "game/core/time_text.h"
 #include "game/input/player.h"
 #include "game/net/network.h"
@@ -14,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -230,44 +228,6 @@ TEST_F(GameStateTest, pausedFramesDoNotCountAndRemovedPlayersAndTheLevelGoToTheD
     CApplication::getInstance()->flushDestroyList();
     EXPECT_EQ(script.deleted, (std::set<int>{1, 2}));
     EXPECT_TRUE(script.levelDeleted);
-}
-
-// The in-game music, heard through the sound engine: the test mixes the engine's output itself.
-class GameStateMusicTest : public GameStateTest
-{
-protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directories("data");
-        std::filesystem::create_symlink(testenv::runDir() + "/data/sounds", "data/sounds");
-        CApplication::getInstance(); // creates the default engine, which the
-                                     // loopback replaces
-        ASSERT_TRUE(createLoopbackSoundEngine(22050, 2));
-        GameStateTest::SetUp();
-    }
-    static bool audible(double seconds)
-    {
-        double sum = 0.0;
-        for (float s : renderSoundEngine(static_cast<int>(seconds * 22050)))
-            sum += double(s) * s;
-        return std::sqrt(sum / (seconds * 22050 * 2)) > 1e-4;
-    }
-};
-
-TEST_F(GameStateMusicTest, musicWaitsForTheRoundPausesAtTheWinAndResumingPlaysItAgain)
-{
-    EXPECT_FALSE(audible(0.5));
-    start({1});
-    frame(0.1);
-    EXPECT_TRUE(audible(0.5));
-    script.winner = 1;
-    frame(0.1);
-    audible(4.0); // the winning sound plays to its end; the music stays paused
-    EXPECT_FALSE(audible(0.5));
-    state->setPaused(true);
-    EXPECT_FALSE(audible(0.5));
-    state->setPaused(false);
-    EXPECT_TRUE(audible(0.5));
 }
 
 } // namespace

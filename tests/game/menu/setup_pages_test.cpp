@@ -1,9 +1,12 @@
 // The setup pages: which maps are listed and in what order, the three map dropdowns kept on one
-// map, the map information with its best times, and the player count choices.
+// map, the map information with its best times, and rounds refused with a message when they
+// could never end (no finish point, or a player without a start point).
 #include "gui_fixture.h"
 
 #include "../input/scripted_keyboard.h"
 #include "game/core/profile.h"
+#include "headless_ogre.h"
+#include "level_fixture.h"
 
 #include <filesystem>
 
@@ -78,30 +81,6 @@ TEST_F(SetupPagesTest, showsTheMapsInformationAndBestTimesReadAtEachLook)
     EXPECT_EQ(getProfileString("Top5", "time5", "", info), "0");
 }
 
-TEST_F(SetupPagesTest, fourPlayersEnableNamesThreeAndFourAndDisableTheSplitChoice)
-{
-    for (bool four : {true, false}) {
-        select(four ? "Multiplayer/Game/Radio4Players" : "Multiplayer/Game/Radio2Players");
-        EXPECT_EQ(window("Multiplayer/Game/Playername4")->isDisabled(), !four);
-        EXPECT_EQ(window("Multiplayer/Game/SplitVertically")->isDisabled(), four);
-    }
-    select("Multiplayer/Game/SplitVertically"); // a group of its own
-    EXPECT_TRUE(isSelected("Multiplayer/Game/Radio2Players"));
-}
-
-TEST_F(SetupPagesTest, startWithoutAKeyboardOrThe3DViewStaysInTheMenu)
-{
-    click("Singleplayer/Game/Start");
-    EXPECT_FALSE(visible("Message"));
-    CScriptedKeyboard keyboard;
-    CInputManager::getSingleton().setKeyboard(&keyboard);
-    click("Multiplayer/Game/ButtonStart");
-    EXPECT_EQ(text("Message/GeneralMessageBox"), "Cannot start the game");
-    EXPECT_EQ(context().getRootWindow(), window("Root"));
-    EXPECT_EQ(CApplication::getInstance()->getActiveListener(), nullptr);
-    CInputManager::getSingleton().setKeyboard(nullptr);
-}
-
 class EmptyMapFolderTest : public CGuiFixture
 {
 protected:
@@ -114,6 +93,69 @@ TEST_F(EmptyMapFolderTest, noMapsLeaveTheDropdownsEmptyAndWriteNoFile)
         EXPECT_EQ(static_cast<CEGUI::Combobox*>(window(dropdown))->getItemCount(), 0u);
     EXPECT_EQ(text("Singleplayer/Game/MapDescription"), "No Mapinfo found!");
     EXPECT_FALSE(std::filesystem::exists(file("data/maps/.data")));
+}
+
+class UnplayableMapTest : public CGuiFixture
+{
+protected:
+    void writeMaps() override
+    {
+        const std::string boxes = leveltest::MapText()
+                                      .box("a", 0, 0, 0, "grass", 0, "g")
+                                      .box("b", 1, 0, 0, "grass", 0, "g")
+                                      .box("c", 2, 0, 0, "grass", 0, "g")
+                                      .str();
+        testenv::writeFile(file("data/maps/nofinish.kivom"),
+                           boxes + "startpoint=a\nstartpoint=c\n");
+        testenv::writeFile(file("data/maps/onestart.kivom"),
+                           boxes + "startpoint=a\nfinishpoint=b\n");
+    }
+    void beforeMenu() override
+    {
+        mOgre = std::make_unique<HeadlessOgre>();
+        CApplication::getInstance()->attachEngine(mOgre->root, nullptr, mOgre->camera);
+        CInputManager::getSingleton().setKeyboard(&mKeyboard);
+    }
+    void TearDown() override
+    {
+        CGuiFixture::TearDown();
+        mOgre.reset();
+    }
+
+    std::unique_ptr<HeadlessOgre> mOgre;
+    CScriptedKeyboard mKeyboard;
+};
+
+TEST_F(UnplayableMapTest, refusesRoundsThatCouldNeverEndAndStartsPlayableOnes)
+{
+    struct SCase
+    {
+        const char* map;
+        const char* startButton;
+        const char* expectedText; // nullptr: the round starts
+    };
+    const SCase cases[] = {
+        {"nofinish.kivom", "Singleplayer/Game/Start", "no finish point"},
+        {"onestart.kivom", "Multiplayer/Game/ButtonStart", "1 start point, but 2 players"},
+        {"onestart.kivom", "Singleplayer/Game/Start", nullptr},
+    };
+    CApplication* app = CApplication::getInstance();
+    for (const SCase& c : cases) {
+        chooseInDropdown("Singleplayer/Game/MapDropdown", c.map);
+        click(c.startButton);
+        if (c.expectedText) {
+            EXPECT_EQ(app->getActiveListener(), nullptr) << c.map;
+            EXPECT_TRUE(visible("Message/GeneralMessageBox")) << c.map;
+            EXPECT_NE(text("Message/GeneralMessageBox/Text").find(c.expectedText),
+                      std::string::npos)
+                << text("Message/GeneralMessageBox/Text");
+            click("Message/GeneralMessageBox/ConfirmButton");
+        } else {
+            EXPECT_NE(app->getActiveListener(), nullptr) << c.map;
+            mMenu->backToMenu();
+        }
+        app->flushDestroyList();
+    }
 }
 
 } // namespace

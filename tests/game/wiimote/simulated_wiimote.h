@@ -42,7 +42,6 @@ public:
     // What the test sets before connecting.
     const Kind kind;
     unsigned short vendorId = 0x057E, productId = 0x0306;
-    bool plainWrites = true; // false: only the output-report call reaches it
     Bytes eeprom = {kZeroG, kZeroG, kZeroG, 0, kOneG, kOneG, kOneG};
     int boardCalibration[3][4]; // positions in report order: TR, BR, TL, BL
     std::atomic<bool> silent{false};
@@ -74,13 +73,6 @@ public:
     void unplug()
     {
         change([&] { mPlugged = false; });
-    }
-    // Any raw report, as if the device sent it.
-    void send(Bytes report)
-    {
-        std::lock_guard<std::mutex> lock(mLock);
-        mInbox.push_back(std::move(report));
-        mArrived.notify_all();
     }
     std::vector<Bytes> received() const
     {
@@ -215,8 +207,6 @@ private:
 class CSimulatedTransport : public IHidTransport
 {
 public:
-    bool outputReportCall = false;
-
     std::shared_ptr<CSimulatedWiimote> plug(CSimulatedWiimote::Kind kind)
     {
         mDevices.push_back(std::make_shared<CSimulatedWiimote>(kind));
@@ -234,7 +224,6 @@ public:
         errorCode = 0;
         return std::make_unique<Handle>(mDevices.at(std::stoul(path)));
     }
-    bool hasOutputReportCall() const override { return outputReportCall; }
 
 private:
     class Handle : public IHidDevice
@@ -252,11 +241,7 @@ private:
         bool write(const unsigned char* report, size_t size, unsigned& errorCode) override
         {
             errorCode = 1167; // the device is not connected
-            return !mDevice->plainWrites || mDevice->receive(report, size);
-        }
-        OutputResult sendOutputReport(const unsigned char* report, size_t size) override
-        {
-            return mDevice->receive(report, size) ? OutputResult::kSent : OutputResult::kFailed;
+            return mDevice->receive(report, size);
         }
 
     private:

@@ -2,7 +2,6 @@
 // Board, LEDs and rumble on the wire, a lost connection, and reports no device should send.
 #include "game/wiimote/wiimote.h"
 
-#include "game/wiimote/wiimote_trace.h"
 #include "tests/game/wiimote/simulated_wiimote.h"
 
 #include <gtest/gtest.h>
@@ -16,29 +15,6 @@ using Bytes = CSimulatedWiimote::Bytes;
 class WiimoteTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        setWiimoteTraceObserver([this](const std::string& line) {
-            std::lock_guard<std::mutex> lock(mTraceLock);
-            mTraces.push_back(line);
-        });
-    }
-    void TearDown() override { setWiimoteTraceObserver(nullptr); }
-
-    // Whether these lines were traced, in this order.
-    bool traced(const std::vector<std::string>& lines)
-    {
-        std::lock_guard<std::mutex> lock(mTraceLock);
-        size_t next = 0;
-        for (const std::string& line : mTraces)
-            next += next < lines.size() && line == "wiimote : " + lines[next] + "\n";
-        return next == lines.size();
-    }
-    size_t traceCount()
-    {
-        std::lock_guard<std::mutex> lock(mTraceLock);
-        return mTraces.size();
-    }
     // Takes the state until the condition holds.
     static bool settle(wiimote& remote, const std::function<bool()>& condition)
     {
@@ -55,8 +31,6 @@ protected:
     }
 
     CSimulatedTransport transport;
-    std::mutex mTraceLock;
-    std::vector<std::string> mTraces;
 };
 
 TEST_F(WiimoteTest, connectsThroughAStatusReportAndReadsTheCalibration)
@@ -65,11 +39,6 @@ TEST_F(WiimoteTest, connectsThroughAStatusReportAndReadsTheCalibration)
     auto device = transport.plug(Kind::kRemote);
     wiimote remote(transport);
     ASSERT_TRUE(remote.connectFirst());
-    EXPECT_TRUE(traced({"Connecting first available Wiimote:", ".. opening Wiimote 1:",
-                        ".. WriteFile() succeeded.", "Resetting wiimote.",
-                        "ReportType: IN_BUTTONS (non-continuous)",
-                        "Requestion wiimote calibration:", ".. got wiimote calibration.",
-                        ".. connected!"}));
     EXPECT_EQ(remote.calibrationInfo.oneZ, CSimulatedWiimote::kOneG);
     EXPECT_EQ(remote.uniqueId(), "8080809A9A9A");
     EXPECT_EQ(device->reportMode, wiimote::kButtons);
@@ -87,17 +56,13 @@ TEST_F(WiimoteTest, silentDevicesAreClosedAndTheNextFreeOneIsTaken)
 {
     wiimote remote(transport);
     EXPECT_FALSE(remote.connectFirst());
-    EXPECT_TRUE(traced({".. connection failed."}));
 
     auto silent = transport.plug(Kind::kRemote);
     silent->silent = true;
     auto answering = transport.plug(Kind::kRemote);
     ASSERT_TRUE(remote.connectFirst());
-    EXPECT_TRUE(
-        traced({".. opening Wiimote 1:", ".. WriteFile() failed.",
-                "* output failed - wiimote is not connected (or confused). *", "Disconnect().",
-                "(ending read thread)", ".. opening Wiimote 2:", ".. connected!"}));
     EXPECT_EQ(silent->openHandles, 0);
+    EXPECT_EQ(answering->openHandles, 1);
 
     // The answering device is taken: a second driver gets the other one or none.
     wiimote other(transport);
@@ -105,22 +70,6 @@ TEST_F(WiimoteTest, silentDevicesAreClosedAndTheNextFreeOneIsTaken)
     silent->silent = false;
     EXPECT_TRUE(other.connectFirst());
     EXPECT_EQ(silent->openHandles + answering->openHandles, 2);
-}
-
-TEST_F(WiimoteTest, aDeviceThatOnlyHearsOutputReportsIsReachedThroughTheWriteThread)
-{
-    transport.outputReportCall = true;
-    auto device = transport.plug(Kind::kRemote);
-    device->plainWrites = false;
-    wiimote remote(transport);
-    ASSERT_TRUE(remote.connectFirst());
-    EXPECT_TRUE(traced({".. WriteFile() failed.", "(starting HID write thread)",
-                        ".. HID write succeeded.", ".. connected!"}));
-    remote.setLeds(0x2);
-    EXPECT_TRUE(CSimulatedWiimote::waitUntil([&] { return device->leds == 0x2; }));
-    remote.disconnect();
-    EXPECT_TRUE(traced({"ending HID write thread"}));
-    EXPECT_EQ(remote.runningThreads(), 0);
 }
 
 TEST_F(WiimoteTest, buttonsAccelerationAndOrientationOnlyAtRest)
@@ -158,14 +107,11 @@ TEST_F(WiimoteTest, balanceBoardWeighsInKilogramsAndPounds)
     board->load(1, 1, 1, 1);                                       // the empty board's offsets
     wiimote remote(transport);
     ASSERT_TRUE(remote.connectFirst());
-    EXPECT_TRUE(traced({"Extension connected:", ".. Balance Board!",
-                        "ReportType: IN_BUTTONS_BALANCE_BOARD (non-continuous)"}));
     EXPECT_TRUE(remote.isBalanceBoard());
     EXPECT_EQ(board->reportMode, wiimote::kButtonsBalanceBoard);
 
     board->load(1, 1, 1, 1);
     EXPECT_TRUE(settle(remote, [&] { return remote.balanceBoard.atRestKg[4] > 0; }));
-    EXPECT_TRUE(traced({".. Auto-removing 'at rest' BBoard offsets."}));
 
     board->load(11, 32, 4, 50); // less the offsets: 10, 31 (above the 17 kg point), 3, unusable
     EXPECT_TRUE(settle(remote, [&] { return remote.balanceBoard.kg[0] > 5; }));
@@ -176,7 +122,7 @@ TEST_F(WiimoteTest, balanceBoardWeighsInKilogramsAndPounds)
     EXPECT_NEAR(remote.balanceBoard.lb[4], 44 * 2.20462262, 0.2);
 }
 
-TEST_F(WiimoteTest, ledsAndRumbleReachTheDeviceAndTheRumbleStops)
+TEST_F(WiimoteTest, ledsAndRumbleReachTheDeviceAndUnpluggingLosesTheConnection)
 {
     auto device = transport.plug(Kind::kRemote);
     wiimote remote(transport);
@@ -190,15 +136,7 @@ TEST_F(WiimoteTest, ledsAndRumbleReachTheDeviceAndTheRumbleStops)
     EXPECT_EQ(device->received().back()[1], 0x11);
     EXPECT_TRUE(CSimulatedWiimote::waitUntil([&] { return !device->rumbling; }, 1000));
     EXPECT_EQ(remote.runningThreads(), 2);
-    remote.disconnect();
-    EXPECT_EQ(remote.runningThreads(), 0);
-}
 
-TEST_F(WiimoteTest, unpluggingMidReadLosesTheConnection)
-{
-    auto device = transport.plug(Kind::kRemote);
-    wiimote remote(transport);
-    ASSERT_TRUE(remote.connectFirst());
     remote.rumbleFor(10000);
     device->unplug();
     uint32_t changes = 0;
@@ -206,7 +144,6 @@ TEST_F(WiimoteTest, unpluggingMidReadLosesTheConnection)
         changes |= remote.takeState();
         return !remote.isConnected() && (changes & wiimote::kConnectionLost);
     }));
-    EXPECT_TRUE(traced({"read thread: connection to wiimote was lost", "(ending read thread)"}));
     remote.disconnect();
     EXPECT_EQ(remote.runningThreads(), 0);
     EXPECT_EQ(device->openHandles, 0);
@@ -230,18 +167,7 @@ TEST_F(WiimoteTest, reportsNoDeviceShouldSendAreDropped)
     };
     for (const Bytes& report : odd)
         remote.handleInput(report.data(), report.size());
-    EXPECT_TRUE(
-        traced({"* input report 0x21 too short (7 of 22 bytes), dropped *",
-                "* input report 0x35 too short (4 of 22 bytes), dropped *",
-                "* unknown input report 0x99 ignored *", "* error: read address not valid. *",
-                "* unexpected memory read reply at 0x1234 (7 bytes), dropped *"}));
     EXPECT_EQ(remote.takeState(), 0u);
-
-    // A flood of one odd report is traced once.
-    const size_t before = traceCount();
-    for (int i = 0; i < 10000; ++i)
-        remote.handleInput(odd[2].data(), odd[2].size());
-    EXPECT_EQ(traceCount(), before);
 
     // 0 g and 1 g readings that coincide: no division by zero, no orientation.
     remote.requestCalibration();
@@ -256,17 +182,4 @@ TEST_F(WiimoteTest, reportsNoDeviceShouldSendAreDropped)
     EXPECT_EQ(remote.acceleration.orientation.updateAge, 2u);
 }
 
-TEST_F(WiimoteTest, aFloodingDeviceStillDisconnectsPromptly)
-{
-    auto device = transport.plug(Kind::kRemote);
-    wiimote remote(transport);
-    ASSERT_TRUE(remote.connectFirst());
-    for (int i = 0; i < 20000; ++i)
-        device->send({0x30, static_cast<uint8_t>(i & 0x1F), 0});
-    remote.takeState();
-    const auto start = std::chrono::steady_clock::now();
-    remote.disconnect();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_EQ(remote.runningThreads(), 0);
-}
 } // namespace
