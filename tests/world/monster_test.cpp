@@ -1,14 +1,10 @@
-// The six monster kinds in a real level (headless Ogre, real physics): how they are built in both
-// modes, hunting, the stamper's travel, what touching them does to a ball, falling out of the
-// level, and the slime's planning over the scene's waypoints.
+// The monster kinds in a real level (headless Ogre, real physics): hunting, the stamper's travel,
+// falling out of the level, and the slime's planning over the scene's waypoints.
 #include "level_fixture.h"
 
 #include "world/evil_marble_monster.h"
 #include "world/moving_obstacle.h"
 #include "world/slime.h"
-
-#include <OgreParticleSystem.h>
-#include <OgreSceneNode.h>
 
 #include <gtest/gtest.h>
 
@@ -22,18 +18,6 @@ using leveltest::MapText;
 
 namespace {
 
-// Every kind on its own waypoint b0, b2, ... b10 of a row of twelve boxes; the ball on b11.
-MapText everyKind(const std::string& prefix)
-{
-    MapText map;
-    map.row("b", 12, 0, 0, 0).start("b11");
-    for (int kind = 0; kind < CMonster::kKindCount; ++kind) {
-        const std::string box = "b" + std::to_string(kind * 2);
-        map.waypoint(box, 1).monster(kind, prefix + std::to_string(kind), box);
-    }
-    return map;
-}
-
 // Three rows of boxes (z = -1, 0, 1) from x = 0 to 9; the ball starts on m0, the middle row carries
 // linked waypoints m0..m9.
 MapText corridor()
@@ -46,34 +30,6 @@ MapText corridor()
 }
 
 } // namespace
-
-TEST(MonsterConstruction, eachKindStandsAtItsHeightAboveItsWaypointAndBurnsOrNot)
-{
-    Level level(everyKind("k").str());
-    const float heights[] = {2, 0, 0, 2, 2, 2};
-    const bool burns[] = {true, true, false, true, false, false};
-    for (int kind = 0; kind < CMonster::kKindCount; ++kind) {
-        SCOPED_TRACE(kind);
-        CMonster* monster = level.monster("k" + std::to_string(kind));
-        const Ogre::Vector3 expected =
-            level.top("b" + std::to_string(kind * 2)) + Ogre::Vector3(0, heights[kind], 0);
-        EXPECT_LT(monster->getBody()->getPosition().distance(expected), 1e-4f);
-        EXPECT_LT(monster->getNode()->getPosition().distance(expected), 1e-4f);
-        EXPECT_EQ(monster->getLastWaypoint(), monster->getStartWaypoint());
-        if (level.ogre.particlesAvailable) {
-            EXPECT_EQ(monster->getEffectName().empty(), !burns[kind]);
-        }
-    }
-    if (!level.ogre.particlesAvailable)
-        return;
-    // Flames ride on the evil marble; the obstacle's fire stands on its box.
-    Ogre::SceneManager* sm = level.ogre.sceneManager;
-    CMonster* evil = level.monster("k0");
-    EXPECT_EQ(sm->getParticleSystem(evil->getEffectName())->getParentSceneNode(), evil->getNode());
-    Ogre::SceneNode* fire =
-        sm->getParticleSystem(level.monster("k1")->getEffectName())->getParentSceneNode();
-    EXPECT_LT(fire->getPosition().distance(level.top("b2")), 1e-4f);
-}
 
 TEST(Hunting, evilMarbleKeepsStillUntilABallIsWithinRangeThenHuntsItForGood)
 {
@@ -168,35 +124,6 @@ TEST(MovingObstacle, travelsBetweenItsTwoHeightsInItsColumn)
     }
 }
 
-TEST(MonsterContact, aBallRolledIntoAMonsterIsSentBackOnlyByTheKindsThatHitBalls)
-{
-    for (int kind = 0; kind < CMonster::kKindCount; ++kind) {
-        SCOPED_TRACE(kind);
-        Level level(corridor().monster(kind, "monster", "m3").str());
-        CMonster* monster = level.monster("monster");
-        level.run(0.5f);
-        const Ogre::Vector3 before = monster->getBody()->getPosition();
-        if (kind == CMonster::KIND_MOVING_OBSTACLE) // it comes down on the ball
-            level.putBall(0, level.top("m3") + Ogre::Vector3(0, 0.45f, 0));
-        bool touched = false, reset = false;
-        float afterTouch = 0.0f;
-        for (float t = 0.0f; t < 5.0f && afterTouch < 0.5f && !reset; t += kFrameTime) {
-            if (kind != CMonster::KIND_MOVING_OBSTACLE)
-                level.scene->getBallForces()[0] = Ogre::Vector3(40, 0, 0);
-            level.ogre.frame(kFrameTime);
-            reset = level.scene->takeResetEvent(0);
-            touched = touched || level.ball().distance(monster->getBody()->getPosition()) <= 1.0f;
-            afterTouch += touched ? kFrameTime : 0.0f;
-        }
-        EXPECT_TRUE(touched || reset);
-        EXPECT_EQ(reset, monster->hitsBall());
-        if (reset)
-            EXPECT_LT(level.ball().x, 1.0f); // back on m0
-        else
-            EXPECT_GT(monster->getBody()->getPosition().distance(before), 0.05f) << "not pushed";
-    }
-}
-
 // Monsters that fall below the level, and all monsters when the round restarts, go back to their
 // start waypoint and stand still there.
 TEST(MonsterReturn, monstersBelowTheLevelOrOnRestartGoBackToTheirStart)
@@ -245,13 +172,11 @@ namespace {
 
 // s (ball start) and g (slime start) joined directly through p (weight 1000) and by a detour over
 // the row q0..q2 at z = 1 (weights 1).
-MapText slimeGraph(bool startCarriesWaypoint)
+MapText slimeGraph()
 {
     MapText map;
     map.box("s", 0, 0, 0).box("p", 1, 0, 0).box("g", 2, 0, 0).row("q", 3, 0, 0, 1).start("s");
-    if (startCarriesWaypoint)
-        map.waypoint("s", 1, {"p", "q0"});
-    map.waypoint("p", 1000, {"s", "g"}).waypoint("g", 1, {"p", "q2"});
+    map.waypoint("s", 1, {"p", "q0"}).waypoint("p", 1000, {"s", "g"}).waypoint("g", 1, {"p", "q2"});
     map.waypoint("q0", 1, {"s", "q1"})
         .waypoint("q1", 1, {"q0", "q2"})
         .waypoint("q2", 1, {"q1", "g"});
@@ -262,7 +187,7 @@ MapText slimeGraph(bool startCarriesWaypoint)
 
 TEST(Slime, headsForTheFirstWaypointOfTheShortestPathWhateverItsWeightAndGetsThere)
 {
-    Level level(slimeGraph(true).monster(4, "slime", "g").str());
+    Level level(slimeGraph().monster(4, "slime", "g").str());
     auto* slime = static_cast<CSlime*>(level.monster("slime"));
     // Until the ball lands on s the slime has no goal and stays on g.
     level.runUntil([&] { return level.scene->getBallWaypoint(0) != nullptr; }, 2.0f);
@@ -277,16 +202,4 @@ TEST(Slime, headsForTheFirstWaypointOfTheShortestPathWhateverItsWeightAndGetsThe
     EXPECT_TRUE(
         level.runUntil([&] { return slime->getLastWaypoint() == level.waypointOn("p"); }, 6.0f));
     EXPECT_LT(slime->getBody()->getPosition().x, 1.6f);
-}
-
-TEST(Slime, standsStillWhileTheBallIsOnABoxWithoutWaypoint)
-{
-    Level level(slimeGraph(false).monster(4, "slime", "g").str());
-    auto* slime = static_cast<CSlime*>(level.monster("slime"));
-    level.run(0.5f);
-    ASSERT_EQ(level.scene->getBallWaypoint(0), nullptr);
-    Ogre::Vector3 direction(1, 1, 1);
-    slime->steer(direction);
-    EXPECT_EQ(direction, Ogre::Vector3::ZERO);
-    EXPECT_EQ(slime->getNextWaypoint(), nullptr);
 }

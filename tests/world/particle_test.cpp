@@ -1,5 +1,5 @@
-// The scene's named particle effects: automatic and given names, positions and nodes, stopping
-// by name and all at once, refusals, missing templates, and the finish fireworks of a round.
+// The scene's named particle effects: stopping by name and all at once, refusals, missing
+// templates, and the finish fireworks of a round.
 #include "level_fixture.h"
 
 #include <OgreParticleSystem.h>
@@ -37,11 +37,10 @@ protected:
         if (!level.ogre.particlesAvailable)
             GTEST_SKIP() << "no ParticleFX plug-in";
     }
-    std::string start(int effect, const std::string& name,
-                      const Ogre::Vector3& where = Ogre::Vector3::ZERO,
-                      const Ogre::Vector3& scale = Ogre::Vector3::UNIT_SCALE)
+    std::string start(int effect, const std::string& name)
     {
-        return level.scene->startParticleEffect(effect, where, scale, name);
+        return level.scene->startParticleEffect(effect, Ogre::Vector3::ZERO,
+                                                Ogre::Vector3::UNIT_SCALE, name);
     }
     Ogre::ParticleSystem* system(const std::string& name) const
     {
@@ -52,27 +51,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(ParticleEffects, unnamedEffectsGetFreeNamesAndTheirOwnNodes)
-{
-    const std::string first = start(CScene::EFFECT_FIRE, "", {1, 2, 3}, {2, 2, 2});
-    const std::string second = start(CScene::EFFECT_STAMPERS, "");
-    ASSERT_FALSE(first.empty());
-    EXPECT_NE(first, second);
-    Ogre::SceneNode* node = system(first)->getParentSceneNode();
-    EXPECT_EQ(node->getName(), "ParticleSceneNode" + first);
-    EXPECT_EQ(node->getPosition(), Ogre::Vector3(1, 2, 3));
-    EXPECT_EQ(node->getScale(), Ogre::Vector3(2, 2, 2));
-    EXPECT_TRUE(madeFrom(system(first), "Fire"));
-    EXPECT_TRUE(madeFrom(system(second), "Stampers"));
-
-    // Automatic names skip names already taken by someone else.
-    const std::string following = std::to_string(std::stoul(second) + 1);
-    level.ogre.sceneManager->createParticleSystem(following, "Fire");
-    const std::string next = start(CScene::EFFECT_FIRE, "");
-    EXPECT_NE(next, following);
-    EXPECT_TRUE(level.ogre.sceneManager->hasParticleSystem(next));
-}
 
 TEST_F(ParticleEffects, stoppingByNameOrAllRemovesSystemsAndNodesAndRefusalsStartNothing)
 {

@@ -116,34 +116,6 @@ TEST_F(LoopbackSound, soundIsSilentUntilUnpausedPausesLoopsAndStopsForGood)
     EXPECT_LT(level(0.1), kSilence);
 }
 
-TEST_F(LoopbackSound, droppedOneShotsPlayToTheEndOtherDroppedSoundsAreSilentAndFreedAtOnce)
-{
-    auto once = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    once->setIsPaused(false);
-    render(0.05);
-    once->drop();
-    auto looped = playSound3D(tone(), Ogre::Vector3::ZERO, true);
-    looped->setIsPaused(false);
-    looped->drop();
-    auto paused = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    paused->setIsPaused(false);
-    paused->setIsPaused(true);
-    paused->drop();
-    auto stopped = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    stopped->setIsPaused(false);
-    stopped->stop();
-    stopped.reset();                                 // the destructor drops
-    playSound3D(tone(), Ogre::Vector3::ZERO, false); // never started
-    EXPECT_EQ(soundVoiceCount(), 1u);
-    EXPECT_GT(level(0.1), kAudible);
-    render(0.3);
-    EXPECT_EQ(soundVoiceCount(), 1u) << "freed only by housekeeping";
-    updateSoundEngine();
-    EXPECT_EQ(soundVoiceCount(), 0u);
-    looped->setIsPaused(false); // calls on a dropped handle do nothing
-    EXPECT_LT(level(0.1), kSilence);
-}
-
 TEST_F(LoopbackSound, monoSoundsArePlacedByPositionStereoFilesAreNot)
 {
     const auto mix = [this](const std::string& file, const Ogre::Vector3& position) {

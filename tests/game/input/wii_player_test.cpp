@@ -114,10 +114,4 @@ TEST_F(WiiPlayerTest, aBalanceBoardIsLeanedOnAndItsButtonOpensTheMenu)
     EXPECT_FALSE(CApplication::getInstance()->isPaused());
 }
 
-TEST_F(WiiPlayerTest, withoutADeviceInitInputFails)
-{
-    CWiiPlayer player(transport);
-    EXPECT_FALSE(player.initInput());
-    EXPECT_EQ(frames(player, 1), Ogre::Vector3::ZERO);
-}
 } // namespace

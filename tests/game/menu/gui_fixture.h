@@ -92,10 +92,6 @@ protected:
         CEGUI::WindowEventArgs args(window(designName));
         window(designName)->fireEvent(CEGUI::PushButton::EventClicked, args);
     }
-    bool isSelected(const std::string& designName) const
-    {
-        return static_cast<CEGUI::RadioButton*>(window(designName))->isSelected();
-    }
     void select(const std::string& designName) const
     {
         static_cast<CEGUI::RadioButton*>(window(designName))->setSelected(true);

@@ -1,6 +1,6 @@
 // A simulated Wii Remote or Balance Board behind the driver's HID transport. It answers status
 // requests, memory reads and reporting modes as the device does, sends a report in the current
-// mode whenever its state changes, and can be tilted, pressed, loaded, unplugged or silenced.
+// mode whenever its state changes, and can be tilted, pressed, loaded or unplugged.
 #pragma once
 
 #include "game/wiimote/hid_transport.h"
@@ -44,7 +44,6 @@ public:
     unsigned short vendorId = 0x057E, productId = 0x0306;
     Bytes eeprom = {kZeroG, kZeroG, kZeroG, 0, kOneG, kOneG, kOneG};
     int boardCalibration[3][4]; // positions in report order: TR, BR, TL, BL
-    std::atomic<bool> silent{false};
     // What the device has seen.
     std::atomic<int> leds{0}, reportMode{0x30}, openHandles{0};
     std::atomic<bool> rumbling{false};
@@ -116,8 +115,6 @@ public:
             return false;
         const Bytes report(bytes, bytes + size);
         mReceived.push_back(report);
-        if (silent)
-            return true;
         rumbling = report[1] & 0x01;
         if (report[0] == 0x11)
             leds = report[1] >> 4;
@@ -153,7 +150,7 @@ private:
         std::lock_guard<std::mutex> lock(mLock);
         apply();
         mArrived.notify_all();
-        if (!mPlugged || silent)
+        if (!mPlugged)
             return;
         const int mode = reportMode;
         Bytes report = {byte(mode), low(), high()};

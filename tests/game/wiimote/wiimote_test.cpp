@@ -52,26 +52,6 @@ TEST_F(WiimoteTest, connectsThroughAStatusReportAndReadsTheCalibration)
     EXPECT_EQ(device->openHandles, 0);
 }
 
-TEST_F(WiimoteTest, silentDevicesAreClosedAndTheNextFreeOneIsTaken)
-{
-    wiimote remote(transport);
-    EXPECT_FALSE(remote.connectFirst());
-
-    auto silent = transport.plug(Kind::kRemote);
-    silent->silent = true;
-    auto answering = transport.plug(Kind::kRemote);
-    ASSERT_TRUE(remote.connectFirst());
-    EXPECT_EQ(silent->openHandles, 0);
-    EXPECT_EQ(answering->openHandles, 1);
-
-    // The answering device is taken: a second driver gets the other one or none.
-    wiimote other(transport);
-    EXPECT_FALSE(other.connectFirst());
-    silent->silent = false;
-    EXPECT_TRUE(other.connectFirst());
-    EXPECT_EQ(silent->openHandles + answering->openHandles, 2);
-}
-
 TEST_F(WiimoteTest, buttonsAccelerationAndOrientationOnlyAtRest)
 {
     auto device = transport.plug(Kind::kRemote);
