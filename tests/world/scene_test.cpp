@@ -1,12 +1,10 @@
-// A level built from a map on headless Ogre with real physics: engine objects and their names,
-// unique names, balls and their start, the contact rules, falls, pause, editor operations, and
-// levels that fail to build.
+// A level built from a map on headless Ogre with real physics: unique names, balls and their
+// start, the contact rules, falls, pause, editor operations, and levels that fail to build.
 #include "level_fixture.h"
 
 #include "world/box_grid.h"
 
 #include <OgreBillboardSet.h>
-#include <OgreEntity.h>
 #include <OgreLight.h>
 #include <OgreSceneNode.h>
 
@@ -27,33 +25,6 @@ LevelOptions editor()
 }
 
 } // namespace
-
-TEST(Scene, buildsBoxesWithBodiesLightsFromTheirRangeFogAndALitBallTheCameraFollows)
-{
-    Level level(straightCourse(2).str());
-    CScene& s = *level.scene;
-    Ogre::SceneManager* sm = level.ogre.sceneManager;
-    EXPECT_EQ(CScene::current(), &s);
-    for (const char* name : {"start0", "b1", "b2", "goal"}) {
-        EXPECT_TRUE(sm->hasEntity(std::string("entity") + name)) << name;
-        EXPECT_NE(s.findBox(name)->getBody(), nullptr) << name;
-    }
-    EXPECT_EQ(s.getGrids()[0]->getMaterialName(),
-              "startbox"); // the first box's material
-    const Ogre::Light* lamp = sm->getLight("lightlamp");
-    EXPECT_FLOAT_EQ(lamp->getAttenuationLinear(), 4.5f / 50.0f);
-    EXPECT_FLOAT_EQ(lamp->getAttenuationQuadric(), 75.0f / 2500.0f);
-    EXPECT_EQ(sm->getAmbientLight(), Ogre::ColourValue(0.3f, 0.4f, 0.5f, 1.0f));
-    EXPECT_EQ(sm->getFogMode(), Ogre::FOG_LINEAR);
-    EXPECT_EQ(level.ogre.camera->getParentSceneNode()->getName(), "camNode");
-    EXPECT_NEAR(s.getBallBody(0)->getInertia().x, 0.4f * 0.4f * 0.4f,
-                1e-5f); // unit mass
-    bool redLight = false;
-    for (Ogre::MovableObject* object : sm->getSceneNode("Ball0")->getAttachedObjects())
-        if (auto* light = dynamic_cast<Ogre::Light*>(object))
-            redLight = light->getDiffuseColour() == Ogre::ColourValue(1, 0, 0);
-    EXPECT_TRUE(redLight);
-}
 
 TEST(Scene, repeatedBoxNamesGetNumberSuffixesAndRepeatedLightNamesAreRefused)
 {

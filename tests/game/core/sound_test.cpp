@@ -94,28 +94,6 @@ protected:
     QuadLoopbackSound() : LoopbackSound(4) {}
 };
 
-TEST_F(LoopbackSound, soundIsSilentUntilUnpausedPausesLoopsAndStopsForGood)
-{
-    auto sound = playSound3D(tone(), Ogre::Vector3::ZERO, true);
-    EXPECT_LT(level(0.1), kSilence);
-    sound->setIsPaused(false);
-    EXPECT_GT(level(0.1), kAudible);
-    sound->setIsPaused(true);
-    EXPECT_LT(level(0.1), kSilence);
-    sound->setIsPaused(false);
-    render(1.0); // looped: it keeps playing past its length
-    EXPECT_GT(level(0.1), kAudible);
-    sound->stop();
-    EXPECT_LT(level(0.1), kSilence);
-    sound->setIsPaused(false);
-    EXPECT_LT(level(0.1), kSilence);
-
-    auto once = playSound3D(tone(), Ogre::Vector3::ZERO, false);
-    once->setIsPaused(false);
-    render(0.5);
-    EXPECT_LT(level(0.1), kSilence);
-}
-
 TEST_F(LoopbackSound, monoSoundsArePlacedByPositionStereoFilesAreNot)
 {
     const auto mix = [this](const std::string& file, const Ogre::Vector3& position) {

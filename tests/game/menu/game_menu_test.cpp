@@ -28,29 +28,17 @@ protected:
     }
 };
 
-TEST_F(GameMenuTest, messageBoxShowsTitleTextAndIconOfItsKind)
+// Closed over the waiting dialog, the box leaves the dialog shown.
+TEST_F(GameMenuTest, messageBoxShowsTheIconOfItsKindAndClosesOverTheWaitingDialog)
 {
-    context().getMouseCursor().hide();
-    mMenu->showMessage(CGameMenu::kErrorMessage, "Connection broken", "Lost!");
-    EXPECT_TRUE(context().getMouseCursor().isVisible());
-    EXPECT_TRUE(visible("Message/GeneralMessageBox"));
-    EXPECT_EQ(text("Message/GeneralMessageBox"), "Connection broken");
-    EXPECT_EQ(text("Message/GeneralMessageBox/Text"), "Lost!");
-    EXPECT_EQ(window("Message/GeneralMessageBox/Icon")->getProperty("Image"), "gui/Error");
-
-    mMenu->showMessage(CGameMenu::kInfoMessage, "Saved", "Fine.");
-    EXPECT_EQ(window("Message/GeneralMessageBox/Icon")->getProperty("Image"), "gui/Info");
-
-    click("Message/GeneralMessageBox/ConfirmButton");
-    EXPECT_FALSE(visible("Message/GeneralMessageBox"));
-    EXPECT_FALSE(visible("Message"));
-
-    // Closed over the waiting dialog, the box leaves the dialog shown.
     window("Message")->setVisible(true);
     window("Message/WaitForClientDialog")->setVisible(true);
+    mMenu->showMessage(CGameMenu::kInfoMessage, "Saved", "Fine.");
+    EXPECT_EQ(window("Message/GeneralMessageBox/Icon")->getProperty("Image"), "gui/Info");
     mMenu->showMessage(CGameMenu::kErrorMessage, "Failure", "Server could not be started!");
+    EXPECT_EQ(window("Message/GeneralMessageBox/Icon")->getProperty("Image"), "gui/Error");
     click("Message/GeneralMessageBox/ConfirmButton");
-    EXPECT_TRUE(visible("Message"));
+    EXPECT_FALSE(visible("Message/GeneralMessageBox"));
     EXPECT_TRUE(visible("Message/WaitForClientDialog"));
 }
 
@@ -145,16 +133,6 @@ TEST_F(GameMenuTest, showWinnerShowsTheTextButtonsAndCursorAndRestartHidesThemAg
     EXPECT_FALSE(visible("HUD/Group"));
     EXPECT_FALSE(context().getMouseCursor().isVisible());
     EXPECT_EQ(context().getRootWindow(), window("HUD"));
-}
-
-TEST_F(GameMenuTest, theGameStatesHudViewIsTheMenu)
-{
-    ASSERT_EQ(getHudView(), mMenu.get());
-    getHudView()->setPlayerTime(3, "01:15:041");
-    EXPECT_EQ(text("HUD/TimePlayer3"), "01:15:041");
-    getHudView()->setPlayerTime(7, "ignored");
-    mMenu.reset();
-    EXPECT_EQ(getHudView(), nullptr) << "a destroyed menu is no longer written to";
 }
 
 } // namespace

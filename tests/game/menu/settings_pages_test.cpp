@@ -1,4 +1,4 @@
-// The settings pages: loading and repairing "./input.cfg", and key capture.
+// The settings pages load "./input.cfg" and repair what it holds wrong.
 #include "gui_fixture.h"
 
 #include "game/core/profile.h"
@@ -9,22 +9,7 @@ namespace {
 
 const char* const kInputFile = "./input.cfg";
 
-class SettingsPagesTest : public CGuiFixture
-{
-protected:
-    void press(OIS::KeyCode key) const
-    {
-        mMenu->keyPressed(OIS::KeyEvent(nullptr, key, 0));
-        mMenu->keyReleased(OIS::KeyEvent(nullptr, key, 0));
-    }
-    int stored(int player, const char* action) const
-    {
-        return std::stoi(
-            getProfileString("Player" + std::to_string(player), action, "-1", kInputFile));
-    }
-};
-
-class RepairedInputFileTest : public SettingsPagesTest
+class RepairedInputFileTest : public CGuiFixture
 {
 protected:
     void beforeMenu() override
@@ -34,6 +19,11 @@ protected:
         testenv::writeFile(kInputFile, "[Player1]\nForward=17\nRight=garbage\nLeft=30\n"
                                        "[Player2]\nForward=17\nBack=0\n"
                                        "[Player3]\nForward=72\n");
+    }
+    int stored(int player, const char* action) const
+    {
+        return std::stoi(
+            getProfileString("Player" + std::to_string(player), action, "-1", kInputFile));
     }
 };
 
@@ -52,28 +42,6 @@ TEST_F(RepairedInputFileTest, duplicatesAndBadValuesFallBackToDefaultsOrErr)
     EXPECT_EQ(stored(1, "Right"), OIS::KC_D);
     EXPECT_EQ(stored(4, "Forward"), 0);
     EXPECT_EQ(stored(3, "Forward"), OIS::KC_NUMPAD8) << "a counted value is left as it was";
-}
-
-TEST_F(SettingsPagesTest, clickingAKeyFieldCapturesTheNextFreeKeyOnly)
-{
-    press(OIS::KC_F5); // without a capture no binding changes
-    EXPECT_EQ(mMenu->getUsedKeys(), mMenu->getDefaultKeys());
-    click("Settings/Inputsettings1/Player2BackKey");
-    EXPECT_TRUE(mMenu->isCapturingKey());
-    press(OIS::KC_F5);
-    EXPECT_FALSE(mMenu->isCapturingKey());
-    EXPECT_EQ(text("Settings/Inputsettings1/Player2BackKey"), mMenu->getUsedKeys()[9].first);
-    press(OIS::KC_F6);
-    EXPECT_EQ(mMenu->getUsedKeys()[9].second, OIS::KC_F5) << "only one key is captured";
-
-    // A capture left unfinished ends when the player goes elsewhere.
-    for (const char* elsewhere : {"singleplayer", "Settings/Buttons/Video"}) {
-        click("Settings/Inputsettings1/Player1ForwardKey");
-        click(elsewhere);
-        EXPECT_FALSE(mMenu->isCapturingKey()) << elsewhere;
-    }
-    press(OIS::KC_F7);
-    EXPECT_EQ(mMenu->getUsedKeys()[0].second, OIS::KC_W);
 }
 
 } // namespace
