@@ -3,9 +3,10 @@
 # test lines against code lines.
 #   tools/test.sh [ctest options...]             the normal build in build/
 #   tools/test.sh --sanitize [ctest options...]  a second build in build-asan/ with
-#       AddressSanitizer and UndefinedBehaviorSanitizer, the whole suite run there; a report
-#       fails its test. Reports from inside third-party libraries that we cannot mend are
-#       suppressed in tools/sanitizers/, one reason per line.
+#       AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, the suite run there; a
+#       report fails its test. Reports from inside third-party libraries that we cannot mend
+#       are suppressed in tools/sanitizers/, one reason per line. CI runs it with
+#       `-LE display` (see .ci/run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
