@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,12 @@ int main(int argc, char** argv)
 {
     const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     const std::string shotFolder = argc > 2 ? argv[2] : "";
+    std::error_code error;
+    if (!shotFolder.empty() && !std::filesystem::create_directories(shotFolder, error) && error) {
+        std::fprintf(stderr, "cannot make the folder %s: %s\n", shotFolder.c_str(),
+                     error.message().c_str());
+        return 1;
+    }
     CApplication* app = CApplication::getInstance();
     if (!app->start()) {
         std::fprintf(stderr, "no render system\n");
