@@ -132,20 +132,24 @@ CPhysicsWorld::CPhysicsWorld(float desiredUpdateRate, int maxUpdatesPerFrame,
     mEngine->world.setForceUpdateAllAabbs(false);
 }
 
+namespace {
+// A ray callback of Bullet's that looks through moving bodies (balls, monsters).
+template <typename Callback> struct StaticOnly : Callback
+{
+    using Callback::Callback;
+    bool needsCollision(btBroadphaseProxy* proxy) const override
+    {
+        const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
+        return object->isStaticObject() && Callback::needsCollision(proxy);
+    }
+};
+} // namespace
+
 bool CPhysicsWorld::castRayAtStatic(const Ogre::Vector3& from, const Ogre::Vector3& to,
                                     Ogre::Vector3& point, Ogre::Vector3& normal) const
 {
-    struct StaticOnly : btCollisionWorld::ClosestRayResultCallback
-    {
-        using ClosestRayResultCallback::ClosestRayResultCallback;
-        bool needsCollision(btBroadphaseProxy* proxy) const override
-        {
-            const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
-            return object->isStaticObject() && ClosestRayResultCallback::needsCollision(proxy);
-        }
-    };
     const btVector3 start = toBt(from), end = toBt(to);
-    StaticOnly result(start, end);
+    StaticOnly<btCollisionWorld::ClosestRayResultCallback> result(start, end);
     mEngine->world.rayTest(start, end, result);
     if (!result.hasHit())
         return false;
@@ -157,17 +161,8 @@ bool CPhysicsWorld::castRayAtStatic(const Ogre::Vector3& from, const Ogre::Vecto
 std::vector<CPhysicsBody*> CPhysicsWorld::staticBodiesOnSegment(const Ogre::Vector3& from,
                                                                 const Ogre::Vector3& to) const
 {
-    struct StaticOnly : btCollisionWorld::AllHitsRayResultCallback
-    {
-        using AllHitsRayResultCallback::AllHitsRayResultCallback;
-        bool needsCollision(btBroadphaseProxy* proxy) const override
-        {
-            const auto* object = static_cast<const btCollisionObject*>(proxy->m_clientObject);
-            return object->isStaticObject() && AllHitsRayResultCallback::needsCollision(proxy);
-        }
-    };
     const btVector3 start = toBt(from), end = toBt(to);
-    StaticOnly result(start, end);
+    StaticOnly<btCollisionWorld::AllHitsRayResultCallback> result(start, end);
     mEngine->world.rayTest(start, end, result);
     std::vector<CPhysicsBody*> bodies;
     for (int i = 0; i < result.m_collisionObjects.size(); ++i)
