@@ -112,9 +112,23 @@ void CCollisionShape::calculateInertialMatrix(Ogre::Vector3& inertia,
 // ---------------------------------------------------------------------------------------------
 // World
 
+namespace {
+// Bullet's default pools hold 4096 contact manifolds and 4096 collision algorithms: megabytes
+// that are allocated and written on every level load. A round has a few dozen moving bodies
+// (balls and monsters) touching a few boxes each; should a pool run out, Bullet takes the rest
+// from the heap.
+btDefaultCollisionConstructionInfo poolSizes()
+{
+    btDefaultCollisionConstructionInfo info;
+    info.m_defaultMaxPersistentManifoldPoolSize = 1024;
+    info.m_defaultMaxCollisionAlgorithmPoolSize = 1024;
+    return info;
+}
+} // namespace
+
 struct CPhysicsWorld::Engine
 {
-    btDefaultCollisionConfiguration configuration;
+    btDefaultCollisionConfiguration configuration{poolSizes()};
     btCollisionDispatcher dispatcher{&configuration};
     btDbvtBroadphase broadphase;
     btSequentialImpulseConstraintSolver solver;

@@ -77,7 +77,7 @@ e2e_quit_game() {
         waited=$((waited + 1))
     done
     kill -0 "$E2E_PID" 2>/dev/null && fail "the Quit button did not end the game"
-    wait "$E2E_PID" 2>/dev/null
+    wait "$E2E_PID" 2>/dev/null || fail "the game ended with status $? after Quit"
     E2E_PID=
 }
 
