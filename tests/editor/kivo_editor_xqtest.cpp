@@ -4,6 +4,8 @@
 #include "editor/kivo_editor.h"
 #include "editor/map_document.h"
 #include "test_env.h"
+#include "world/box.h"
+#include "world/box_grid.h"
 #include "world/scene.h"
 
 #include <OgreNode.h>
@@ -185,6 +187,26 @@ private slots:
             QCOMPARE(editor->warnings, QStringList{row.message});
             QCOMPARE(document().mapText(), before);
         }
+    }
+
+    // A change refills the lists; what was selected in them and in the view stays selected.
+    void aChangeKeepsTheSelection()
+    {
+        newMapWithGrid();
+        const auto& boxes = document().scene()->findGrid("base")->getBoxes();
+        QVERIFY(document().toggleSelection(boxes[0]->getName()));
+        click("buttonWaypointsCreate");
+        auto* waypoints = find<QListWidget>("listWaypoints");
+        QCOMPARE(waypoints->count(), 1);
+        waypoints->item(0)->setSelected(true); // selects the waypoint's box alone
+        QVERIFY(document().toggleSelection(boxes[3]->getName()));
+        const std::vector<std::string> selected = document().selectedBoxNames();
+        QCOMPARE(int(selected.size()), 2);
+        for (const char* field : {"lineEditLightsX", "lineEditLightsY", "lineEditLightsZ"})
+            type(field, QStringLiteral("1"));
+        click("buttonLightsCreate");
+        QVERIFY(document().selectedBoxNames() == selected);
+        QVERIFY(waypoints->item(0)->isSelected());
     }
 
     // Last: it closes the window.
