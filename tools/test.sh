@@ -44,23 +44,25 @@ cmake --build build-asan -j "$jobs"
 suppressions=$root/tools/sanitizers
 # detect_leaks: leaks are reports like any other; what third-party code loses is suppressed in
 # lsan.supp, one reason per line.
-# Every report goes to a file of its own (program name and process id): a program that a script
-# starts, stops or kills still leaves its report, and any report fails the run.
+# Every AddressSanitizer and LeakSanitizer report goes to a file of its own (program name and
+# process id): a program that a script starts, stops or kills still leaves its report, and any
+# report fails the run. UndefinedBehaviorSanitizer ignores log_path here: its reports go to the
+# test's output, and halt_on_error ends the program that made one.
 reports=$root/build-asan/sanitizer-reports
 rm -rf "$reports"
 mkdir -p "$reports"
 log="log_path=$reports/report:log_exe_name=1"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0:$log${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export LSAN_OPTIONS="suppressions=$suppressions/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-export UBSAN_OPTIONS="suppressions=$suppressions/ubsan.supp:print_stacktrace=1:halt_on_error=1:$log${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+export UBSAN_OPTIONS="suppressions=$suppressions/ubsan.supp:print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 (cd build-asan && ctest --output-on-failure -j "$jobs" "$@") || status=$?
-found=$(find "$reports" -type f | sort)
-if [[ -n $found ]]; then
-    for report in $found; do
-        echo "=== sanitizer report ${report#"$reports"/}"
-        cat "$report"
-    done
-    echo "$(wc -l <<<"$found") sanitizer report(s); they are kept in $reports" >&2
+mapfile -t found < <(find "$reports" -type f | sort)
+for report in "${found[@]}"; do
+    echo "=== sanitizer report ${report#"$reports"/}"
+    cat "$report"
+done
+if ((${#found[@]} > 0)); then
+    echo "${#found[@]} sanitizer report(s); they are kept in $reports" >&2
     status=1
 fi
 ratio
