@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the shipped course maps (data/maps/0[1-3]_*.kivom) and their companion files.
+"""Writes the shipped course maps (data/maps/01 to 03 and 06 on) and their companion files.
 
 The maps are committed; run this again after changing a course:
     python3 tools/make_maps.py [output folder, default data/maps]
@@ -11,71 +11,8 @@ top lies at y = box y + 1.
 import os
 import sys
 
-CELL = 2.0
-H = CELL / 2.0
-
-
-def fmt(v):
-    """A number the way a C++ stream prints it by default (6 significant digits)."""
-    text = "%g" % v
-    return "0" if text == "-0" else text
-
-
-def vertices(front=H, back=H, centre=None, left=None, right=None):
-    """The nine box vertices; front (-z) and back (+z) top heights, optional centre height.
-    left/right override the heights of the left (-x) or right (+x) top corners (tilted sideways)."""
-    fr = fl = front
-    br = bl = back
-    if left is not None:
-        fl = bl = left
-    if right is not None:
-        fr = br = right
-    if centre is None:
-        centre = (fr + fl + br + bl) / 4.0
-    return [(H, fr, -H), (-H, fl, -H), (-H, bl, H), (H, br, H), (0, centre, 0),
-            (H, -H, -H), (-H, -H, -H), (-H, -H, H), (H, -H, H)]
-
-
-class Map:
-    def __init__(self):
-        self.boxes = []
-        self.names = set()
-        self.lights = []
-        self.ambient = (0.3, 0.3, 0.3)
-        self.starts = []
-        self.finishes = []
-        self.waypoints = []  # (box, weight, [neighbours])
-        self.monsters = []
-
-    def box(self, name, material, grid, i, j, y=0.0, verts=None, fit=False):
-        assert name not in self.names, name
-        self.names.add(name)
-        self.boxes.append((name, material, grid, (i * CELL, y, -j * CELL),
-                           verts or vertices(), fit))
-        return name
-
-    def light(self, name, pos, diffuse, specular=(0.3, 0.3, 0.3), rng=40):
-        self.lights.append((name, pos, diffuse, specular, rng))
-
-    def text(self):
-        lines = []
-        for name, material, grid, pos, verts, fit in self.boxes:
-            fields = [name, material, grid] + [fmt(c) for c in pos]
-            for v in verts:
-                fields += [fmt(c) for c in v]
-            fields.append("1" if fit else "0")
-            lines.append("box=" + ",".join(fields))
-        for name, pos, diffuse, specular, rng in self.lights:
-            fields = [name] + [fmt(c) for c in pos + diffuse + specular] + [fmt(rng)]
-            lines.append("light=" + ",".join(fields))
-        lines.append("ambient=" + ",".join(fmt(c) for c in self.ambient))
-        lines += ["startpoint=" + n for n in self.starts]
-        lines += ["finishpoint=" + n for n in self.finishes]
-        for box, weight, neighbours in self.waypoints:
-            lines.append("waypoint=" + ",".join([box, str(weight)] + neighbours))
-        for kind, name, box in self.monsters:
-            lines.append("monster=%d,%s,%s" % (kind, name, box))
-        return "\n".join(lines) + "\n"
+import map_courses
+from map_model import CELL, H, Map, companion, vertices
 
 
 def first_steps():
@@ -208,19 +145,19 @@ def arena():
     return m, "The arena: four corners, one finish in the middle. Best with two or four players."
 
 
-def companion(description):
-    lines = ["[Mapinfo]", "Description=" + description, "Author=KIVO-Team", "[Top5]"]
-    for n in range(1, 6):
-        lines += ["name%d=Free" % n, "time%d=0" % n]
-    return "\n".join(lines) + "\n"
-
-
 def main():
     folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "data", "maps")
     os.makedirs(folder, exist_ok=True)
-    for name, make in (("01_first_steps", first_steps), ("02_slopes_and_gaps", slopes_and_gaps),
-                       ("03_arena", arena)):
+    courses = (("01_first_steps", first_steps), ("02_slopes_and_gaps", slopes_and_gaps),
+               ("03_arena", arena), ("06_rolling_hills", map_courses.rolling_hills),
+               ("07_the_leap", map_courses.the_leap),
+               ("08_stamper_alley", map_courses.stamper_alley),
+               ("09_slime_ring", map_courses.slime_ring),
+               ("10_ice_bridge", map_courses.ice_bridge), ("11_maze", map_courses.maze),
+               ("12_spiral_descent", map_courses.spiral_descent),
+               ("13_gauntlet", map_courses.gauntlet))
+    for name, make in courses:
         level, description = make()
         with open(os.path.join(folder, name + ".kivom"), "w", newline="\n") as out:
             out.write(level.text())

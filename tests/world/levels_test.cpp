@@ -29,7 +29,10 @@ public:
     static constexpr float kSpeedGain = 30.0f;
     static constexpr float kReached = 0.5f;
 
-    explicit CRouteDriver(std::vector<Ogre::Vector2> route) : mRoute(std::move(route)) {}
+    CRouteDriver(std::vector<Ogre::Vector2> route, float cruiseSpeed)
+        : mRoute(std::move(route)), mCruiseSpeed(cruiseSpeed)
+    {
+    }
     Ogre::Vector3 steer(const Ogre::Vector3& position, const Ogre::Vector3& velocity)
     {
         Ogre::Vector2 toTarget(mRoute[mNext].x - position.x, mRoute[mNext].y - position.z);
@@ -38,7 +41,7 @@ public:
             toTarget = Ogre::Vector2(mRoute[mNext].x - position.x, mRoute[mNext].y - position.z);
         }
         const float distance = toTarget.normalise();
-        const Ogre::Vector2 wanted = toTarget * std::min(kCruiseSpeed, 1.5f * distance + 0.5f);
+        const Ogre::Vector2 wanted = toTarget * std::min(mCruiseSpeed, 1.5f * distance + 0.5f);
         return Ogre::Vector3(push(wanted.x - velocity.x), 0.0f, push(wanted.y - velocity.z));
     }
     void restart() { mNext = 0; }
@@ -49,6 +52,7 @@ private:
         return std::clamp(kSpeedGain * missing, -kKeyForce, kKeyForce);
     }
     std::vector<Ogre::Vector2> mRoute;
+    float mCruiseSpeed;
     size_t mNext = 0;
 };
 
@@ -58,6 +62,26 @@ const std::vector<Ogre::Vector2> kMonsterLevelRoute = {
     {1, -3.5f}, {1, -6},  {-1, -7}, {-1, -9.5f}, {1, -10}, {1, -12.5f},
     {0, -14},   {0, -16}, {0, -19}, {0, -22},    {0, -25}, {0, -27}};
 
+// Along the ice bridge's bends; through the maze; round the spiral's turns.
+const std::vector<Ogre::Vector2> kIceBridgeRoute = {{1, -4},  {1, -16}, {7, -16},
+                                                    {7, -24}, {1, -24}, {1, -36}};
+const std::vector<Ogre::Vector2> kMazeRoute = {{0, -2},  {12, -2}, {12, -6}, {0, -6},
+                                               {0, -14}, {4, -14}, {4, -10}, {8, -10},
+                                               {8, -18}, {4, -18}, {4, -22}, {12, -22}};
+const std::vector<Ogre::Vector2> kSpiralRoute = {{0, -4},  {0, -26}, {20, -26}, {20, -6},
+                                                 {4, -6},  {4, -22}, {16, -22}, {16, -10},
+                                                 {8, -10}, {8, -16}};
+
+// The time to beat that a map's description names ("Time to beat: 25 s"), or 0 for none.
+float timeToBeat(const std::string& map)
+{
+    const std::string text =
+        testenv::readFile(testenv::sourceDir() + "/data/maps/" + map + ".data");
+    const std::string mark = "Time to beat: ";
+    const size_t at = text.find(mark);
+    return at == std::string::npos ? 0.0f : std::stof(text.substr(at + mark.size()));
+}
+
 struct SCourse
 {
     const char* map;
@@ -66,6 +90,7 @@ struct SCourse
     int winner;    // 0: the route must end in a fall instead
     int maxResets; // how often the ball may be sent back on its way
     std::vector<Ogre::Vector2> route;
+    float speed = CRouteDriver::kCruiseSpeed; // a run-up for a jump needs more
 };
 
 class LevelsTest : public ::testing::Test
@@ -96,6 +121,27 @@ TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
         {"03_arena.kivom", 4, 2, 3, 0, {{-1, 10}, {-1, 1}}},
         {"03_arena.kivom", 4, 3, 4, 0, {{-1, -8}, {-1, 1}}},
         {"04_monster_mayhem.kivom", 1, 0, 1, 3, kMonsterLevelRoute},
+        // Over a hill, through a dip and along a bank, all made of moved box corners.
+        {"06_rolling_hills.kivom", 1, 0, 1, 0, {{2, -4}, {2, -48}}},
+        // The gaps need a run-up: at the walking pace the ball falls into one.
+        {"07_the_leap.kivom", 1, 0, 1, 0, {{1, -4}, {1, -38}}, 4.5f},
+        {"07_the_leap.kivom", 1, 0, 0, 0, {{1, -4}, {1, -38}}},
+        // A loop on the first platform times the crossing under all three stampers.
+        {"08_stamper_alley.kivom", 1, 0, 1, 0, {{1, -4}, {3, -5}, {1, -7}, {1, -36}}},
+        // Round the west side of the ring past the slimes coming that way.
+        {"09_slime_ring.kivom", 1, 0, 1, 0, {{1, -5}, {-7, -7}, {-7, -23}, {1, -23}, {1, -28}}},
+        {"10_ice_bridge.kivom", 1, 0, 1, 0, kIceBridgeRoute},
+        {"11_maze.kivom", 1, 0, 1, 0, kMazeRoute},
+        // Slower than walking pace: on the one-cell track the ball must not run wide at a bend.
+        {"12_spiral_descent.kivom", 1, 0, 1, 0, kSpiralRoute, 1.9f},
+        // Between the fires, straight along the causeway, and up the field through the marbles
+        // and the boulder, which push the ball back but do not throw it off.
+        {"13_gauntlet.kivom",
+         1,
+         0,
+         1,
+         0,
+         {{2, -4}, {2, -9}, {-2, -10}, {-2, -13}, {0, -14.5f}, {0, -16}, {0, -28}, {0, -56}}},
     };
     for (const SCourse& course : courses) {
         SCOPED_TRACE(std::string(course.map) + " ball " + std::to_string(course.ball));
@@ -103,11 +149,12 @@ TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
                      course.map, course.players, 1, nullptr);
         ASSERT_GT(scene.getBallCount(), static_cast<size_t>(course.ball));
         const int i = course.ball;
-        CRouteDriver driver(course.route);
+        CRouteDriver driver(course.route, course.speed);
         for (int frame = 0; frame < 60; ++frame)
             ogre.frame(kFrame); // the ball lands on its start box first
         int resets = 0;
-        for (float t = 0; t < kTimeLimit && scene.getWinner() == 0 && resets <= course.maxResets;
+        float t = 0;
+        for (; t < kTimeLimit && scene.getWinner() == 0 && resets <= course.maxResets;
              t += kFrame) {
             const Ogre::Vector3 p = scene.getBallBody(i)->getPosition();
             const Ogre::Vector3 v = scene.getBallBody(i)->getVelocity();
@@ -124,6 +171,9 @@ TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
             continue;
         }
         EXPECT_LE(resets, course.maxResets);
+        if (const float limit = timeToBeat(course.map); limit > 0.0f) {
+            EXPECT_LE(t, limit) << "the time to beat in the description is out of date";
+        }
         for (int b = 0; b < static_cast<int>(scene.getBallCount()); ++b) {
             EXPECT_EQ(scene.getBallForces()[b], Ogre::Vector3::ZERO) << "ball " << b;
             EXPECT_LT(std::abs(scene.getBallBody(b)->getVelocity().z), 0.05f) << "ball " << b;

@@ -35,5 +35,5 @@ TEST(ShippedMaps, everyMapTakesFourPlayersWhoseBallsLandOnTheirOwnStartBoxes)
             EXPECT_NEAR(offset.y, CScene::kBallSize * 0.5f, 0.05f) << "ball " << ball;
         }
     }
-    EXPECT_GE(maps, 6);
+    EXPECT_GE(maps, 14);
 }
