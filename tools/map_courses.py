@@ -262,7 +262,7 @@ def spiral_descent():
     """A track one cell wide winding inwards down a square spiral to the finish in its middle;
     the rings stand a cell apart over nothing, and every straight slopes down."""
     m = Map()
-    m.ambient = (0.4, 0.4, 0.45)
+    m.ambient = (0.5, 0.5, 0.55)
     top = 4.0
     m.start_pad(0, 0, top)
     legs = [("N", 11), ("E", 10), ("S", 10), ("W", 8), ("N", 8), ("E", 6), ("S", 6), ("W", 4),
@@ -287,8 +287,10 @@ def spiral_descent():
     _, end = bridge_boxes(m, "track", materials, "spiral", cells[:-1], top, drops)
     i, j = cells[-1]
     m.finishes.append(m.box("goal", "finishbox", "spiral", i, j, end))
-    lamps(m, "lamp", [(0, 7, top - 1), (5, 13, top - 2), (10, 8, top - 4), (5, 3, top - 6),
-                      (3, 9, top - 7), (6, 9, end)], rng=25)
+    # A lamp low over every sixth cell of the track: the rings below stay lit from above.
+    heights = [top - sum(drops[:k]) for k in range(len(cells))]
+    lamps(m, "lamp", [(i, j, heights[k]) for k, (i, j) in enumerate(cells) if k % 6 == 0],
+          height=3.0, rng=30)
     return m, "Spiral descent: wind down the narrowing spiral to the finish in its middle. " \
               "The track has no rails and the ball gathers speed on every slope. " \
               "Time to beat: 72 s"
