@@ -21,6 +21,14 @@ def lamps(m, prefix, cells, colour=WARM, height=6.0, rng=30):
         m.light("%s%d" % (prefix, n + 1), (i * CELL, y + height, -j * CELL), colour, rng=rng)
 
 
+def course(ambient, y=0.0):
+    """A map with this ambient light and its four start boxes on cells (0, 0) to (1, 1)."""
+    m = Map()
+    m.ambient = ambient
+    m.start_pad(0, 0, y)
+    return m
+
+
 def grid_waypoints(m, cells, name):
     """A waypoint on the box of each cell, linked to those of the cells beside it."""
     cells = set(cells)
@@ -33,9 +41,7 @@ def grid_waypoints(m, cells, name):
 def rolling_hills():
     """A wide meadow over a hill, through a dip and across a bank that leans to the right: every
     slope is made by moving the top corners of level boxes."""
-    m = Map()
-    m.ambient = (0.45, 0.45, 0.45)
-    m.start_pad(0, 0)
+    m = course((0.45, 0.45, 0.45))
 
     def ground(x, e):
         """Height of the ground above a flat top at cell edge x (across) and e (forward)."""
@@ -68,9 +74,7 @@ def rolling_hills():
 def the_leap():
     """A run-up down a slope to a kicker, a jump over a gap to a lower field, then a flat gap that
     only a fast ball clears."""
-    m = Map()
-    m.ambient = (0.4, 0.4, 0.45)
-    m.start_pad(0, 0)
+    m = course((0.4, 0.4, 0.45))
     for i in (0, 1):
         for j in (2, 3):
             m.box("run%d_%d" % (i, j), "stone", "runup", i, j)
@@ -91,9 +95,7 @@ def the_leap():
 
 def stamper_alley():
     """Three narrow bridges, each under a stamper; wide platforms between them to wait on."""
-    m = Map()
-    m.ambient = (0.4, 0.4, 0.45)
-    m.start_pad(0, 0)
+    m = course((0.4, 0.4, 0.45))
     narrow = dict(x0=-0.5, x1=0.5)
     rests = [(2, 3), (7, 8), (12, 13), (17, 18)]
     for n, (a, b) in enumerate(rests):
@@ -120,9 +122,7 @@ def stamper_alley():
 
 def slime_ring():
     """A ring round a deep hole with slimes crawling along its waypoints towards the ball."""
-    m = Map()
-    m.ambient = (0.35, 0.4, 0.35)
-    m.start_pad(0, 0)
+    m = course((0.35, 0.4, 0.35))
     for i in (0, 1):
         m.box("entry%d" % i, "stone", "entry", i, 2)
         m.box("exit%d" % i, "stone", "exit", i, 13)
@@ -180,9 +180,7 @@ def bridge_boxes(m, prefix, materials, grid, cells, y=0.0, drops=None):
 
 def ice_bridge():
     """A bridge of ice one unit wide, with three bends and a slope down, over nothing."""
-    m = Map()
-    m.ambient = (0.4, 0.45, 0.5)
-    m.start_pad(0, 0)
+    m = course((0.4, 0.45, 0.5))
     for i in (0, 1):
         m.box("deck%d" % i, "stone", "deck", i, 2)
     # The bridge runs on the half cells between the deck's two columns.
@@ -222,10 +220,8 @@ MAZE = [
 def maze():
     """Walls of metal, a little higher than a ball, on a floor of grass and stone; the start
     stands in the south, the finish in the far corner."""
-    m = Map()
-    m.ambient = (0.45, 0.45, 0.45)
+    m = course((0.45, 0.45, 0.45))
     rows = len(MAZE)
-    starts = []
     for r, row in enumerate(MAZE):
         j = rows - 1 - r
         for c, mark in enumerate(row):
@@ -235,12 +231,11 @@ def maze():
                 m.box("wall%d_%d" % (c, j), "metal", "walls", i, j, CELL,
                       vertices(front=H - 0.8, back=H - 0.8), fit=True)
             elif mark == "S":
-                starts.append((i, j))
+                assert (i, j) in ((0, 0), (1, 0), (0, 1), (1, 1)), "the start pad's cells"
             elif mark == "F":
                 m.finishes.append(m.box("goal", "finishbox", "floor", i, j))
             else:
                 m.box("floor%d_%d" % (c, j), "grass" if (i + j) % 2 else "stone", "floor", i, j)
-    m.start_pad(*min(starts))
     lamps(m, "lamp", [(1, 2, 0), (-3, 5, 0), (4, 5, 0), (-2, 10, 0), (4, 10, 0), (6, 12, 0)],
           rng=20)
     return m, "The maze: find the way through the walls to the far corner. Time to beat: 40 s"
@@ -261,10 +256,8 @@ def spiral_cells(legs):
 def spiral_descent():
     """A track one cell wide winding inwards down a square spiral to the finish in its middle;
     the rings stand a cell apart over nothing, and every straight slopes down."""
-    m = Map()
-    m.ambient = (0.5, 0.5, 0.55)
     top = 4.0
-    m.start_pad(0, 0, top)
+    m = course((0.5, 0.5, 0.55), top)
     legs = [("N", 11), ("E", 10), ("S", 10), ("W", 8), ("N", 8), ("E", 6), ("S", 6), ("W", 4),
             ("N", 3)]
     cells = spiral_cells(legs)
@@ -299,9 +292,7 @@ def spiral_descent():
 def gauntlet():
     """Monsters one after the other: a slalom between fires, a causeway into a field where marbles
     hunt the ball and a boulder rolls down at it, and slimes guarding the finish."""
-    m = Map()
-    m.ambient = (0.4, 0.35, 0.35)
-    m.start_pad(0, 0)
+    m = course((0.4, 0.35, 0.35))
     m.box("pad0", "stone", "slalom", -1, 0)
     m.box("pad1", "stone", "slalom", -1, 1)
     for j in range(2, 9):
