@@ -116,8 +116,8 @@ def stamper_alley():
     lamps(m, "lamp", [(0.5, 2.5, 0), (0.5, 7.5, 0), (0.5, 12.5, 0), (0.5, 17.5, 0)], rng=25)
     lamps(m, "fire", [(0.5, 5, 0), (0.5, 10, 0), (0.5, 15, 0)], colour=(1.0, 0.6, 0.4),
           height=4.0, rng=12)
-    return m, "Stamper alley: each bridge is only as wide as a ball. Wait on the platforms " \
-              "and cross when the stamper rises. Time to beat: 20 s"
+    return m, "Stamper alley: each bridge is only as wide as a ball. Wait before each " \
+              "stamper and cross as soon as it rises. Time to beat: 28 s"
 
 
 def slime_ring():

@@ -5,7 +5,9 @@
 // driver then starts its route again.
 #include "headless_ogre.h"
 #include "test_env.h"
+#include "world/monster.h"
 #include "world/scene.h"
+#include "world/waypoint.h"
 
 #include <OgreSceneNode.h>
 
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -21,7 +24,11 @@ constexpr float kFrame = 1.0f / 60.0f;
 constexpr float kKeyForce = 40.0f;
 constexpr float kTimeLimit = 120.0f;
 
-// Heads for the next route point at a walking pace, with at most what a key gives per axis.
+// Whether the way from one route point to the next may be taken now.
+using WayCheck = std::function<bool(const Ogre::Vector2& from, const Ogre::Vector2& to)>;
+
+// Heads for the next route point at a walking pace, with at most what a key gives per axis; at a
+// point whose way on is not free it waits.
 class CRouteDriver
 {
 public:
@@ -29,14 +36,15 @@ public:
     static constexpr float kSpeedGain = 30.0f;
     static constexpr float kReached = 0.5f;
 
-    CRouteDriver(std::vector<Ogre::Vector2> route, float cruiseSpeed)
-        : mRoute(std::move(route)), mCruiseSpeed(cruiseSpeed)
+    CRouteDriver(std::vector<Ogre::Vector2> route, float cruiseSpeed, WayCheck wayFree)
+        : mRoute(std::move(route)), mCruiseSpeed(cruiseSpeed), mWayFree(std::move(wayFree))
     {
     }
     Ogre::Vector3 steer(const Ogre::Vector3& position, const Ogre::Vector3& velocity)
     {
         Ogre::Vector2 toTarget(mRoute[mNext].x - position.x, mRoute[mNext].y - position.z);
-        if (toTarget.length() < kReached && mNext + 1 < mRoute.size()) {
+        if (toTarget.length() < kReached && mNext + 1 < mRoute.size() &&
+            mWayFree(mRoute[mNext], mRoute[mNext + 1])) {
             ++mNext;
             toTarget = Ogre::Vector2(mRoute[mNext].x - position.x, mRoute[mNext].y - position.z);
         }
@@ -53,6 +61,7 @@ private:
     }
     std::vector<Ogre::Vector2> mRoute;
     float mCruiseSpeed;
+    WayCheck mWayFree;
     size_t mNext = 0;
 };
 
@@ -71,6 +80,28 @@ const std::vector<Ogre::Vector2> kMazeRoute = {{0, -2},  {12, -2}, {12, -6}, {0,
 const std::vector<Ogre::Vector2> kSpiralRoute = {{0, -4},  {0, -26}, {20, -26}, {20, -6},
                                                  {4, -6},  {4, -22}, {16, -22}, {16, -10},
                                                  {8, -10}, {8, -16}};
+
+// A player's eye for stampers: the way is free while every stamper standing on it has just
+// started to rise, so that it is still high when the ball rolls under it.
+bool stampersLetPass(const CScene& scene, const Ogre::Vector2& from, const Ogre::Vector2& to)
+{
+    constexpr float kNearWay = 1.0f;   // a stamper this close to the way stands on it
+    constexpr float kJustRisen = 0.8f; // above its box top, rising
+    for (const CMonster* monster : scene.getMonsters()) {
+        if (monster->getKind() != CMonster::KIND_MOVING_OBSTACLE || !monster->getBody())
+            continue;
+        const Ogre::Vector3 p = monster->getBody()->getPosition();
+        const Ogre::Vector2 way = to - from;
+        const float along = std::clamp(
+            (Ogre::Vector2(p.x, p.z) - from).dotProduct(way) / way.squaredLength(), 0.0f, 1.0f);
+        if ((from + way * along).distance(Ogre::Vector2(p.x, p.z)) > kNearWay)
+            continue;
+        const float height = p.y - monster->getStartWaypoint()->getPosition().y;
+        if (monster->getBody()->getVelocity().y <= 0.0f || height > kJustRisen)
+            return false;
+    }
+    return true;
+}
 
 // The time to beat that a map's description names ("Time to beat: 25 s"), or 0 for none.
 float timeToBeat(const std::string& map)
@@ -91,6 +122,7 @@ struct SCourse
     int maxResets; // how often the ball may be sent back on its way
     std::vector<Ogre::Vector2> route;
     float speed = CRouteDriver::kCruiseSpeed; // a run-up for a jump needs more
+    bool watchStampers = false;               // wait at each point until the way is free
 };
 
 class LevelsTest : public ::testing::Test
@@ -126,8 +158,15 @@ TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
         // The gaps need a run-up: at the walking pace the ball falls into one.
         {"07_the_leap.kivom", 1, 0, 1, 0, {{1, -4}, {1, -38}}, 4.5f},
         {"07_the_leap.kivom", 1, 0, 0, 0, {{1, -4}, {1, -38}}},
-        // A loop on the first platform times the crossing under all three stampers.
-        {"08_stamper_alley.kivom", 1, 0, 1, 0, {{1, -4}, {3, -5}, {1, -7}, {1, -36}}},
+        // Waiting before each stamper on its bridge until it rises.
+        {"08_stamper_alley.kivom",
+         1,
+         0,
+         1,
+         0,
+         {{1, -4}, {1, -8}, {1, -15}, {1, -18}, {1, -25}, {1, -28}, {1, -36}},
+         3.0f,
+         true},
         // Round the west side of the ring past the slimes coming that way.
         {"09_slime_ring.kivom", 1, 0, 1, 0, {{1, -5}, {-7, -7}, {-7, -23}, {1, -23}, {1, -28}}},
         {"10_ice_bridge.kivom", 1, 0, 1, 0, kIceBridgeRoute},
@@ -149,7 +188,10 @@ TEST_F(LevelsTest, shippedCoursesCanBeFinishedAndTheWinStopsEveryBall)
                      course.map, course.players, 1, nullptr);
         ASSERT_GT(scene.getBallCount(), static_cast<size_t>(course.ball));
         const int i = course.ball;
-        CRouteDriver driver(course.route, course.speed);
+        CRouteDriver driver(course.route, course.speed,
+                            [&](const Ogre::Vector2& from, const Ogre::Vector2& to) {
+                                return !course.watchStampers || stampersLetPass(scene, from, to);
+                            });
         for (int frame = 0; frame < 60; ++frame)
             ogre.frame(kFrame); // the ball lands on its start box first
         int resets = 0;
