@@ -61,16 +61,6 @@ class Map:
         for n, (di, dj) in enumerate(((0, 0), (1, 0), (0, 1), (1, 1))):
             self.starts.append(self.box("start%d" % (n + 1), "startbox", grid, i + di, j + dj, y))
 
-    def chain(self, boxes, ring=False):
-        """Waypoints on the boxes, each linked to the one before and after it (closed when ring)."""
-        count = len(boxes)
-        for k, box in enumerate(boxes):
-            around = [k - 1, k + 1]
-            if ring:
-                around = [x % count for x in around]
-            neighbours = [boxes[x] for x in around if 0 <= x < count]
-            self.waypoints.append((box, 1, neighbours))
-
     def text(self):
         lines = []
         for name, material, grid, pos, verts, fit in self.boxes:
