@@ -66,16 +66,48 @@ TEST_F(NetworkPagesTest, clientSendsNoMapButAnswersTheServersAndReportsAServerTh
     ASSERT_TRUE(server.readUntil("/mapAvbl$"));
     EXPECT_EQ(text("HUD/NamePlayer1"), "Srv");
     EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "beta.kivom");
+    EXPECT_EQ(server.received.find("/mapAvbl$"), server.received.rfind("/mapAvbl$"))
+        << "one answer for one map";
     server.write("/mapName gamma.kivom$");
     ASSERT_TRUE(server.readUntil("/mapNotAvbl$"));
     EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "beta.kivom");
-    CNetwork::destroySingleton();
+    expectBox("Map missing", "The server chose the map \"gamma.kivom\", which this game does not "
+                             "have. The server's player has to choose another one.");
+    // The server starts anyway (an older game would): the client refuses, naming the map.
+    server.write("/startGame$");
+    ASSERT_TRUE(pumpUntil([&] { return !CNetwork::hasInstance(); }));
+    expectBox("Cannot start the game",
+              "The server started a round on the map \"gamma.kivom\", which this game does not "
+              "have.");
+    click("Message/GeneralMessageBox/ConfirmButton");
 
-    setText("Network/Client/Port", std::to_string(unusedPort()));
+    const unsigned short port = unusedPort();
+    setText("Network/Client/Port", std::to_string(port));
     click("Network/Client/ButtonConnect");
     ASSERT_TRUE(pumpUntil([&] { return visible("Message/GeneralMessageBox"); }));
-    expectBox("No Client found", "Client could not be found! Aborting.");
+    EXPECT_EQ(text("Message/GeneralMessageBox"), "No Client found");
+    EXPECT_EQ(text("Message/GeneralMessageBox/Text")
+                  .rfind("No game is serving at 127.0.0.1 port " + std::to_string(port), 0),
+              0u)
+        << text("Message/GeneralMessageBox/Text");
     EXPECT_FALSE(CNetwork::hasInstance());
+    click("Message/GeneralMessageBox/ConfirmButton");
+
+    // Addresses and ports that cannot be used are refused at once, saying why.
+    const std::tuple<const char*, const char*, const char*> refused[] = {
+        {"server.example", "4000",
+         "\"server.example\" is no IP address. Enter the server's address, such as 192.168.1.20 "
+         "or ::1."},
+        {"127.0.0.1", "70000", "The port must be a number from 1 to 65535."},
+        {"::1", "x", "The port must be a number from 1 to 65535."}};
+    for (const auto& [address, portText, message] : refused) {
+        setText("Network/Client/IP", address);
+        setText("Network/Client/Port", portText);
+        click("Network/Client/ButtonConnect");
+        expectBox("No Client found", message);
+        EXPECT_FALSE(CNetwork::getSingleton().isConnected());
+        click("Message/GeneralMessageBox/ConfirmButton");
+    }
 }
 
 TEST_F(NetworkPagesTest, aMissingDeviceRefusesTheNetworkRoundLikeALocalOne)
@@ -86,6 +118,13 @@ TEST_F(NetworkPagesTest, aMissingDeviceRefusesTheNetworkRoundLikeALocalOne)
     window("Settings/Inputsettings1/Player1UseWiiMote")->setMutedState(false);
     setText("Network/Server/Port", "0");
     click("Network/Server/ButtonStart");
+    CRawPeer peer;
+    ASSERT_FALSE(peer.connect(CNetwork::getSingleton().getServerPort()));
+    peer.write("/plyName Cy$/plyColor 3.0 3.0 3.0$/plyId 2$");
+    ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
+    peer.write("/mapAvbl$");
+    ASSERT_TRUE(pumpUntil(
+        [] { return CNetwork::getSingleton().getMapAnswer() == CNetwork::MapAnswer::Available; }));
     click("Message/WaitForClientDialog/ButtonStart");
     EXPECT_EQ(mMenu->getCurrentPage(), "Settings");
     EXPECT_NE(text("Settings/Inputsettings1/StatusTextRed"), "");

@@ -4,6 +4,7 @@
 
 #include "game/net/network.h"
 #include "game/net/network_menu.h"
+#include "game/net/network_round.h"
 
 #include <OgreFrameListener.h>
 #include <boost/asio.hpp>
@@ -24,18 +25,30 @@ public:
     void serverConnected() override
     {
         events.push_back("serverConnected");
-        for (const char* command :
-             {"/plyName Ann$", "/plyColor 3.0 3.0 3.0$", "/plyId 1$", "/mapName alpha.kivom$"})
-            CNetwork::getSingleton().pushLocal(command);
+        CNetwork& network = CNetwork::getSingleton();
+        for (const char* command : {"/plyName Ann$", "/plyColor 3.0 3.0 3.0$", "/plyId 1$"})
+            network.pushLocal(command);
+        network.offerMap("alpha.kivom");
     }
     void clientConnected() override { events.push_back("clientConnected"); }
     void serverFailed() override { events.push_back("serverFailed"); }
-    void clientFailed() override { events.push_back("clientFailed"); }
-    void startClientRound() override { events.push_back("startClientRound"); }
+    void clientFailed(const std::string& reason) override
+    {
+        events.push_back("clientFailed " + reason);
+    }
+    bool startClientRound() override
+    {
+        events.push_back("startClientRound");
+        return true;
+    }
     void connectionLost() override { events.push_back("connectionLost"); }
     void showRemoteName(const std::string& name, int number) override
     {
         events.push_back("name " + name + " " + std::to_string(number));
+    }
+    void mapChecked(const std::string& map, bool available) override
+    {
+        events.push_back("map " + map + (available ? " agreed" : " missing"));
     }
     const std::vector<std::string>& getMapList() const override { return maps; }
 
@@ -46,6 +59,19 @@ public:
 
     std::vector<std::string> events;
     std::vector<std::string> maps = {"alpha.kivom"};
+};
+
+// The rules of a round as the network reports to them.
+class CRecordingRound : public INetworkRound
+{
+public:
+    void peerReset(int number) override { resets.push_back(number); }
+    void serverDecided(int number, double seconds) override
+    {
+        decisions.emplace_back(number, seconds);
+    }
+    std::vector<int> resets;
+    std::vector<std::pair<int, double>> decisions;
 };
 
 // Runs the network's frame step (60 frames a second) until the condition holds; false when
