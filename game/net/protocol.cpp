@@ -42,6 +42,9 @@ Word wordOf(const std::string& command)
     for (int i = 0; i < kWordCount; ++i)
         if (word == kWordTexts[i])
             return static_cast<Word>(i);
+    // A level without monsters has monster corrections without a single number.
+    if (word == std::string(kWordTexts[static_cast<int>(Word::MonsterCorrections)]) + "$")
+        return Word::MonsterCorrections;
     return Word::Unknown;
 }
 
