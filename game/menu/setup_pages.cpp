@@ -7,6 +7,7 @@
 #include "game/core/highscores.h"
 #include "game/core/profile.h"
 #include "game/core/sound.h"
+#include "game/core/utf8_text.h"
 #include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
 #include "game/input/wii_player.h"
@@ -51,8 +52,15 @@ std::vector<std::string> listMapFiles()
             continue;
         const std::string name = it->path().filename().string();
         const size_t dot = name.rfind('.');
-        if (dot != std::string::npos && name.compare(dot, std::string::npos, kMapExtension) == 0)
-            names.push_back(name);
+        if (dot == std::string::npos || name.compare(dot, std::string::npos, kMapExtension) != 0)
+            continue;
+        // A name that is no UTF-8 could be shown but never chosen again by its name.
+        if (!utf8::isValid(name)) {
+            std::cerr << "CGameMenu: the map file name \"" << utf8::mended(name)
+                      << "\" is no UTF-8 text; rename the file to play it\n";
+            continue;
+        }
+        names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
