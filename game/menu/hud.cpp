@@ -6,6 +6,7 @@
 #include "game/input/player.h"
 #include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
+#include "game/net/network.h"
 #include "world/ball_look.h"
 #include "world/scene.h"
 
@@ -175,6 +176,9 @@ void CGameMenu::showWinner(CPlayer* winner, double seconds, int place)
 {
     CEGUI::System::getSingleton().getDefaultGUIContext().getMouseCursor().show();
     getWindow("HUD/Group")->setVisible(true);
+    // One side alone cannot restart a network round: the other would stay at its end.
+    const bool networkRound = CNetwork::hasInstance() && CNetwork::getSingleton().isConnected();
+    setUsable(getWindow("HUD/ButtonRestartGame"), !networkRound);
     CEGUI::Window* info = getWindow("HUD/InfoText");
     const std::string text = winnerText(winner ? winner->getName() : "Nobody", seconds, place);
     guitext::setWindowText(info, text);

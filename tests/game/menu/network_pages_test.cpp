@@ -41,6 +41,9 @@ TEST_F(NetworkPagesTest, serverWaitsForItsClientTellsItAllAndReturnsToTheMenuWhe
     ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
     EXPECT_EQ(peer.received, "/plyName Ann$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName alpha.kivom$");
     EXPECT_TRUE(enabled("Message/WaitForClientDialog/ButtonStart"));
+    // The end of a network round offers no restart of one side alone.
+    mMenu->showWinner(nullptr, 1.0, -1);
+    EXPECT_FALSE(enabled("HUD/ButtonRestartGame"));
 
     peer.socket.close();
     ASSERT_TRUE(pumpUntil([&] { return visible("Message/GeneralMessageBox"); }));
