@@ -113,6 +113,39 @@ TEST_F(NetworkPagesTest, clientSendsNoMapButAnswersTheServersAndReportsAServerTh
     }
 }
 
+TEST_F(NetworkPagesTest, theServersStartIsRefusedSayingWhyUntilTheClientHasTheMap)
+{
+    setText("Network/Server/Port", "0");
+    click("Network/Server/ButtonStart");
+    CRawPeer peer;
+    ASSERT_FALSE(peer.connect(CNetwork::getSingleton().getServerPort()));
+    ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
+    // What the client has sent so far, and what the server's player is told on Start.
+    const std::pair<const char*, const char*> steps[] = {
+        {"", "The other player has not introduced itself yet. Try again in a moment."},
+        {"/plyName Cy$/plyId 2$", "The other player has not yet said whether it has the map "
+                                  "\"alpha.kivom\". Try again in a moment."},
+        {"/mapNotAvbl$",
+         "The other player does not have the map \"alpha.kivom\". Choose a map you both have."},
+    };
+    for (const auto& [sent, message] : steps) {
+        peer.write(sent);
+        pumpUntil([] { return false; }, 0.2);
+        click("Message/WaitForClientDialog/ButtonStart");
+        expectBox("Cannot start the game", message);
+        click("Message/GeneralMessageBox/ConfirmButton");
+        EXPECT_TRUE(visible("Message/WaitForClientDialog"));
+    }
+    // Another map chosen after the offer: the client is asked again before any start.
+    chooseInDropdown("Network/Server/MapDropdown", "beta.kivom");
+    click("Message/WaitForClientDialog/ButtonStart");
+    expectBox("Cannot start the game", "The other player is being asked whether it has the map "
+                                       "\"beta.kivom\". Press Start again in a moment.");
+    ASSERT_TRUE(peer.readUntil("/mapName beta.kivom$"));
+    EXPECT_EQ(CNetwork::getSingleton().getMapAnswer(), CNetwork::MapAnswer::None);
+    EXPECT_EQ(CNetwork::getSingleton().getRefusedCount(), 0u);
+}
+
 TEST_F(NetworkPagesTest, aMissingDeviceRefusesTheNetworkRoundLikeALocalOne)
 {
     // The Wii Remote was there when chosen and is gone now.
