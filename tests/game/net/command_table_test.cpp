@@ -1,32 +1,18 @@
-// Every command word as each side receives it, in each phase of a connection: the texts a
-// well-behaved peer sends are taken, beside the ones refused for their sender, their phase or
-// their form. One table per role, walked in order: some rows move the connection on.
+// Every command word as each side receives it in each phase: what a well-behaved peer sends is
+// taken ("+") beside what is refused ("-") for its sender, phase or form; "=" rows are own steps.
 #include "game/net/protocol.h"
 #include "level_fixture.h"
 #include "net_peer.h"
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A row is a received text and whether it is taken, or (starting with "=") a step of this side.
-struct SRow
-{
-    std::string command;
-    bool taken;
-};
-
-std::string corrections()
-{
-    std::string command = "/corrMove";
-    for (int ball = 0; ball < 2; ++ball)
-        protocol::appendBody(command, Ogre::Vector3(0, 2, 0), Ogre::Vector3::ZERO,
-                             Ogre::Vector3::ZERO);
-    return command + "$";
-}
+const std::string kCorrections = "/corrMove 0 2 0 0 0 0 0 0 0 2 2 0 0 0 0 0 0 0$";
 
 class CommandTableTest : public ::testing::Test
 {
@@ -40,23 +26,23 @@ protected:
     }
     void TearDown() override { CNetwork::destroySingleton(); }
 
-    void walk(const std::vector<SRow>& rows)
+    // Rows separated by "|".
+    void walk(const std::string& table)
     {
         CNetwork& network = CNetwork::getSingleton();
-        for (const SRow& row : rows) {
-            if (row.command == "=round") {
+        std::stringstream rows(table);
+        for (std::string row; std::getline(rows, row, '|');) {
+            const std::string command = row.substr(1) == "CORR" ? kCorrections : row.substr(1);
+            if (row == "=round") {
                 network.beginServerRound();
-                continue;
-            }
-            if (row.command == "=winner") {
+            } else if (row == "=winner") {
                 network.sendWinner(1, 12.5);
-                continue;
+            } else {
+                const std::uint64_t before = network.getRefusedCount();
+                network.pushIncoming(command);
+                network.dispatchIncoming();
+                EXPECT_EQ(network.getRefusedCount() == before, row[0] == '+') << row;
             }
-            const std::uint64_t before = network.getRefusedCount();
-            network.pushIncoming(row.command);
-            network.dispatchIncoming();
-            EXPECT_EQ(network.getRefusedCount() == before, row.taken)
-                << (row.taken ? "refused: " : "taken: ") << row.command;
         }
     }
 
@@ -75,61 +61,21 @@ TEST_F(CommandTableTest, theClientTakesWhatTheServerSendsWhenItIsDue)
     CRawPeer server;
     acceptor.accept(server.socket);
     ASSERT_TRUE(pumpUntil([&] { return menu.saw("clientConnected"); }));
-    walk({
-        // Introduction.
-        {"/plyName Srv$", true},
-        {"/plyName $", true},
-        {"/plyColor 3.0 3.0 3.0$", true},
-        {"/plyColor 1 2$", false},
-        {"/plyId 2$", false}, // the client's own number
-        {"/plyId 3$", false},
-        {"/plyId$", false},
-        {"/mapName alpha.kivom$", true},
-        {"/mapName gamma.kivom$", true}, // taken, and answered "not available"
-        {"/mapName $", false},
-        {"/mapAvbl$", false}, // the client's word
-        {"/moveDir 0 0 -40$", false},
-        {corrections(), false},
-        {"/reset 1$", false},
-        {"/winner 1 2.5$", false},
-        {"/startGame$", false}, // before the server has introduced itself
-        {"/alive$", true},
-        {"/unknown 1$", false},
-        {"/plyId 1$", true},
-        {"/plyId 1.5$", true},
-        {"/mapName alpha.kivom$", true},
-        // Waiting for the start.
-        {"/moveDir 0 0 -40$", false},
-        {"/startGame$", true},
-        // The round.
-        {"/startGame$", false},
-        {"/plyName Other$", false},
-        {"/plyId 1$", false},
-        {"/mapName alpha.kivom$", false},
-        {"/moveDir 0 0 -40$", true},
-        {"/moveDir 1 2 3 4$", true},
-        {"/moveDir 1 2$", false},
-        {"/moveDir 0 nan 0$", false},
-        {corrections(), true},
-        {"/corrMove 1 2 3$", false},
-        {"/monsterCorrMove$", true},
-        {"/reset 1$", true},
-        {"/reset 2$", true}, // the server tells every reset
-        {"/reset 3$", false},
-        {"/reset x$", false},
-        {"/winner 3 1$", false},
-        {"/winner 1$", false},
-        {"/winner 1 inf$", false},
-        {"/winner 2 12.25$", true},
-        // After the winner.
-        {"/winner 1 1$", false},
-        {"/moveDir 0 0 -40$", false},
-        {corrections(), false},
-        {"/reset 2$", false},
-        {"/alive$", true},
-    });
+    // Introduction, waiting for the start, the round, after the winner.
+    walk("+/plyName Srv$|+/plyName $|+/plyColor 3.0 3.0 3.0$|-/plyColor 1 2$|-/plyId 2$|"
+         "-/plyId 3$|-/plyId$|-/plyId 1e9$|+/mapName gamma.kivom$|-/mapName $|-/mapAvbl$|"
+         "-/moveDir 0 0 -40$|-CORR|-/reset 1$|-/winner 1 2.5$|-/startGame$|+/alive$|"
+         "-/unknown 1$|+/plyId 1.5$|+/mapName alpha.kivom$");
+    walk("-/moveDir 0 0 -40$|+/startGame$");
+    walk("-/startGame$|-/plyName Other$|-/plyId 1$|-/mapName alpha.kivom$|+/moveDir 0 0 -40$|"
+         "+/moveDir 1 2 3 4$|+/moveDir 0.100000001 0 1e3$|-/moveDir 1 2$|-/moveDir 0 nan 0$|"
+         "-/moveDir 0 inf 0$|-/moveDir 0 0 1e7$|-/moveDir 0 0x10 0$|-/moveDir 0  0 0$|+CORR|"
+         "-/corrMove 1 2 3$|+/monsterCorrMove$|+/reset 1$|+/reset 2$|-/reset 3$|-/reset x$|"
+         "-/reset 1.5$|-/winner 3 1$|-/winner 1$|-/winner 1 inf$|+/winner 2 12.25$");
+    walk("-/winner 1 1$|-/moveDir 0 0 -40$|-CORR|-/reset 2$|+/alive$");
     EXPECT_EQ(CNetwork::getSingleton().getRemoteName(), "");
     EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "alpha.kivom");
+    EXPECT_TRUE(menu.saw("map gamma.kivom missing"));
 }
 
 TEST_F(CommandTableTest, theServerTakesOnlyTheClientsOwnPartWhenItIsDue)
@@ -138,73 +84,24 @@ TEST_F(CommandTableTest, theServerTakesOnlyTheClientsOwnPartWhenItIsDue)
     CRawPeer client;
     ASSERT_FALSE(client.connect(CNetwork::getSingleton().getServerPort()));
     ASSERT_TRUE(pumpUntil([&] { return menu.saw("serverConnected"); }));
-    walk({
-        // Introduction (the menu has offered "alpha.kivom").
-        {"/plyName Cli$", true},
-        {"/plyColor 3.0 3.0 3.0$", true},
-        {"/plyId 1$", false},             // the server's own number
-        {"/mapName alpha.kivom$", false}, // the server's word
-        {"/moveDir 0 0 -40$", false},
-        {"/startGame$", false},
-        {"/mapAvbl$", true},
-        {"/mapNotAvbl$", false}, // a second answer to one offer
-        {"/plyId 2$", true},
-        // Waiting for the start.
-        {"/plyName Cli$", true},
-        {"/startGame$", false},
-        {"/reset 2$", false},
-        {"=round", true},
-        // The round.
-        {"/moveDir 0 0 -40$", true},
-        {"/moveDir 0 0 1e9$", false},
-        {corrections(), false},
-        {"/monsterCorrMove$", false},
-        {"/winner 2 1$", false},
-        {"/reset 1$", false}, // the server's player
-        {"/reset 2$", true},  // the client's own fall
-        {"/startGame$", false},
-        {"/mapAvbl$", false},
-        {"/alive$", true},
-        {"=winner", true},
-        // After the winner.
-        {"/moveDir 0 0 -40$", false},
-        {"/reset 2$", false},
-        {"/alive$", true},
-    });
+    // The menu has offered "alpha.kivom": one answer counts.
+    walk("+/plyName Cli$|+/plyColor 3.0 3.0 3.0$|-/plyId 1$|-/mapName alpha.kivom$|"
+         "-/moveDir 0 0 -40$|-/startGame$|+/mapAvbl$|-/mapNotAvbl$|+/plyId 2$");
+    walk("+/plyName Cli$|-/startGame$|-/reset 2$|=round");
+    walk("+/moveDir 0 0 -40$|-/moveDir 0 0 1e9$|-CORR|-/monsterCorrMove$|-/winner 2 1$|"
+         "-/reset 1$|+/reset 2$|-/startGame$|-/mapAvbl$|+/alive$|=winner");
+    walk("-/moveDir 0 0 -40$|-/reset 2$|+/alive$");
     EXPECT_EQ(CNetwork::getSingleton().getRemoteNumber(), 2);
     EXPECT_TRUE(menu.saw("map alpha.kivom agreed"));
 }
 
-TEST(ProtocolReaderTest, everyBuilderIsReadBackByItsReader)
+TEST(ProtocolReaderTest, namesAreReadBackCleanedAndCutWhole)
 {
-    const Ogre::Vector3 steering(0.1f, 0, -40);
-    Ogre::Vector3 vector;
-    EXPECT_TRUE(protocol::readMoveDir(protocol::moveDirCommand(steering), vector));
-    EXPECT_EQ(vector, steering);
-    EXPECT_TRUE(protocol::readPlayerColour(protocol::playerColourCommand(), vector));
-    EXPECT_EQ(vector, Ogre::Vector3(3, 3, 3));
-    int number = 0;
-    double seconds = 0;
-    EXPECT_TRUE(protocol::readWinner(protocol::winnerCommand(2, 0.1), number, seconds));
-    EXPECT_EQ(std::make_pair(number, seconds), std::make_pair(2, 0.1));
-    EXPECT_TRUE(protocol::readReset(protocol::resetCommand(1), number));
-    EXPECT_EQ(number, 1);
-    EXPECT_TRUE(protocol::readPlayerId(protocol::playerIdCommand(2), number));
-    EXPECT_EQ(number, 2);
-    std::string text;
-    EXPECT_TRUE(protocol::readPlayerName(protocol::playerNameCommand("Renée Ω$x"), text));
-    EXPECT_EQ(text, "Renée Ωx");
-    EXPECT_TRUE(protocol::readMapName(protocol::mapNameCommand("über welt.kivom"), text));
-    EXPECT_EQ(text, "über welt.kivom");
-    for (protocol::Word word : {protocol::Word::StartGame, protocol::Word::KeepAlive,
-                                protocol::Word::MapAvailable, protocol::Word::MapNotAvailable}) {
-        const std::string command =
-            word == protocol::Word::StartGame ? protocol::startGameCommand()
-            : word == protocol::Word::KeepAlive
-                ? protocol::keepAliveCommand()
-                : protocol::mapAnswerCommand(word == protocol::Word::MapAvailable);
-        EXPECT_EQ(protocol::wordOf(command), word) << command;
-    }
+    std::string name;
+    EXPECT_TRUE(protocol::readPlayerName(protocol::playerNameCommand("Renée\t Ω$x"), name));
+    EXPECT_EQ(name, "Renée Ωx");
+    EXPECT_EQ(protocol::cleanName("A\x1b[2Jn\xc2\x85\xff"), "A[2Jn\ufffd");
+    EXPECT_EQ(protocol::cleanName("x" + std::string(20, ' ') + "éééééé").size(), 31u);
 }
 
 } // namespace

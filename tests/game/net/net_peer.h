@@ -5,6 +5,7 @@
 #include "game/net/network.h"
 #include "game/net/network_menu.h"
 #include "game/net/network_round.h"
+#include "headless_ogre.h"
 
 #include <OgreFrameListener.h>
 #include <boost/asio.hpp>
@@ -74,9 +75,10 @@ public:
     std::vector<std::pair<int, double>> decisions;
 };
 
-// Runs the network's frame step (60 frames a second) until the condition holds; false when
-// it did not within the time.
-inline bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0)
+// Runs the network's frame step (60 frames a second), or whole frames of a headless game, until
+// the condition holds; false when it did not within the time.
+inline bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0,
+                      HeadlessOgre* game = nullptr)
 {
     Ogre::FrameEvent evt{};
     evt.timeSinceLastFrame = 1.0f / 60.0f;
@@ -85,9 +87,13 @@ inline bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0)
         if (!CNetwork::hasInstance())
             return done();
         CNetwork& network = CNetwork::getSingleton();
-        network.updateAlways(evt);
-        if (CNetwork::hasInstance())
-            network.frameEnded(evt);
+        if (game) {
+            game->frame(evt.timeSinceLastFrame);
+        } else {
+            network.updateAlways(evt);
+            if (CNetwork::hasInstance())
+                network.frameEnded(evt);
+        }
         if (done())
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
