@@ -28,6 +28,15 @@ std::string firstToken(const std::string& command, std::size_t& end)
     end = command.find_first_of(" $", space + 1);
     return command.substr(space + 1, end == std::string::npos ? end : end - space - 1);
 }
+// The three numbers of a command of this word.
+bool readVector(const std::string& command, Word word, Ogre::Vector3& vector)
+{
+    std::vector<float> numbers;
+    if (wordOf(command) != word || !readNumbers(command, 3, numbers))
+        return false;
+    vector = Ogre::Vector3(numbers[0], numbers[1], numbers[2]);
+    return true;
+}
 } // namespace
 
 std::string commandWord(const std::string& command)
@@ -149,11 +158,7 @@ bool readPlayerName(const std::string& command, std::string& name)
 
 bool readPlayerColour(const std::string& command, Ogre::Vector3& colour)
 {
-    std::vector<float> numbers;
-    if (wordOf(command) != Word::PlayerColour || !readNumbers(command, 3, numbers))
-        return false;
-    colour = Ogre::Vector3(numbers[0], numbers[1], numbers[2]);
-    return true;
+    return readVector(command, Word::PlayerColour, colour);
 }
 
 bool readPlayerId(const std::string& command, int& number)
@@ -182,11 +187,7 @@ bool readMapName(const std::string& command, std::string& mapName)
 
 bool readMoveDir(const std::string& command, Ogre::Vector3& direction)
 {
-    std::vector<float> numbers;
-    if (wordOf(command) != Word::MoveDir || !readNumbers(command, 3, numbers))
-        return false;
-    direction = Ogre::Vector3(numbers[0], numbers[1], numbers[2]);
-    return true;
+    return readVector(command, Word::MoveDir, direction);
 }
 
 bool readWinner(const std::string& command, int& number, double& seconds)

@@ -56,10 +56,8 @@ TEST_F(CommandTableTest, theClientTakesWhatTheServerSendsWhenItIsDue)
 {
     boost::asio::io_context io;
     boost::asio::ip::tcp::acceptor acceptor(io, {boost::asio::ip::tcp::v4(), 0});
-    CNetwork::getSingleton().start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(),
-                                   "127.0.0.1");
     CRawPeer server;
-    acceptor.accept(server.socket);
+    startClientOf(acceptor, server);
     ASSERT_TRUE(pumpUntil([&] { return menu.saw("clientConnected"); }));
     // Introduction, waiting for the start, the round, after the winner.
     walk("+/plyName Srv$|+/plyName $|+/plyColor 3.0 3.0 3.0$|-/plyColor 1 2$|-/plyId 2$|"

@@ -25,8 +25,7 @@ void bringUp(bool server, CNetwork::Phase phase, CRawPeer& peer, tcp::acceptor& 
         ASSERT_TRUE(pumpUntil([&] { return menu.saw("serverConnected"); }));
         peer.write("/plyName Eve$/plyId 2$/mapAvbl$");
     } else {
-        network.start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(), "127.0.0.1");
-        acceptor.accept(peer.socket);
+        startClientOf(acceptor, peer);
         peer.write("/plyName Srv$/plyId 1$/mapName alpha.kivom$");
     }
     ASSERT_TRUE(pumpUntil([&] { return network.getPhase() == CNetwork::Phase::Waiting; }));

@@ -132,6 +132,14 @@ public:
     std::string received;
 };
 
+// Starts the network as the client of a raw server on loopback, which accepts it.
+inline void startClientOf(boost::asio::ip::tcp::acceptor& acceptor, CRawPeer& server)
+{
+    CNetwork::getSingleton().start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(),
+                                   "127.0.0.1");
+    acceptor.accept(server.socket);
+}
+
 // A loopback port nobody listens on (just closed).
 inline unsigned short unusedPort()
 {

@@ -57,9 +57,8 @@ TEST_F(NetworkRoundTest, clientTakesOnlyCorrectionsBeyondHalfAUnitAndTheServersW
     boost::asio::io_context io;
     boost::asio::ip::tcp::acceptor acceptor(io, {boost::asio::ip::tcp::v4(), 0});
     CNetwork& network = CNetwork::getSingleton();
-    network.start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(), "127.0.0.1");
     CRawPeer server;
-    acceptor.accept(server.socket);
+    startClientOf(acceptor, server);
     ASSERT_TRUE(pumpUntil([&] { return menu.saw("clientConnected"); }));
 
     const Ogre::Vector3 ball0 = ball(0), ball1 = ball(1);
