@@ -61,8 +61,12 @@ SSideResult runSide(int role, int portPipe[2], int timesOut, int timesIn)
     }
     while (!network.isConnected())
         ogre.frame(static_cast<float>(kFrame));
+    // Each side introduces itself; the server starts once it knows the client.
+    network.pushLocal(protocol::playerIdCommand(local));
+    while (network.getPhase() == CNetwork::Phase::Handshake)
+        ogre.frame(static_cast<float>(kFrame));
     if (role == CNetwork::ROLE_SERVER)
-        network.pushLocal("/startGame$");
+        network.beginServerRound();
 
     std::vector<double> arrivals(kFrames / kChangeEvery, 0.0);
     Ogre::Vector3 lastSeen = network.getRemoteMovement();

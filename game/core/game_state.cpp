@@ -9,7 +9,7 @@
 #include "game/core/time_text.h"
 #include "game/input/player.h"
 #include "game/net/network.h"
-#include "game/net/protocol.h"
+#include "world/scene.h"
 
 #include <OgreRoot.h>
 
@@ -55,6 +55,7 @@ CGameState::CGameState()
 
 CGameState::~CGameState()
 {
+    leaveNetwork();
     for (PlayerRecord& record : mRecords)
         if (record.player)
             removePlayer(record.player);
@@ -109,6 +110,45 @@ void CGameState::startRound(int playerCount)
     mWarmUpCounter = 0;
     // A new round's first display refresh comes a full interval after its start.
     gHudTimer = 0.0;
+    joinNetwork();
+}
+
+void CGameState::joinNetwork()
+{
+    mServerWinner = 0;
+    mServerSeconds = 0.0;
+    if (!CNetwork::hasInstance() || !CNetwork::getSingleton().isConnected()) {
+        mServerDecides = false;
+        return;
+    }
+    CNetwork& network = CNetwork::getSingleton();
+    network.attachRound(this);
+    mServerDecides = network.getRole() == CNetwork::ROLE_CLIENT;
+}
+
+void CGameState::leaveNetwork()
+{
+    if (CNetwork::hasInstance())
+        CNetwork::getSingleton().detachRound(this);
+}
+
+void CGameState::peerReset(int playerNumber)
+{
+    // The server's own scene sends the ball back to its start, which resets the time and tells
+    // the client; the client only follows the server's clock.
+    CScene* scene = mServerDecides ? nullptr : getScene();
+    if (scene)
+        scene->resetBall(playerNumber - 1);
+    else
+        resetPlayerTime(playerNumber);
+}
+
+void CGameState::serverDecided(int winnerNumber, double seconds)
+{
+    if (mServerDecides && mServerWinner == 0) {
+        mServerWinner = winnerNumber;
+        mServerSeconds = seconds;
+    }
 }
 
 void CGameState::removePlayer(CPlayer* player)
@@ -136,11 +176,11 @@ bool CGameState::updateRunning(const Ogre::FrameEvent& evt)
 {
     if (!mRunning || !mScene)
         return true;
-    const int winner = mScene->getWinner();
+    const int winner = mServerDecides ? mServerWinner : mScene->getWinner();
     if (winner == 0)
         updateRecords(evt.timeSinceLastFrame);
     else
-        handleWinner(winner);
+        handleWinner(winner, mServerSeconds);
     return true;
 }
 
@@ -184,7 +224,7 @@ void CGameState::updatePlayer(size_t index)
         mRecords[index].time = 0.0;
         // Only a connected peer hears of it: without one nothing would ever take the command.
         if (CNetwork::hasInstance())
-            CNetwork::getSingleton().sendToPeer(protocol::resetCommand(number));
+            CNetwork::getSingleton().sendReset(number);
     }
     std::vector<Ogre::Vector3>& forces = mScene->getBallForces();
     if (ball >= 0 && static_cast<size_t>(ball) < forces.size())
@@ -194,7 +234,7 @@ void CGameState::updatePlayer(size_t index)
             other.player->otherPlayerDirection(direction);
 }
 
-void CGameState::handleWinner(int winnerNumber)
+void CGameState::handleWinner(int winnerNumber, double serverSeconds)
 {
     if (mMusic)
         mMusic->setIsPaused(true);
@@ -212,7 +252,7 @@ void CGameState::handleWinner(int winnerNumber)
     double winningTime = -1.0;
     for (const PlayerRecord& record : mRecords)
         if (winner && record.player == winner)
-            winningTime = record.time;
+            winningTime = mServerDecides ? serverSeconds : record.time;
 
     if (CNetwork::hasInstance())
         CNetwork::getSingleton().sendWinner(winnerNumber, winningTime);

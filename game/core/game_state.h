@@ -1,9 +1,12 @@
 // CGameState: the rules of one game. It keeps the players with their times, passes their steering
 // to the scene every frame, shows the times on the head-up display, answers the scene's collision
 // and reset events, and handles the winner once: sounds, the network, the highscore list and the
-// result on the display. It owns its scene and players; both leave through the destroy list.
+// result on the display. In a network round the server's rules decide: a client's game state
+// ends its round with the server's winner and time. It owns its scene and players; both leave
+// through the destroy list.
 #pragma once
 
+#include "game/net/network_round.h"
 #include "world/ext_frame_listener.h"
 
 #include <memory>
@@ -14,7 +17,7 @@ class CScene;
 class CSoundHandle;
 class IRoundScene;
 
-class CGameState : public CExtFrameListener
+class CGameState : public CExtFrameListener, public INetworkRound
 {
 public:
     struct PlayerRecord
@@ -46,6 +49,10 @@ public:
     void removePlayer(CPlayer* player);
     void resetPlayerTime(int playerNumber);
 
+    // The network round's reports (a round joins the network when it starts while connected).
+    void peerReset(int playerNumber) override;
+    void serverDecided(int winnerNumber, double seconds) override;
+
     bool updateRunning(const Ogre::FrameEvent& evt) override;
     void onPause() override;
     void onResume() override;
@@ -57,7 +64,9 @@ public:
 private:
     void updateRecords(double frameTime);
     void updatePlayer(size_t index);
-    void handleWinner(int winnerNumber);
+    void handleWinner(int winnerNumber, double serverSeconds);
+    void joinNetwork();
+    void leaveNetwork();
     void releaseScene();
     void releaseWinningSound();
 
@@ -68,4 +77,8 @@ private:
     std::unique_ptr<CSoundHandle> mMusic;
     std::unique_ptr<CSoundHandle> mWinningSound;
     int mWarmUpCounter = 0;
+    // A client's round: its own scene's finish counts for nothing; the server's word ends it.
+    bool mServerDecides = false;
+    int mServerWinner = 0;
+    double mServerSeconds = 0.0;
 };

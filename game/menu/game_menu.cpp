@@ -6,6 +6,7 @@
 #include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/input/input_manager.h"
+#include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "game/menu/window_names.h"
 #include "game/net/network.h"
@@ -121,7 +122,7 @@ void CGameMenu::initialise()
     context.getMouseCursor().setDefaultImage(kMouseArrow);
     context.getMouseCursor().setImage(kMouseArrow);
 
-    getWindow("VersionText")->setText(kVersionText);
+    guitext::setWindowText(getWindow("VersionText"), kVersionText);
     logMenuEvent("layouts loaded");
 
     buildVideoOptions();
@@ -136,7 +137,7 @@ void CGameMenu::initialise()
     context.setRootWindow(mMainRoot);
 
     fillMapLists();
-    showMapInfo(getWindow("Singleplayer/Game/MapDropdown")->getText().c_str());
+    showMapInfo(guitext::windowText(getWindow("Singleplayer/Game/MapDropdown")));
 
     mMenuMusic = playSound3D(kMenuMusic, kMenuMusicPosition, true);
     mMenuMusic->setIsPaused(false);
@@ -271,7 +272,7 @@ void CGameMenu::updateWaitingText()
         text += "...";
         mWaitingDots = 0;
     }
-    getWindow("Message/WaitForClientDialog/Text")->setText(text);
+    guitext::setWindowText(getWindow("Message/WaitForClientDialog/Text"), text);
     mDotsTimer = 0.0;
 }
 
@@ -337,7 +338,7 @@ void CGameMenu::showPage(const std::string& page)
     cancelKeyCapture();
     getWindow(mCurrentPage)->setVisible(false);
     mCurrentPage = page;
-    getWindow("Title")->setText(page);
+    guitext::setWindowText(getWindow("Title"), page);
     getWindow(page)->setVisible(true);
     logMenuEvent("page " + page);
     if (page == "Settings") {
@@ -359,8 +360,8 @@ void CGameMenu::showMessage(int kind, const std::string& title, const std::strin
         getWindow("Message/GeneralMessageBox/Icon")->setProperty("Image", kErrorImage);
     else if (kind == kInfoMessage)
         getWindow("Message/GeneralMessageBox/Icon")->setProperty("Image", kInfoImage);
-    box->setText(title);
-    getWindow("Message/GeneralMessageBox/Text")->setText(text);
+    guitext::setWindowText(box, title);
+    guitext::setWindowText(getWindow("Message/GeneralMessageBox/Text"), text);
     logMenuEvent("message \"" + title + "\": " + text);
 }
 

@@ -138,10 +138,11 @@ public:
     void serverConnected() override;
     void clientConnected() override;
     void serverFailed() override;
-    void clientFailed() override;
-    void startClientRound() override;
+    void clientFailed(const std::string& reason) override;
+    bool startClientRound() override;
     void connectionLost() override;
     void showRemoteName(const std::string& name, int playerNumber) override;
+    void mapChecked(const std::string& mapName, bool available) override;
 
 private:
     void bindHandlers();
@@ -171,6 +172,8 @@ private:
     // from the network; false when it could not start.
     bool startNetworkRoundAs(int localNumber, const std::string& localName,
                              const std::string& mapName);
+    // Why the server's round cannot start now, in the player's words; empty when it can.
+    std::string networkStartRefusal();
     void enterRound(int playerCount);
     void mapChosen(CEGUI::Window* dropdown);
     void updateWaitingText();

@@ -4,7 +4,9 @@
 #include "game/core/application.h"
 #include "game/core/time_text.h"
 #include "game/input/player.h"
+#include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
+#include "game/net/network.h"
 #include "world/ball_look.h"
 #include "world/scene.h"
 
@@ -152,14 +154,14 @@ void CGameMenu::placeHudTexts(int mode)
 
 void CGameMenu::setHudPlayerName(const std::string& name, int playerNumber)
 {
-    getWindow("HUD/NamePlayer" + std::to_string(playerNumber))->setText(name);
+    guitext::setWindowText(getWindow("HUD/NamePlayer" + std::to_string(playerNumber)), name);
 }
 
 void CGameMenu::setPlayerTime(int playerNumber, const std::string& timeText)
 {
     if (playerNumber < 1 || playerNumber > kPlayerCount)
         return;
-    getWindow("HUD/TimePlayer" + std::to_string(playerNumber))->setText(timeText);
+    guitext::setWindowText(getWindow("HUD/TimePlayer" + std::to_string(playerNumber)), timeText);
 }
 
 std::string CGameMenu::winnerText(const std::string& name, double seconds, int place)
@@ -174,13 +176,17 @@ void CGameMenu::showWinner(CPlayer* winner, double seconds, int place)
 {
     CEGUI::System::getSingleton().getDefaultGUIContext().getMouseCursor().show();
     getWindow("HUD/Group")->setVisible(true);
+    // One side alone cannot restart a network round: the other would stay at its end.
+    const bool networkRound = CNetwork::hasInstance() && CNetwork::getSingleton().isConnected();
+    setUsable(getWindow("HUD/ButtonRestartGame"), !networkRound);
     CEGUI::Window* info = getWindow("HUD/InfoText");
-    info->setText(winnerText(winner ? winner->getName() : "Nobody", seconds, place));
+    const std::string text = winnerText(winner ? winner->getName() : "Nobody", seconds, place);
+    guitext::setWindowText(info, text);
     info->setVisible(true);
     // The running time refreshes only a few times a second; show the winner's exact time.
     if (winner)
         setPlayerTime(winner->getPlayerNumber(), formatRaceTime(seconds));
-    logMenuEvent(std::string("winner: ") + info->getText().c_str());
+    logMenuEvent("winner: " + text);
     if (CScene* scene = CScene::current())
         showMapInfo(scene->getMapName());
 }

@@ -6,6 +6,7 @@
 #include "game/core/application.h"
 #include "game/core/game_state.h"
 #include "game/input/player.h"
+#include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "game/net/network.h"
 #include "game/net/network_player.h"
@@ -13,11 +14,15 @@
 
 #include <CEGUI/CEGUI.h>
 
+#include <boost/asio/ip/address.hpp>
+
 #include <cstdlib>
+
+using guitext::windowText;
 
 namespace {
 const char* const kFirstCamera = "firstCamera";
-const char* const kPlayerColour = "3.0 3.0 3.0";
+const char* const kNoRoundTitle = "Cannot start the game";
 
 // The number in a port field; text that is not a number gives 0 (the system picks a port).
 int portFromText(const std::string& text)
@@ -33,18 +38,35 @@ void CGameMenu::startServer()
     dialog->setVisible(true);
     dialog->moveToFront();
     setUsable(getWindow("Message/WaitForClientDialog/ButtonStart"), false);
-    const int port = portFromText(getWindow("Network/Server/Port")->getText().c_str());
+    const int port = portFromText(windowText(getWindow("Network/Server/Port")));
     CNetwork& network = CNetwork::getSingleton();
-    network.start(CNetwork::ROLE_SERVER, port, "");
+    if (!network.start(CNetwork::ROLE_SERVER, port, "")) {
+        serverFailed();
+        return;
+    }
     logMenuEvent("serving on port " + std::to_string(network.getServerPort()));
 }
 
 void CGameMenu::connectToServer()
 {
-    const std::string address = getWindow("Network/Client/IP")->getText().c_str();
-    const int port = portFromText(getWindow("Network/Client/Port")->getText().c_str());
+    const std::string address = windowText(getWindow("Network/Client/IP"));
+    const int port = portFromText(windowText(getWindow("Network/Client/Port")));
+    boost::system::error_code error;
+    boost::asio::ip::make_address(address, error);
+    if (error) {
+        showMessage(kErrorMessage, "No Client found",
+                    "\"" + address +
+                        "\" is no IP address. Enter the server's address, such as "
+                        "192.168.1.20 or ::1.");
+        return;
+    }
+    if (port <= 0 || port > 65535) {
+        showMessage(kErrorMessage, "No Client found", "The port must be a number from 1 to 65535.");
+        return;
+    }
     logMenuEvent("connecting to " + address + " port " + std::to_string(port));
-    CNetwork::getSingleton().start(CNetwork::ROLE_CLIENT, port, address);
+    if (!CNetwork::getSingleton().start(CNetwork::ROLE_CLIENT, port, address))
+        clientFailed("Could not connect to " + address + " port " + std::to_string(port) + ".");
 }
 
 void CGameMenu::cancelWaitForClient()
@@ -58,35 +80,70 @@ void CGameMenu::sendPlayerInfo(bool server)
 {
     CNetwork& network = CNetwork::getSingleton();
     const char* nameField = server ? "Network/Server/Playername" : "Network/Client/Playername";
-    network.pushLocal("/plyName " + std::string(getWindow(nameField)->getText().c_str()) + "$");
-    network.pushLocal(std::string("/plyColor ") + kPlayerColour + "$");
-    network.pushLocal("/plyId " +
-                      std::to_string(server ? protocol::kServerPlayer : protocol::kClientPlayer) +
-                      "$");
+    network.pushLocal(protocol::playerNameCommand(windowText(getWindow(nameField))));
+    network.pushLocal(protocol::playerColourCommand());
+    network.pushLocal(
+        protocol::playerIdCommand(server ? protocol::kServerPlayer : protocol::kClientPlayer));
     if (server)
-        network.pushLocal("/mapName " +
-                          std::string(getWindow("Network/Server/MapDropdown")->getText().c_str()) +
-                          "$");
+        network.offerMap(windowText(getWindow("Network/Server/MapDropdown")));
+}
+
+std::string CGameMenu::networkStartRefusal()
+{
+    CNetwork& network = CNetwork::getSingleton();
+    if (!network.isConnected())
+        return "The other player is not connected.";
+    if (network.getPhase() != CNetwork::Phase::Waiting)
+        return "The other player has not introduced itself yet. Try again in a moment.";
+    const std::string chosen = windowText(getWindow("Network/Server/MapDropdown"));
+    if (chosen != network.getOfferedMap()) {
+        // The player chose another map after the client was asked: ask again.
+        network.offerMap(chosen);
+        return "The other player is being asked whether it has the map \"" + chosen +
+               "\". Press Start again in a moment.";
+    }
+    switch (network.getMapAnswer()) {
+    case CNetwork::MapAnswer::Available:
+        return std::string();
+    case CNetwork::MapAnswer::Missing:
+        return "The other player does not have the map \"" + chosen +
+               "\". Choose a map you both have.";
+    case CNetwork::MapAnswer::None:
+        break;
+    }
+    return "The other player has not yet said whether it has the map \"" + chosen +
+           "\". Try again in a moment.";
 }
 
 void CGameMenu::startNetworkRound()
 {
+    const std::string refusal = networkStartRefusal();
+    if (!refusal.empty()) {
+        showMessage(kErrorMessage, kNoRoundTitle, refusal);
+        return;
+    }
     getWindow("Message")->setVisible(false);
     getWindow("Message/WaitForClientDialog")->setVisible(false);
-    const std::string name = getWindow("Network/Server/Playername")->getText().c_str();
-    const std::string map = getWindow("Network/Server/MapDropdown")->getText().c_str();
-    if (!startNetworkRoundAs(protocol::kServerPlayer, name, map))
+    const std::string name = windowText(getWindow("Network/Server/Playername"));
+    if (!startNetworkRoundAs(protocol::kServerPlayer, name,
+                             CNetwork::getSingleton().getOfferedMap()))
         return;
-    CNetwork::getSingleton().pushLocal("/startGame$");
+    CNetwork::getSingleton().beginServerRound();
 }
 
-void CGameMenu::startClientRound()
+bool CGameMenu::startClientRound()
 {
-    // A round of this side runs already: a repeated start is not obeyed.
-    if (dynamic_cast<CGameState*>(CApplication::getInstance()->getActiveListener()))
-        return;
-    const std::string name = getWindow("Network/Client/Playername")->getText().c_str();
-    startNetworkRoundAs(protocol::kClientPlayer, name, CNetwork::getSingleton().getAgreedMap());
+    CNetwork& network = CNetwork::getSingleton();
+    if (network.getMapAnswer() != CNetwork::MapAnswer::Available) {
+        const std::string map = network.getOfferedMap();
+        CNetwork::destroySingleton();
+        showMessage(kErrorMessage, kNoRoundTitle,
+                    "The server started a round on the map \"" + map +
+                        "\", which this game does not have.");
+        return false;
+    }
+    const std::string name = windowText(getWindow("Network/Client/Playername"));
+    return startNetworkRoundAs(protocol::kClientPlayer, name, network.getAgreedMap());
 }
 
 bool CGameMenu::startNetworkRoundAs(int localNumber, const std::string& localName,
@@ -164,9 +221,10 @@ void CGameMenu::serverFailed()
                 "Server could not be started! Aborting.");
 }
 
-void CGameMenu::clientFailed()
+void CGameMenu::clientFailed(const std::string& reason)
 {
-    showMessage(kErrorMessage, "No Client found", "Client could not be found! Aborting.");
+    showMessage(kErrorMessage, "No Client found",
+                reason.empty() ? "Client could not be found! Aborting." : reason);
     CNetwork::destroySingleton();
 }
 
@@ -182,4 +240,14 @@ void CGameMenu::showRemoteName(const std::string& name, int playerNumber)
         return;
     setHudPlayerName(name, playerNumber);
     logMenuEvent("peer \"" + name + "\" is player " + std::to_string(playerNumber));
+}
+
+void CGameMenu::mapChecked(const std::string& mapName, bool available)
+{
+    logMenuEvent("map \"" + mapName + "\" " + (available ? "agreed" : "missing on the client"));
+    if (!available && CNetwork::getSingleton().getRole() == CNetwork::ROLE_CLIENT)
+        showMessage(kErrorMessage, "Map missing",
+                    "The server chose the map \"" + mapName +
+                        "\", which this game does not have. The server's player has to "
+                        "choose another one.");
 }

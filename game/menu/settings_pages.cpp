@@ -8,6 +8,7 @@
 #include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
 #include "game/input/wii_player.h"
+#include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "world/ball_shadow.h"
 
@@ -139,9 +140,9 @@ void CGameMenu::setStatusTexts(int group, const std::string& info, const std::st
     const std::string prefix = "Settings/Inputsettings" + std::to_string(group);
     CEGUI::Window* infoText = getWindow(prefix + "/StatusText");
     CEGUI::Window* errorText = getWindow(prefix + "/StatusTextRed");
-    infoText->setText(info);
+    guitext::setWindowText(infoText, info);
     infoText->setVisible(!info.empty());
-    errorText->setText(error);
+    guitext::setWindowText(errorText, error);
     errorText->setVisible(!error.empty());
 }
 
@@ -164,13 +165,13 @@ void CGameMenu::buildVideoOptions()
     if (renderers->getItemCount() == 0) {
         const Ogre::RenderSystem* current = root->getRenderSystem();
         for (const Ogre::RenderSystem* system : root->getAvailableRenderers()) {
-            auto* item = new CEGUI::ListboxTextItem(system->getName());
+            auto* item = new CEGUI::ListboxTextItem(guitext::toGui(system->getName()));
             item->setTextParsingEnabled(false);
             item->setSelectionBrushImage(kSelectionBrush);
             renderers->addItem(item);
             if (system == current) {
                 renderers->setItemSelectState(item, true);
-                renderers->setText(system->getName());
+                guitext::setWindowText(renderers, system->getName());
             }
         }
     }
@@ -182,7 +183,7 @@ void CGameMenu::buildVideoOptions()
     }
     mVideoOptions.clear();
 
-    const std::string rendererName = renderers->getText().c_str();
+    const std::string rendererName = guitext::windowText(renderers);
     Ogre::RenderSystem* system = root->getRenderSystemByName(rendererName);
     if (!system)
         return;
@@ -195,7 +196,7 @@ void CGameMenu::buildVideoOptions()
         CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
 
         CEGUI::Window* label = windows.createWindow("gui/Label", "Label" + number);
-        label->setText(option.name);
+        guitext::setWindowText(label, option.name);
         label->setPosition(CEGUI::UVector2(CEGUI::UDim(kRowLeft, 0), CEGUI::UDim(top, 0)));
         label->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kLabelHeight, 0)));
         page->addChild(label);
@@ -209,14 +210,14 @@ void CGameMenu::buildVideoOptions()
         const std::string value =
             storedValue != stored.end() ? storedValue->second : option.currentValue;
         for (const std::string& possible : option.possibleValues) {
-            auto* item = new CEGUI::ListboxTextItem(possible);
+            auto* item = new CEGUI::ListboxTextItem(guitext::toGui(possible));
             item->setTextParsingEnabled(false);
             item->setSelectionBrushImage(kSelectionBrush);
             dropdown->addItem(item);
             if (possible == value)
                 dropdown->setItemSelectState(item, true);
         }
-        dropdown->setText(value);
+        guitext::setWindowText(dropdown, value);
         page->addChild(dropdown);
         mVideoOptions.emplace_back(option.name, row);
         ++row;
@@ -233,7 +234,7 @@ void placeShadowRow(CEGUI::Window* page, int row)
     if (!page->isChild(kShadowsDropdown)) {
         CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
         CEGUI::Window* label = windows.createWindow("gui/Label", kShadowsLabel);
-        label->setText(videooptions::kBallShadows);
+        guitext::setWindowText(label, videooptions::kBallShadows);
         label->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kLabelHeight, 0)));
         page->addChild(label);
         auto* dropdown =
@@ -243,13 +244,13 @@ void placeShadowRow(CEGUI::Window* page, int row)
         const std::string value =
             videooptions::readBallShadows(kOgreConfig) ? videooptions::kYes : videooptions::kNo;
         for (const char* choice : {videooptions::kYes, videooptions::kNo}) {
-            auto* item = new CEGUI::ListboxTextItem(choice);
+            auto* item = new CEGUI::ListboxTextItem(guitext::toGui(choice));
             item->setSelectionBrushImage(kSelectionBrush);
             dropdown->addItem(item);
             if (value == choice)
                 dropdown->setItemSelectState(item, true);
         }
-        dropdown->setText(value);
+        guitext::setWindowText(dropdown, value);
         page->addChild(dropdown);
     }
     page->getChild(kShadowsLabel)
@@ -263,7 +264,7 @@ void CGameMenu::saveVideoSettings()
 {
     Ogre::Root* root = Ogre::Root::getSingletonPtr();
     const std::string rendererName =
-        getWindow("Settings/Videosettings/DropDownRenderer")->getText().c_str();
+        guitext::windowText(getWindow("Settings/Videosettings/DropDownRenderer"));
     if (!root || rendererName.empty()) {
         showMessage(kErrorMessage, "Videosettings not saved", "No render system is chosen.");
         return;
@@ -277,7 +278,7 @@ void CGameMenu::saveVideoSettings()
                     getWindow("Settings/Videosettings/DropDown" + std::to_string(option.second)));
                 const CEGUI::ListboxItem* selected = dropdown->getSelectedItem();
                 const CEGUI::String value = selected ? selected->getText() : dropdown->getText();
-                text += option.first + "=" + value.c_str() + "\n";
+                text += option.first + "=" + guitext::fromGui(value) + "\n";
             }
         } else {
             for (const auto& entry : system->getConfigOptions())
@@ -286,7 +287,7 @@ void CGameMenu::saveVideoSettings()
     }
     // Shadows are the game's own: they change from the next round on, no restart needed.
     const std::string shadows =
-        getWindow(std::string("Settings/Videosettings/") + kShadowsDropdown)->getText().c_str();
+        guitext::windowText(getWindow(std::string("Settings/Videosettings/") + kShadowsDropdown));
     text += std::string("\n[") + videooptions::kSection + "]\n" + videooptions::kBallShadows + "=" +
             shadows + "\n";
     if (!replaceFile(kOgreConfig, text)) {
@@ -336,7 +337,8 @@ void CGameMenu::loadKeyBindings()
         }
     }
     for (int index = 0; index < kBindingCount; ++index)
-        getWindow(keyFieldName(index))->setText(mUsedKeys[static_cast<size_t>(index)].first);
+        guitext::setWindowText(getWindow(keyFieldName(index)),
+                               mUsedKeys[static_cast<size_t>(index)].first);
 }
 
 void CGameMenu::saveInputSettings()
@@ -405,7 +407,7 @@ void CGameMenu::captureKey(const OIS::KeyEvent& evt)
     } else {
         const std::string& name = CInputManager::getSingleton().getKeyName(code);
         mUsedKeys[static_cast<size_t>(mCaptureIndex)] = {name, code};
-        getWindow(mCaptureTarget)->setText(name);
+        guitext::setWindowText(getWindow(mCaptureTarget), name);
         setStatusTexts(groupOf(mCaptureIndex / kActionsPerPlayer + 1), "", "");
     }
     mCaptureMode = false;

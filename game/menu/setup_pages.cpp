@@ -7,9 +7,11 @@
 #include "game/core/highscores.h"
 #include "game/core/profile.h"
 #include "game/core/sound.h"
+#include "game/core/utf8_text.h"
 #include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
 #include "game/input/wii_player.h"
+#include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "world/map_check.h"
 #include "world/scene.h"
@@ -50,8 +52,15 @@ std::vector<std::string> listMapFiles()
             continue;
         const std::string name = it->path().filename().string();
         const size_t dot = name.rfind('.');
-        if (dot != std::string::npos && name.compare(dot, std::string::npos, kMapExtension) == 0)
-            names.push_back(name);
+        if (dot == std::string::npos || name.compare(dot, std::string::npos, kMapExtension) != 0)
+            continue;
+        // A name that is no UTF-8 could be shown but never chosen again by its name.
+        if (!utf8::isValid(name)) {
+            std::cerr << "CGameMenu: the map file name \"" << utf8::mended(name)
+                      << "\" is no UTF-8 text; rename the file to play it\n";
+            continue;
+        }
+        names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -101,17 +110,15 @@ void CGameMenu::fillMapLists()
     for (const std::string& name : listMapFiles()) {
         for (const char* dropdownName : kMapDropdowns) {
             auto* dropdown = static_cast<CEGUI::Combobox*>(getWindow(dropdownName));
-            auto* item = new CEGUI::ListboxTextItem(name);
+            auto* item = new CEGUI::ListboxTextItem(guitext::toGui(name));
             item->setTextParsingEnabled(false);
             item->setSelectionBrushImage(kSelectionBrush);
             dropdown->addItem(item);
             if (first) {
-                dropdown->setText(name);
+                guitext::setWindowText(dropdown, name);
                 dropdown->setItemSelectState(item, true);
             }
         }
-        if (first)
-            mMapList.push_back(name);
         mMapList.push_back(name);
         first = false;
     }
@@ -131,11 +138,12 @@ void CGameMenu::showMapInfo(const std::string& mapName)
         writeDefaultMapInfo(file);
     }
     for (const char* page : {"Singleplayer", "Multiplayer"}) {
-        getWindow(std::string(page) + "/Game/MapDescription")->setText(description);
-        getWindow(std::string(page) + "/Game/MapAuthor")->setText(kAuthorPrefix + author);
+        guitext::setWindowText(getWindow(std::string(page) + "/Game/MapDescription"), description);
+        guitext::setWindowText(getWindow(std::string(page) + "/Game/MapAuthor"),
+                               kAuthorPrefix + author);
     }
-    getWindow("Singleplayer/Game/Top5")->setText(top5);
-    getWindow("HUD/Score")->setText(top5);
+    guitext::setWindowText(getWindow("Singleplayer/Game/Top5"), top5);
+    guitext::setWindowText(getWindow("HUD/Score"), top5);
     std::string oneLine = top5;
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
     logMenuEvent("best times of \"" + mapName + "\": " + oneLine);
@@ -149,12 +157,12 @@ bool CGameMenu::onMapChosen(const CEGUI::EventArgs& args)
 
 void CGameMenu::mapChosen(CEGUI::Window* dropdown)
 {
-    const std::string mapName = dropdown->getText().c_str();
+    const std::string mapName = guitext::windowText(dropdown);
     showMapInfo(mapName);
     for (const char* name : kMapDropdowns) {
         CEGUI::Window* other = getWindow(name);
         if (other != dropdown)
-            other->setText(mapName);
+            guitext::setWindowText(other, mapName);
     }
 }
 
@@ -215,8 +223,8 @@ void CGameMenu::showDeviceError(int playerNumber, const std::string& device)
 
 void CGameMenu::startSingleplayerRound()
 {
-    const std::string mapName = getWindow("Singleplayer/Game/MapDropdown")->getText().c_str();
-    const std::string name = getWindow("Singleplayer/Game/Playername")->getText().c_str();
+    const std::string mapName = guitext::windowText(getWindow("Singleplayer/Game/MapDropdown"));
+    const std::string name = guitext::windowText(getWindow("Singleplayer/Game/Playername"));
     bool deviceMissing = false;
     std::unique_ptr<CPlayer> player = createPlayer(1, deviceMissing);
     if (!player)
@@ -228,14 +236,14 @@ void CGameMenu::startSingleplayerRound()
     std::array<std::string, 4> cameras = {kCameraNames[0], "", "", ""};
     if (!startRound(std::move(players), mapName, cameras, kSingleViewport))
         return;
-    getWindow("HUD/NamePlayer1")->setText(name);
+    guitext::setWindowText(getWindow("HUD/NamePlayer1"), name);
     enterRound(1);
 }
 
 void CGameMenu::startPlayTest(const std::string& mapName, const std::string& playerName)
 {
-    getWindow("Singleplayer/Game/MapDropdown")->setText(mapName);
-    getWindow("Singleplayer/Game/Playername")->setText(playerName);
+    guitext::setWindowText(getWindow("Singleplayer/Game/MapDropdown"), mapName);
+    guitext::setWindowText(getWindow("Singleplayer/Game/Playername"), playerName);
     showPage("Singleplayer");
     startSingleplayerRound();
 }
@@ -251,7 +259,7 @@ void CGameMenu::startSplitScreenRound()
         if (!player)
             return; // the players made so far go with the vector
         player->setName(
-            getWindow("Multiplayer/Game/Playername" + std::to_string(number))->getText().c_str());
+            guitext::windowText(getWindow("Multiplayer/Game/Playername" + std::to_string(number))));
         players.push_back(std::move(player));
     }
     std::array<std::string, 4> cameras = {kCameraNames[0], kCameraNames[1], "", ""};
@@ -264,12 +272,12 @@ void CGameMenu::startSplitScreenRound()
     std::vector<std::string> names;
     for (const auto& player : players)
         names.push_back(player->getName());
-    const std::string mapName = getWindow("Multiplayer/Game/MapDropdown")->getText().c_str();
+    const std::string mapName = guitext::windowText(getWindow("Multiplayer/Game/MapDropdown"));
     if (!startRound(std::move(players), mapName, cameras, mode))
         return;
     for (int number = 1; number <= count; ++number)
-        getWindow("HUD/NamePlayer" + std::to_string(number))
-            ->setText(names[static_cast<size_t>(number - 1)]);
+        guitext::setWindowText(getWindow("HUD/NamePlayer" + std::to_string(number)),
+                               names[static_cast<size_t>(number - 1)]);
     enterRound(count);
 }
 
@@ -339,7 +347,7 @@ void CGameMenu::enterRound(int playerCount)
         getWindow("HUD/TimePlayer" + std::to_string(number))->setVisible(shown);
     }
     for (int number = 1; number <= kPlayerCount; ++number)
-        getWindow("HUD/TimePlayer" + std::to_string(number))->setText("00:00:000");
+        guitext::setWindowText(getWindow("HUD/TimePlayer" + std::to_string(number)), "00:00:000");
     if (mMenuMusic)
         mMenuMusic->setIsPaused(true);
 }

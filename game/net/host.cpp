@@ -1,10 +1,12 @@
-// Both ends of the connection: reading commands, writing the queued ones, listening, accepting
-// one client and connecting to a server.
+// Both ends of the connection: reading commands, writing the queued ones, keeping the line alive
+// and noticing a silent peer, listening, accepting one client and connecting to a server.
 #include "game/net/host.h"
 
 #include "game/net/network.h"
+#include "game/net/protocol.h"
 
 #include <boost/asio/connect.hpp>
+#include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/read_until.hpp>
 #include <boost/asio/write.hpp>
 
@@ -36,7 +38,8 @@ void CHost::closeSocket(const char* errorPrefix)
 
 void CHost::close()
 {
-    closeSocket("Error while deleting");
+    mWatchTimer.cancel();
+    closeSocket(closeErrorPrefix());
 }
 
 void CHost::connectionMade()
@@ -45,9 +48,34 @@ void CHost::connectionMade()
     boost::system::error_code ignored;
     // A steering command must leave at once, not wait for more bytes to fill a segment.
     mSocket.set_option(boost::asio::ip::tcp::no_delay(true), ignored);
+    mLastHeard = mLastSent = Clock::now();
+    watchPeer();
     startRead();
     if (mNetwork.claimSending())
         send();
+}
+
+void CHost::watchPeer()
+{
+    mWatchTimer.expires_after(kWatchInterval);
+    mWatchTimer.async_wait([this](const boost::system::error_code& error) {
+        if (error || !mConnected)
+            return;
+        const Clock::time_point now = Clock::now();
+        if (now - mLastHeard > kSilenceLimit) {
+            connectionBroken("No word from the peer for " +
+                             std::to_string(kSilenceLimit.count() / 1000) + " seconds");
+            boost::system::error_code ignored;
+            mSocket.close(ignored);
+            return;
+        }
+        // Only when no write is under way: a write that cannot leave says nothing new.
+        if (now - mLastSent >= kKeepAliveInterval && mNetwork.claimSending()) {
+            mNetwork.pushLocal(protocol::keepAliveCommand());
+            send();
+        }
+        watchPeer();
+    });
 }
 
 void CHost::startRead()
@@ -66,12 +94,15 @@ void CHost::handleRead(const boost::system::error_code& error, std::size_t bytes
         return;
     }
     mNetwork.countReceived(bytes);
+    mLastHeard = Clock::now();
     std::istream stream(&mReceiveBuffer);
     std::string command;
     std::getline(stream, command, '$');
     command += '$';
     if (command.compare(0, std::char_traits<char>::length(kInternalPrefix), kInternalPrefix) != 0)
         mNetwork.pushIncoming(command);
+    else
+        mNetwork.countRefused();
     if (mConnected)
         startRead();
 }
@@ -83,6 +114,7 @@ bool CHost::send()
         mNetwork.releaseSending();
         return true;
     }
+    mLastSent = Clock::now();
     boost::asio::async_write(mSocket, boost::asio::buffer(mSendBuffer),
                              [this](const boost::system::error_code& error, std::size_t bytes) {
                                  handleWrite(error, bytes);
@@ -119,23 +151,30 @@ bool CServer::start(int port, const std::string&)
         std::cout << "Invalid port " << port << std::endl;
         return false;
     }
-    try {
-        const tcp::endpoint endpoint(tcp::v4(), static_cast<unsigned short>(port));
-        mAcceptor.open(endpoint.protocol());
-        mAcceptor.set_option(tcp::acceptor::reuse_address(true));
-        mAcceptor.bind(endpoint);
-        mAcceptor.listen(kListenBacklog);
-        mPort = mAcceptor.local_endpoint().port();
-        mAcceptor.async_accept(
-            mSocket, [this](const boost::system::error_code& error) { handleAccept(error); });
-    } catch (const boost::system::system_error& e) {
-        std::cout << e.what() << std::endl;
-        boost::system::error_code ignored;
-        mAcceptor.close(ignored);
-        mSocket.close(ignored);
-        return false;
+    // One IPv6 socket that also takes IPv4 clients (as IPv4-mapped addresses); where the
+    // machine has no IPv6, an IPv4 one.
+    for (const tcp family : {tcp::v6(), tcp::v4()}) {
+        try {
+            const tcp::endpoint endpoint(family, static_cast<unsigned short>(port));
+            mAcceptor.open(endpoint.protocol());
+            mAcceptor.set_option(tcp::acceptor::reuse_address(true));
+            if (family == tcp::v6())
+                mAcceptor.set_option(boost::asio::ip::v6_only(false));
+            mAcceptor.bind(endpoint);
+            mAcceptor.listen(kListenBacklog);
+            mPort = mAcceptor.local_endpoint().port();
+            mAcceptor.async_accept(
+                mSocket, [this](const boost::system::error_code& error) { handleAccept(error); });
+            return true;
+        } catch (const boost::system::system_error& e) {
+            std::cout << (family == tcp::v6() ? "IPv6: " : "IPv4: ") << e.what() << std::endl;
+            boost::system::error_code ignored;
+            mAcceptor.close(ignored);
+        }
     }
-    return true;
+    boost::system::error_code ignored;
+    mSocket.close(ignored);
+    return false;
 }
 
 void CServer::handleAccept(const boost::system::error_code& error)
@@ -156,7 +195,7 @@ void CServer::close()
 {
     boost::system::error_code ignored;
     mAcceptor.close(ignored);
-    closeSocket("Error while deleting");
+    CHost::close();
 }
 
 // ------------------------------------------------------------------------------------- client
@@ -173,20 +212,39 @@ bool CClient::start(int port, const std::string& address)
         mSocket.close(ignored);
         return false;
     }
+    mAddressText = address + " port " + std::to_string(port);
     mSocket.async_connect(
         tcp::endpoint(ip, static_cast<unsigned short>(port)),
         [this](const boost::system::error_code& result) { handleConnect(result); });
+    mConnectTimer.expires_after(kConnectTimeout);
+    mConnectTimer.async_wait([this](const boost::system::error_code& error) {
+        if (error || isConnected())
+            return;
+        // Closing the socket ends the connect attempt: its handler reports the failure.
+        mTimedOut = true;
+        boost::system::error_code ignored;
+        mSocket.close(ignored);
+    });
     return true;
 }
 
 void CClient::handleConnect(const boost::system::error_code& error)
 {
-    mNetwork.onConnectResult(!error);
-    if (!error)
+    mConnectTimer.cancel();
+    if (!error) {
+        mNetwork.onConnectResult(true);
         connectionMade();
+        return;
+    }
+    const std::string reason =
+        mTimedOut ? "No answer from " + mAddressText + " within " +
+                        std::to_string(kConnectTimeout.count()) + " seconds."
+                  : "No game is serving at " + mAddressText + " (" + error.message() + ").";
+    mNetwork.onConnectResult(false, reason);
 }
 
 void CClient::close()
 {
-    closeSocket("Error while deleting!");
+    mConnectTimer.cancel();
+    CHost::close();
 }

@@ -1,11 +1,9 @@
-// The network object: its life, the I/O thread, the two command queues, the per-frame step and
-// the handling of every command the peer (or the host) delivers.
+// The network object: its life, the I/O thread, the two command queues, the per-frame step with
+// its reports of dropped commands, and what the game sends through it.
 #include "game/net/network.h"
 
 #include "game/core/application.h"
-#include "game/core/game_state.h"
 #include "game/net/host.h"
-#include "game/net/network_menu.h"
 #include "game/net/protocol.h"
 #include "world/monster.h"
 #include "world/scene.h"
@@ -19,29 +17,10 @@
 
 namespace {
 CNetwork* gNetwork = nullptr;
-INetworkMenu* gNetworkMenu = nullptr;
 // Set while the instance handles commands: ending it then must wait until the pass is over.
 bool gDispatching = false;
 bool gDeleteAfterDispatch = false;
-
-// A steering vector longer than this is no player's: a keyboard pushes 40 on each of two axes.
-constexpr float kMaxSteering = 60.0f;
-
-Ogre::Vector3 toVector(const std::vector<float>& numbers, std::size_t first)
-{
-    return Ogre::Vector3(numbers[first], numbers[first + 1], numbers[first + 2]);
-}
 } // namespace
-
-void setNetworkMenu(INetworkMenu* menu)
-{
-    gNetworkMenu = menu;
-}
-
-INetworkMenu* getNetworkMenu()
-{
-    return gNetworkMenu;
-}
 
 CNetwork& CNetwork::getSingleton()
 {
@@ -78,6 +57,7 @@ CNetwork::CNetwork() = default;
 CNetwork::~CNetwork()
 {
     releaseHost();
+    reportDrops(true);
     if (gNetwork == this)
         gNetwork = nullptr;
 }
@@ -147,16 +127,21 @@ unsigned short CNetwork::getServerPort() const
     return server ? server->getPort() : 0;
 }
 
-void CNetwork::onConnectResult(bool success)
+void CNetwork::onConnectResult(bool success, const std::string& reason)
 {
-    pushIncoming(success ? "/INTconEst$" : "/INTconNotEst$");
+    {
+        std::lock_guard<std::mutex> lock(mFailLock);
+        mFailReason = reason;
+    }
+    pushIncoming(protocol::connectionEvent(success ? protocol::Word::ConnectionMade
+                                                   : protocol::Word::ConnectionFailed));
     mFrameWork = true;
 }
 
 void CNetwork::onNetworkError(const std::string& text)
 {
     std::cout << text << std::endl;
-    pushIncoming("/INTsrerr$");
+    pushIncoming(protocol::connectionEvent(protocol::Word::ConnectionLost));
 }
 
 void CNetwork::countSent(std::size_t bytes)
@@ -176,17 +161,12 @@ bool CNetwork::pushLocal(const std::string& command)
 {
     if (command.empty() || command.front() != '/' || command.back() != '$')
         return false;
-    bool dropped = false;
-    {
-        std::lock_guard<std::mutex> lock(mLocalLock);
-        if (mLocalQueue.size() > kQueueLimit) {
-            mLocalQueue.pop_front();
-            dropped = true;
-        }
-        mLocalQueue.push_back(command);
+    std::lock_guard<std::mutex> lock(mLocalLock);
+    if (mLocalQueue.size() > kQueueLimit) {
+        mLocalQueue.pop_front();
+        ++mLocalOverflow; // reported with the next report of drops
     }
-    if (dropped)
-        std::cout << "Lokale Befehlswarteschlange: Ueberlauf!" << std::endl;
+    mLocalQueue.push_back(command);
     return true;
 }
 
@@ -202,17 +182,14 @@ void CNetwork::pushIncoming(const std::string& text)
     while (start < text.size()) {
         std::size_t end = text.find('$', start);
         end = end == std::string::npos ? text.size() : end + 1;
-        bool dropped = false;
         {
             std::lock_guard<std::mutex> lock(mIncomingLock);
             if (mIncomingQueue.size() > kQueueLimit) {
                 mIncomingQueue.pop_front();
-                dropped = true;
+                ++mIncomingOverflow; // reported with the next report of drops
             }
             mIncomingQueue.push_back(text.substr(start, end - start));
         }
-        if (dropped)
-            std::cout << "Eingehende Befehlswarteschlange: Ueberlauf!" << std::endl;
         start = end;
     }
 }
@@ -261,9 +238,12 @@ bool CNetwork::updateAlways(const Ogre::FrameEvent& evt)
     mCorrectionTimer += evt.timeSinceLastFrame;
     dispatchIncoming();
     // The pass may have ended the network (it then waits in the destroy list).
-    if (gNetwork != this || !isConnected())
+    if (gNetwork != this)
         return true;
-    if (mRole == ROLE_SERVER && mCorrections && !mSending &&
+    reportDrops(false);
+    if (!isConnected())
+        return true;
+    if (mRole == ROLE_SERVER && mCorrections && mPhase == Phase::Round && !mSending &&
         mCorrectionTimer >= kCorrectionInterval) {
         mCorrectionTimer = 0.0;
         sendCorrections();
@@ -313,106 +293,44 @@ void CNetwork::dispatchIncoming()
     }
 }
 
-bool CNetwork::dispatchCommand(const std::string& command)
-{
-    const std::string word = protocol::commandWord(command);
-    INetworkMenu* menu = gNetworkMenu;
-    std::vector<float> numbers;
-    if (word == "/plyName") {
-        mRemoteName = protocol::cleanName(protocol::textArgument(command));
-    } else if (word == "/plyColor") {
-        if (protocol::readNumbers(command, 3, numbers))
-            mRemoteColour = toVector(numbers, 0);
-    } else if (word == "/moveDir") {
-        if (protocol::readNumbers(command, 3, numbers)) {
-            Ogre::Vector3 movement = toVector(numbers, 0);
-            if (movement.length() > kMaxSteering)
-                movement = movement.normalisedCopy() * kMaxSteering;
-            mRemoteMovement = movement;
-        }
-    } else if (word == "/plyId") {
-        int number = 0;
-        // The peer plays the other role's number; it may not take over ours.
-        const int expected = mRole == ROLE_SERVER   ? protocol::kClientPlayer
-                             : mRole == ROLE_CLIENT ? protocol::kServerPlayer
-                                                    : 0;
-        if (protocol::readPlayerId(command, number) && (expected == 0 || number == expected)) {
-            mRemoteNumber = number;
-            if (menu)
-                menu->showRemoteName(mRemoteName, number);
-        }
-    } else if (word == "/mapName") {
-        answerMapName(protocol::textArgument(command));
-    } else if (word == "/startGame$") {
-        if (mRole == ROLE_CLIENT) {
-            if (menu)
-                menu->startClientRound();
-            mCorrections = true;
-        }
-    } else if (word == "/corrMove") {
-        applyCorrections(command);
-    } else if (word == "/monsterCorrMove") {
-        applyMonsterCorrections(command);
-    } else if (word == "/winner") {
-        const std::size_t space = command.find(' ');
-        const std::size_t next = command.find(' ', space + 1);
-        int number = 0;
-        CScene* scene = CScene::current();
-        if (mRole == ROLE_CLIENT && scene && next != std::string::npos &&
-            protocol::readPlayerNumber(command.substr(space + 1, next - space - 1), number) &&
-            static_cast<std::size_t>(number) <= scene->getBallCount() && scene->getWinner() == 0)
-            scene->setWinner(number);
-    } else if (word == "/reset") {
-        int number = 0;
-        const std::string argument = protocol::textArgument(command);
-        if (protocol::readPlayerNumber(argument, number) && CApplication::hasInstance()) {
-            auto* state =
-                dynamic_cast<CGameState*>(CApplication::getInstance()->getActiveListener());
-            if (state) {
-                state->resetPlayerTime(number);
-                if (Ogre::LogManager* log = Ogre::LogManager::getSingletonPtr())
-                    log->logMessage("Network: the peer reset player " + std::to_string(number));
-            }
-        }
-    } else if (word == "/INTconEst$") {
-        if (mRole == ROLE_SERVER) {
-            if (menu)
-                menu->serverConnected();
-            mCorrections = true;
-        } else if (mRole == ROLE_CLIENT && menu) {
-            menu->clientConnected();
-        }
-    } else if (word == "/INTconNotEst$") {
-        if (menu && mRole == ROLE_SERVER)
-            menu->serverFailed();
-        else if (menu && mRole == ROLE_CLIENT)
-            menu->clientFailed();
-        return true;
-    } else if (word == "/INTsrerr$") {
-        if (menu)
-            menu->connectionLost();
-        return true;
-    }
-    return false;
-}
-
-void CNetwork::answerMapName(const std::string& name)
-{
-    bool found = false;
-    if (gNetworkMenu) {
-        for (const std::string& map : gNetworkMenu->getMapList()) {
-            if (map == name) {
-                pushLocal("/mapAvbl$");
-                mAgreedMap = name;
-                found = true;
-            }
-        }
-    }
-    if (!found)
-        pushLocal("/mapNotAvbl$");
-}
-
 // -------------------------------------------------------------------------------- corrections
+
+void CNetwork::reportDrops(bool force)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (!force && now - mLastReport < kReportInterval)
+        return;
+    const std::uint64_t drops = getRefusedCount();
+    const std::uint64_t incoming = mIncomingOverflow;
+    const std::uint64_t local = mLocalOverflow;
+    if (drops != mReportedDrops) {
+        std::cout << "Network: " << drops - mReportedDrops
+                  << " command(s) of the peer refused (last: \"" << mLastRefused.substr(0, 40)
+                  << "\")" << std::endl;
+    }
+    if (incoming != mReportedIncomingOverflow)
+        std::cout << "Eingehende Befehlswarteschlange: Ueberlauf! ("
+                  << incoming - mReportedIncomingOverflow << " dropped)" << std::endl;
+    if (local != mReportedLocalOverflow)
+        std::cout << "Lokale Befehlswarteschlange: Ueberlauf! (" << local - mReportedLocalOverflow
+                  << " dropped)" << std::endl;
+    if (mPeerResets != mReportedPeerResets) {
+        if (Ogre::LogManager* log = Ogre::LogManager::getSingletonPtr())
+            log->logMessage(
+                "Network: the peer reset player " + std::to_string(mLastPeerReset) +
+                (mPeerResets - mReportedPeerResets > 1
+                     ? " (" + std::to_string(mPeerResets - mReportedPeerResets) + " resets)"
+                     : std::string()));
+    }
+    if (drops == mReportedDrops && incoming == mReportedIncomingOverflow &&
+        local == mReportedLocalOverflow && mPeerResets == mReportedPeerResets)
+        return;
+    mReportedDrops = drops;
+    mReportedIncomingOverflow = incoming;
+    mReportedLocalOverflow = local;
+    mReportedPeerResets = mPeerResets;
+    mLastReport = now;
+}
 
 void CNetwork::sendCorrections()
 {
@@ -420,7 +338,7 @@ void CNetwork::sendCorrections()
     if (!scene)
         return;
     if (scene->getBallCount() >= protocol::kPlayerCount) {
-        std::string command = "/corrMove";
+        std::string command = protocol::wordText(protocol::Word::Corrections);
         for (int ball = 0; ball < protocol::kPlayerCount; ++ball) {
             Ogre::Vector3 position, velocity, omega;
             scene->getBallState(ball, position, velocity, omega);
@@ -428,7 +346,7 @@ void CNetwork::sendCorrections()
         }
         pushLocal(command + "$");
     }
-    std::string command = "/monsterCorrMove";
+    std::string command = protocol::wordText(protocol::Word::MonsterCorrections);
     for (const CMonster* monster : scene->getMonsters()) {
         const CPhysicsBody* body = monster->getBody();
         if (body)
@@ -441,48 +359,38 @@ void CNetwork::sendCorrections()
     pushLocal(command + "$");
 }
 
-void CNetwork::applyCorrections(const std::string& command)
-{
-    CScene* scene = CScene::current();
-    std::vector<float> numbers;
-    if (!mCorrections || !scene ||
-        !protocol::readNumbers(command, protocol::kNumbersPerBody * protocol::kPlayerCount,
-                               numbers))
-        return;
-    for (int ball = 0; ball < protocol::kPlayerCount; ++ball) {
-        const std::size_t first = protocol::kNumbersPerBody * static_cast<std::size_t>(ball);
-        if (scene->correctBall(ball, toVector(numbers, first), kCorrectionThreshold))
-            scene->setBallVelocity(ball, toVector(numbers, first + 3),
-                                   toVector(numbers, first + 6));
-    }
-}
-
-void CNetwork::applyMonsterCorrections(const std::string& command)
-{
-    CScene* scene = CScene::current();
-    if (!mCorrections || !scene)
-        return;
-    const std::vector<CMonster*>& monsters = scene->getMonsters();
-    std::vector<float> numbers;
-    if (!protocol::readNumbers(command, protocol::kNumbersPerBody * monsters.size(), numbers))
-        return;
-    for (std::size_t i = 0; i < monsters.size(); ++i) {
-        CPhysicsBody* body = monsters[i]->getBody();
-        // Bodies without mass stand still on both sides and are never corrected.
-        if (!body || body->getMass() <= 0.0f)
-            continue;
-        const std::size_t first = protocol::kNumbersPerBody * i;
-        const Ogre::Vector3 position = toVector(numbers, first);
-        if (body->getPosition().distance(position) <= kCorrectionThreshold)
-            continue;
-        body->setPositionOrientation(position, Ogre::Quaternion::IDENTITY);
-        body->setVelocity(toVector(numbers, first + 3));
-        body->setOmega(toVector(numbers, first + 6));
-    }
-}
-
 void CNetwork::sendWinner(int winner, double time)
 {
-    if (mRole == ROLE_SERVER && isConnected())
-        pushLocal(protocol::winnerCommand(winner, time));
+    if (mRole != ROLE_SERVER || mPhase != Phase::Round)
+        return;
+    mPhase = Phase::Finished;
+    mCorrections = false;
+    sendToPeer(protocol::winnerCommand(winner, time));
+}
+
+void CNetwork::sendReset(int playerNumber)
+{
+    if (mPhase == Phase::Round && (mRole == ROLE_SERVER || playerNumber == protocol::kClientPlayer))
+        sendToPeer(protocol::resetCommand(playerNumber));
+}
+
+void CNetwork::beginServerRound()
+{
+    if (mRole != ROLE_SERVER)
+        return;
+    mPhase = Phase::Round;
+    sendToPeer(protocol::startGameCommand());
+}
+
+void CNetwork::offerMap(const std::string& mapName)
+{
+    mOfferedMap = mapName;
+    mMapAnswer = MapAnswer::None;
+    sendToPeer(protocol::mapNameCommand(mapName));
+}
+
+void CNetwork::detachRound(INetworkRound* round)
+{
+    if (mRound == round)
+        mRound = nullptr;
 }

@@ -2,7 +2,9 @@
 // (server or client), the host with the socket, the I/O service and the thread that runs it, and
 // two queues of commands ("/" + word + arguments + "$"): the incoming queue, filled on the I/O
 // thread, and the local queue of commands for the peer, filled on the game thread. Once per frame
-// it handles what arrived and starts sending what was queued.
+// it handles what arrived and starts sending what was queued. Each received command is checked
+// against the sender's role and the phase of the connection before it is obeyed; what is refused
+// is counted, and the count is written out at most once a second.
 #pragma once
 
 #include "world/ext_frame_listener.h"
@@ -10,6 +12,7 @@
 #include <OgreVector.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -24,6 +27,7 @@ class io_context;
 }
 
 class CHost;
+class INetworkRound;
 
 class CNetwork : public CExtFrameListener
 {
@@ -34,6 +38,22 @@ public:
         ROLE_SERVER = 1,
         ROLE_CLIENT = 2
     };
+    // Where the connection stands: the two games introduce themselves, wait for the server's
+    // start, play, and have a winner.
+    enum class Phase
+    {
+        Handshake,
+        Waiting,
+        Round,
+        Finished
+    };
+    // The client's answer to the map the server offered.
+    enum class MapAnswer
+    {
+        None,
+        Available,
+        Missing
+    };
 
     // Beyond this many commands a queue drops its oldest.
     static constexpr std::size_t kQueueLimit = 1000;
@@ -43,6 +63,8 @@ public:
     static constexpr double kCorrectionInterval = 0.05;
     // A ball or monster farther than this from the server's place is put there.
     static constexpr float kCorrectionThreshold = 0.5f;
+    // Refused commands and queue overflows are reported at most this often.
+    static constexpr std::chrono::seconds kReportInterval{1};
 
     static CNetwork& getSingleton(); // creates the instance on first use
     static bool hasInstance();
@@ -71,7 +93,7 @@ public:
     bool frameEnded(const Ogre::FrameEvent& evt) override;
 
     // Called by the host on the I/O thread.
-    void onConnectResult(bool success);
+    void onConnectResult(bool success, const std::string& reason = std::string());
     void onNetworkError(const std::string& text);
     // The sending flag: claimed in one atomic step by whoever starts a write.
     bool claimSending() { return !mSending.exchange(true); }
@@ -79,10 +101,25 @@ public:
     bool isSending() const { return mSending; }
     void countSent(std::size_t bytes);
     void countReceived(std::size_t bytes);
+    // A received command refused before it reached the queue (any thread).
+    void countRefused() { ++mRefusedElsewhere; }
 
     // The server queues the state of both balls and of every monster.
     void sendCorrections();
+    // The server tells the round's end; the round is over for the network from then on.
     void sendWinner(int winner, double time);
+    // A reset of a player's time for the peer: the server tells every reset, the client only
+    // those of its own player.
+    void sendReset(int playerNumber);
+    // The server's round has started: the client is told to start its own.
+    void beginServerRound();
+    // The server offers a map (again, when its player chose another): the client's earlier
+    // answer no longer counts.
+    void offerMap(const std::string& mapName);
+    // The rules of the running network round (nullptr: none); detach forgets it only when it
+    // is the attached one.
+    void attachRound(INetworkRound* round) { mRound = round; }
+    void detachRound(INetworkRound* round);
     // Queues a command only while connected: a game without a peer has nobody to tell.
     void sendToPeer(const std::string& command);
 
@@ -95,7 +132,12 @@ public:
     const Ogre::Vector3& getRemoteColour() const { return mRemoteColour; }
     const Ogre::Vector3& getRemoteMovement() const { return mRemoteMovement; }
     const std::string& getAgreedMap() const { return mAgreedMap; }
+    const std::string& getOfferedMap() const { return mOfferedMap; }
+    MapAnswer getMapAnswer() const { return mMapAnswer; }
+    Phase getPhase() const { return mPhase; }
     bool correctionsEnabled() const { return mCorrections; }
+    // Received commands refused so far (wrong sender, wrong phase, malformed).
+    std::uint64_t getRefusedCount() const { return mRefused + mRefusedElsewhere; }
     std::size_t incomingCount();
     std::size_t localCount();
     // Traffic so far, for the benchmark and the tests.
@@ -112,9 +154,26 @@ private:
     void flushLocal();
     // Handles one command; true when the pass must end after it.
     bool dispatchCommand(const std::string& command);
-    void applyCorrections(const std::string& command);
-    void applyMonsterCorrections(const std::string& command);
-    void answerMapName(const std::string& name);
+    // Writes the refused commands and queue overflows since the last report, at most once per
+    // kReportInterval.
+    void reportDrops(bool force);
+
+    // The handlers of the command words (network_dispatch.cpp); false: refused.
+    bool onPlayerName(const std::string& command);
+    bool onPlayerColour(const std::string& command);
+    bool onPlayerId(const std::string& command);
+    bool onMapName(const std::string& command);
+    bool onMapAnswer(const std::string& command);
+    bool onStartGame(const std::string& command);
+    bool onMoveDir(const std::string& command);
+    bool onCorrections(const std::string& command);
+    bool onMonsterCorrections(const std::string& command);
+    bool onWinner(const std::string& command);
+    bool onReset(const std::string& command);
+    bool onKeepAlive(const std::string& command);
+    bool onConnectionMade(const std::string& command);
+    bool onConnectionFailed(const std::string& command);
+    bool onConnectionLost(const std::string& command);
 
     std::unique_ptr<boost::asio::io_context> mIo;
     std::unique_ptr<CHost> mHost;
@@ -130,8 +189,31 @@ private:
     int mRemoteNumber = 0;
     Ogre::Vector3 mRemoteMovement = Ogre::Vector3::ZERO;
     std::string mAgreedMap = "map";
+    std::string mOfferedMap;
+    MapAnswer mMapAnswer = MapAnswer::None;
+    Phase mPhase = Phase::Handshake;
+    // The name and number last shown for the peer: a repeated introduction shows nothing new.
+    std::string mShownName;
+    int mShownNumber = 0;
+    INetworkRound* mRound = nullptr;
     std::atomic<bool> mSending{false};
     bool mCorrections = false;
+    // Why the connect failed, set on the I/O thread before the event is queued.
+    std::string mFailReason;
+    std::mutex mFailLock;
+
+    std::uint64_t mRefused = 0;
+    std::atomic<std::uint64_t> mRefusedElsewhere{0};
+    std::atomic<std::uint64_t> mIncomingOverflow{0};
+    std::atomic<std::uint64_t> mLocalOverflow{0};
+    std::uint64_t mReportedDrops = 0;
+    std::uint64_t mReportedIncomingOverflow = 0;
+    std::uint64_t mReportedLocalOverflow = 0;
+    std::chrono::steady_clock::time_point mLastReport{};
+    std::string mLastRefused;
+    std::uint64_t mPeerResets = 0;
+    std::uint64_t mReportedPeerResets = 0;
+    int mLastPeerReset = 0;
     // Set on the I/O thread when the accept or connect completed: from then on the frame step
     // handles commands and sends.
     std::atomic<bool> mFrameWork{false};

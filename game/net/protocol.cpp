@@ -1,5 +1,7 @@
-// Reading and writing the command texts.
+// Writing and reading the command texts, word by word.
 #include "game/net/protocol.h"
+
+#include "game/core/utf8_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,10 +9,58 @@
 
 namespace protocol {
 
+namespace {
+// In the order of Word; an entry is never changed, new ones are appended.
+const char* const kWordTexts[kWordCount] = {
+    "/plyName",    "/plyColor",      "/moveDir",     "/plyId",     "/mapName",  "/startGame$",
+    "/INTconEst$", "/INTconNotEst$", "/winner",      "/INTsrerr$", "/corrMove", "/monsterCorrMove",
+    "/reset",      "/mapAvbl$",      "/mapNotAvbl$", "/alive$"};
+const char* const kPlayerColour = "3.0 3.0 3.0";
+
+// The text after the first blank up to the next blank or "$": one token.
+std::string firstToken(const std::string& command, std::size_t& end)
+{
+    const std::size_t space = command.find(' ');
+    if (space == std::string::npos) {
+        end = std::string::npos;
+        return std::string();
+    }
+    end = command.find_first_of(" $", space + 1);
+    return command.substr(space + 1, end == std::string::npos ? end : end - space - 1);
+}
+// The three numbers of a command of this word.
+bool readVector(const std::string& command, Word word, Ogre::Vector3& vector)
+{
+    std::vector<float> numbers;
+    if (wordOf(command) != word || !readNumbers(command, 3, numbers))
+        return false;
+    vector = Ogre::Vector3(numbers[0], numbers[1], numbers[2]);
+    return true;
+}
+} // namespace
+
 std::string commandWord(const std::string& command)
 {
     const std::size_t space = command.find(' ');
     return space == std::string::npos ? command : command.substr(0, space);
+}
+
+Word wordOf(const std::string& command)
+{
+    const std::string word = commandWord(command);
+    for (int i = 0; i < kWordCount; ++i)
+        if (word == kWordTexts[i])
+            return static_cast<Word>(i);
+    // A level without monsters has monster corrections without a single number.
+    if (word == std::string(kWordTexts[static_cast<int>(Word::MonsterCorrections)]) + "$")
+        return Word::MonsterCorrections;
+    return Word::Unknown;
+}
+
+const char* wordText(Word word)
+{
+    const int index = static_cast<int>(word);
+    return index >= 0 && index < kWordCount ? kWordTexts[index] : "";
 }
 
 std::string textArgument(const std::string& command)
@@ -24,7 +74,142 @@ std::string textArgument(const std::string& command)
     return text;
 }
 
-bool readNumber(const std::string& token, float& value)
+// ------------------------------------------------------------------------------------ builders
+
+std::string playerNameCommand(const std::string& name)
+{
+    return std::string(wordText(Word::PlayerName)) + " " + cleanName(name) + "$";
+}
+
+std::string playerColourCommand()
+{
+    return std::string(wordText(Word::PlayerColour)) + " " + kPlayerColour + "$";
+}
+
+std::string playerIdCommand(int playerNumber)
+{
+    return std::string(wordText(Word::PlayerId)) + " " + std::to_string(playerNumber) + "$";
+}
+
+std::string mapNameCommand(const std::string& mapName)
+{
+    return std::string(wordText(Word::MapName)) + " " + mapName + "$";
+}
+
+std::string mapAnswerCommand(bool available)
+{
+    return wordText(available ? Word::MapAvailable : Word::MapNotAvailable);
+}
+
+std::string startGameCommand()
+{
+    return wordText(Word::StartGame);
+}
+
+std::string moveDirCommand(const Ogre::Vector3& direction)
+{
+    return std::string(wordText(Word::MoveDir)) + " " + formatFloat(direction.x) + " " +
+           formatFloat(direction.y) + " " + formatFloat(direction.z) + "$";
+}
+
+std::string winnerCommand(int playerNumber, double seconds)
+{
+    return std::string(wordText(Word::Winner)) + " " + std::to_string(playerNumber) + " " +
+           formatDouble(seconds) + "$";
+}
+
+std::string resetCommand(int playerNumber)
+{
+    return std::string(wordText(Word::Reset)) + " " + std::to_string(playerNumber) + "$";
+}
+
+std::string keepAliveCommand()
+{
+    return wordText(Word::KeepAlive);
+}
+
+std::string connectionEvent(Word word)
+{
+    if (word != Word::ConnectionMade && word != Word::ConnectionFailed &&
+        word != Word::ConnectionLost)
+        return std::string();
+    return wordText(word);
+}
+
+void appendBody(std::string& command, const Ogre::Vector3& position, const Ogre::Vector3& velocity,
+                const Ogre::Vector3& omega)
+{
+    for (const Ogre::Vector3* vector : {&position, &velocity, &omega})
+        for (int axis = 0; axis < 3; ++axis) {
+            command += ' ';
+            command += formatFloat((*vector)[axis]);
+        }
+}
+
+// ------------------------------------------------------------------------------------- readers
+
+bool readPlayerName(const std::string& command, std::string& name)
+{
+    if (wordOf(command) != Word::PlayerName)
+        return false;
+    name = cleanName(textArgument(command));
+    return true;
+}
+
+bool readPlayerColour(const std::string& command, Ogre::Vector3& colour)
+{
+    return readVector(command, Word::PlayerColour, colour);
+}
+
+bool readPlayerId(const std::string& command, int& number)
+{
+    if (wordOf(command) != Word::PlayerId)
+        return false;
+    const std::size_t space = command.find(' ');
+    const std::size_t end = command.find('$', space + 1);
+    float value = 0.0f;
+    if (!readNumber(command.substr(space + 1, end - space - 1), value))
+        return false;
+    const int truncated = static_cast<int>(value); // within kMaxMagnitude: no overflow
+    if (truncated < 1 || truncated > kPlayerCount)
+        return false;
+    number = truncated;
+    return true;
+}
+
+bool readMapName(const std::string& command, std::string& mapName)
+{
+    if (wordOf(command) != Word::MapName)
+        return false;
+    mapName = textArgument(command);
+    return !mapName.empty();
+}
+
+bool readMoveDir(const std::string& command, Ogre::Vector3& direction)
+{
+    return readVector(command, Word::MoveDir, direction);
+}
+
+bool readWinner(const std::string& command, int& number, double& seconds)
+{
+    if (wordOf(command) != Word::Winner)
+        return false;
+    std::size_t end = 0;
+    const std::string player = firstToken(command, end);
+    if (end == std::string::npos || command[end] != ' ' || !readPlayerNumber(player, number))
+        return false;
+    const std::size_t timeEnd = command.find_first_of(" $", end + 1);
+    return readNumber(
+        command.substr(end + 1, timeEnd == std::string::npos ? timeEnd : timeEnd - end - 1),
+        seconds);
+}
+
+bool readReset(const std::string& command, int& number)
+{
+    return wordOf(command) == Word::Reset && readPlayerNumber(textArgument(command), number);
+}
+
+bool readNumber(const std::string& token, double& value)
 {
     if (token.empty())
         return false;
@@ -38,6 +223,15 @@ bool readNumber(const std::string& token, float& value)
     const auto [end, error] = std::from_chars(first, last, number, std::chars_format::general);
     if (error != std::errc() || end != last || !std::isfinite(number) ||
         std::fabs(number) > kMaxMagnitude)
+        return false;
+    value = number;
+    return true;
+}
+
+bool readNumber(const std::string& token, float& value)
+{
+    double number = 0.0;
+    if (!readNumber(token, number))
         return false;
     value = static_cast<float>(number);
     return true;
@@ -78,38 +272,16 @@ bool readPlayerNumber(const std::string& token, int& number)
     return true;
 }
 
-bool readPlayerId(const std::string& command, int& number)
-{
-    const std::size_t space = command.find(' ');
-    if (space == std::string::npos)
-        return false;
-    const std::size_t end = command.find('$', space + 1);
-    float value = 0.0f;
-    if (!readNumber(command.substr(space + 1, end - space - 1), value))
-        return false;
-    const int truncated = static_cast<int>(value); // within kMaxMagnitude: no overflow
-    if (truncated < 1 || truncated > kPlayerCount)
-        return false;
-    number = truncated;
-    return true;
-}
-
 std::string cleanName(const std::string& name)
 {
     std::string clean;
-    for (const char c : name) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f)
-            clean += c;
+    for (std::size_t pos = 0; pos < name.size();) {
+        const char32_t code = utf8::next(name, pos);
+        const bool control = code < 0x20 || (code >= 0x7f && code < 0xa0);
+        if (!control && code != '$')
+            clean += utf8::encode(code);
     }
-    if (clean.size() > kMaxNameLength) {
-        std::size_t cut = kMaxNameLength;
-        // Back off to the start of a UTF-8 sequence (continuation bytes are 10xxxxxx).
-        while (cut > 0 && (static_cast<unsigned char>(clean[cut]) & 0xC0) == 0x80)
-            --cut;
-        clean.resize(cut);
-    }
-    return clean;
+    return utf8::cut(clean, kMaxNameLength);
 }
 
 std::string formatFloat(float value)
@@ -124,32 +296,6 @@ std::string formatDouble(double value)
     char text[40];
     std::snprintf(text, sizeof text, "%.17g", value);
     return text;
-}
-
-std::string moveDirCommand(const Ogre::Vector3& direction)
-{
-    return "/moveDir " + formatFloat(direction.x) + " " + formatFloat(direction.y) + " " +
-           formatFloat(direction.z) + "$";
-}
-
-std::string winnerCommand(int playerNumber, double seconds)
-{
-    return "/winner " + std::to_string(playerNumber) + " " + formatDouble(seconds) + "$";
-}
-
-std::string resetCommand(int playerNumber)
-{
-    return "/reset " + std::to_string(playerNumber) + "$";
-}
-
-void appendBody(std::string& command, const Ogre::Vector3& position, const Ogre::Vector3& velocity,
-                const Ogre::Vector3& omega)
-{
-    for (const Ogre::Vector3* vector : {&position, &velocity, &omega})
-        for (int axis = 0; axis < 3; ++axis) {
-            command += ' ';
-            command += formatFloat((*vector)[axis]);
-        }
 }
 
 } // namespace protocol

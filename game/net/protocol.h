@@ -1,6 +1,9 @@
-// The command texts two games exchange: "/" + word + blank-separated arguments + "$". Reading
-// them never trusts the peer: numbers must be finite decimal numbers of sane size, player
-// numbers must name one of the two players, names are cut and cleaned before anyone shows them.
+// The command texts two games exchange: "/" + word + blank-separated arguments + "$". Every word
+// is listed once below with the builder that writes it and the reader that takes it apart. New
+// words go at the end of the list; none is ever renamed or reordered, so an older game still
+// reads every command it knows. Reading never trusts the peer: numbers must be finite decimal
+// numbers of sane size, player numbers must name one of the two players, names are cut and
+// cleaned before anyone shows them.
 #pragma once
 
 #include <OgreVector.h>
@@ -17,41 +20,87 @@ constexpr int kClientPlayer = 2;
 constexpr int kPlayerCount = 2;
 // The longest name shown or stored for a peer, in bytes.
 constexpr std::size_t kMaxNameLength = 32;
-// Received coordinates and velocities beyond this are hostile or broken, never game values.
+// Received coordinates, velocities and times beyond this are hostile or broken, never game
+// values.
 constexpr float kMaxMagnitude = 1.0e6f;
 // Nine numbers per ball or monster: position, linear velocity, angular velocity.
 constexpr std::size_t kNumbersPerBody = 9;
 
+// Every command word. The three connection events never travel: the network layer queues them
+// for itself, and a host drops any received text that starts like them.
+enum class Word
+{
+    PlayerName,         // "/plyName <name>$"
+    PlayerColour,       // "/plyColor <r> <g> <b>$"
+    MoveDir,            // "/moveDir <x> <y> <z>$"
+    PlayerId,           // "/plyId <number>$"
+    MapName,            // "/mapName <map file name>$"
+    StartGame,          // "/startGame$"
+    ConnectionMade,     // "/INTconEst$"
+    ConnectionFailed,   // "/INTconNotEst$"
+    Winner,             // "/winner <number> <seconds>$"
+    ConnectionLost,     // "/INTsrerr$"
+    Corrections,        // "/corrMove" + 18 numbers + "$"
+    MonsterCorrections, // "/monsterCorrMove" + 9 numbers per monster + "$"
+    Reset,              // "/reset <number>$"
+    MapAvailable,       // "/mapAvbl$"
+    MapNotAvailable,    // "/mapNotAvbl$"
+    KeepAlive,          // "/alive$"
+    Unknown
+};
+constexpr int kWordCount = static_cast<int>(Word::Unknown);
+
 // The word of a command: up to the first blank, or the whole text when it has none.
 std::string commandWord(const std::string& command);
+// The word as the list above knows it (Unknown for anything else).
+Word wordOf(const std::string& command);
+// The text of a word as it starts a command ("/plyName", "/startGame$").
+const char* wordText(Word word);
 // Everything after the first blank except the final "$" (empty when there is no blank).
 std::string textArgument(const std::string& command);
 
-// Reads exactly `count` numbers from the arguments (anything after them is ignored). False,
-// with `numbers` unspecified, when one is missing or is not a finite decimal number within
-// kMaxMagnitude.
+// --- builders: what this game sends ---
+std::string playerNameCommand(const std::string& name); // the name cleaned as the reader does
+std::string playerColourCommand();                      // always "3.0 3.0 3.0"
+std::string playerIdCommand(int playerNumber);
+std::string mapNameCommand(const std::string& mapName);
+std::string mapAnswerCommand(bool available); // "/mapAvbl$" or "/mapNotAvbl$"
+std::string startGameCommand();
+std::string moveDirCommand(const Ogre::Vector3& direction);
+std::string winnerCommand(int playerNumber, double seconds);
+std::string resetCommand(int playerNumber);
+std::string keepAliveCommand();
+std::string connectionEvent(Word word); // one of the three connection events
+// A correction command under construction: the word, then appendBody for each body, then "$".
+void appendBody(std::string& command, const Ogre::Vector3& position, const Ogre::Vector3& velocity,
+                const Ogre::Vector3& omega);
+
+// --- readers: false (outputs unspecified) when the command is not one this game would send ---
+bool readPlayerName(const std::string& command, std::string& name);
+bool readPlayerColour(const std::string& command, Ogre::Vector3& colour);
+// "/plyId": read as a number and truncated toward zero; only a network player's number counts.
+bool readPlayerId(const std::string& command, int& number);
+bool readMapName(const std::string& command, std::string& mapName);
+bool readMoveDir(const std::string& command, Ogre::Vector3& direction);
+// "/winner": a network player's number and a finite time of at most kMaxMagnitude seconds.
+bool readWinner(const std::string& command, int& number, double& seconds);
+bool readReset(const std::string& command, int& number);
+// Reads exactly `count` numbers from the arguments (anything after them is ignored). False
+// when one is missing or is not a finite decimal number within kMaxMagnitude.
 bool readNumbers(const std::string& command, std::size_t count, std::vector<float>& numbers);
+
 // One number token: the whole token must be a finite decimal number within kMaxMagnitude.
+bool readNumber(const std::string& token, double& value);
 bool readNumber(const std::string& token, float& value);
 // A player number token of "/winner" or "/reset": a plain decimal integer of a network player.
 bool readPlayerNumber(const std::string& token, int& number);
-// "/plyId": read as a number and truncated toward zero; only a network player's number counts.
-bool readPlayerId(const std::string& command, int& number);
 
-// A name as the game may show and store it: control characters removed, at most
-// kMaxNameLength bytes, never cut inside a UTF-8 sequence.
+// A name as the game may show and store it: control characters and "$" (which would end the
+// command) removed, at most kMaxNameLength bytes, never cut inside a UTF-8 sequence.
 std::string cleanName(const std::string& name);
 
 // Number formats on the wire.
 std::string formatFloat(float value);   // %.9g
 std::string formatDouble(double value); // %.17g
-
-std::string moveDirCommand(const Ogre::Vector3& direction);
-std::string winnerCommand(int playerNumber, double seconds);
-std::string resetCommand(int playerNumber);
-
-// One body's nine numbers appended to a command under construction.
-void appendBody(std::string& command, const Ogre::Vector3& position, const Ogre::Vector3& velocity,
-                const Ogre::Vector3& omega);
 
 } // namespace protocol

@@ -22,10 +22,11 @@ public:
     void serverConnected() override {}
     void clientConnected() override {}
     void serverFailed() override {}
-    void clientFailed() override {}
-    void startClientRound() override {}
+    void clientFailed(const std::string&) override {}
+    bool startClientRound() override { return true; }
     void connectionLost() override {}
     void showRemoteName(const std::string&, int) override {}
+    void mapChecked(const std::string&, bool) override {}
     const std::vector<std::string>& getMapList() const override { return maps; }
     std::vector<std::string> maps = {"fuzz.kivom"};
 };

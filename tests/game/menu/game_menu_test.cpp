@@ -125,6 +125,7 @@ TEST_F(GameMenuTest, showWinnerShowsTheTextButtonsAndCursorAndRestartHidesThemAg
     mMenu->showWinner(&winner, 59.999, 2);
     EXPECT_TRUE(visible("HUD/InfoText"));
     EXPECT_TRUE(visible("HUD/ButtonRestartGame"));
+    EXPECT_FALSE(window("HUD/ButtonRestartGame")->isDisabled()) << "no network game runs";
     EXPECT_TRUE(context().getMouseCursor().isVisible());
     EXPECT_EQ(text("HUD/InfoText"),
               "Cleo\nwon the game in: 00:59:999\n New highscore! Your place: #2");

@@ -5,6 +5,7 @@
 #include "game/core/application.h"
 #include "game/input/input_manager.h"
 #include "game/menu/game_menu.h"
+#include "game/menu/gui_text.h"
 #include "test_env.h"
 
 #include <CEGUI/CEGUI.h>
@@ -84,7 +85,7 @@ protected:
     }
     std::string text(const std::string& designName) const
     {
-        return window(designName)->getText().c_str();
+        return guitext::windowText(window(designName));
     }
     bool visible(const std::string& designName) const { return window(designName)->isVisible(); }
     void click(const std::string& designName) const
@@ -100,7 +101,7 @@ protected:
     void chooseInDropdown(const std::string& designName, const std::string& entry) const
     {
         auto* combo = static_cast<CEGUI::Combobox*>(window(designName));
-        CEGUI::ListboxItem* item = combo->findItemWithText(entry, nullptr);
+        CEGUI::ListboxItem* item = combo->findItemWithText(guitext::toGui(entry), nullptr);
         ASSERT_NE(item, nullptr) << entry;
         CEGUI::ComboDropList* list = combo->getDropList();
         list->clearAllSelections();

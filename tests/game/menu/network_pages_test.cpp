@@ -41,6 +41,9 @@ TEST_F(NetworkPagesTest, serverWaitsForItsClientTellsItAllAndReturnsToTheMenuWhe
     ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
     EXPECT_EQ(peer.received, "/plyName Ann$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName alpha.kivom$");
     EXPECT_TRUE(enabled("Message/WaitForClientDialog/ButtonStart"));
+    // The end of a network round offers no restart of one side alone.
+    mMenu->showWinner(nullptr, 1.0, -1);
+    EXPECT_FALSE(enabled("HUD/ButtonRestartGame"));
 
     peer.socket.close();
     ASSERT_TRUE(pumpUntil([&] { return visible("Message/GeneralMessageBox"); }));
@@ -69,13 +72,66 @@ TEST_F(NetworkPagesTest, clientSendsNoMapButAnswersTheServersAndReportsAServerTh
     server.write("/mapName gamma.kivom$");
     ASSERT_TRUE(server.readUntil("/mapNotAvbl$"));
     EXPECT_EQ(CNetwork::getSingleton().getAgreedMap(), "beta.kivom");
-    CNetwork::destroySingleton();
+    expectBox("Map missing", "The server chose the map \"gamma.kivom\", which this game does not "
+                             "have. The server's player has to choose another one.");
+    // The server starts anyway (an older game would): the client refuses, naming the map.
+    server.write("/startGame$");
+    ASSERT_TRUE(pumpUntil([&] { return !CNetwork::hasInstance(); }));
+    expectBox("Cannot start the game",
+              "The server started a round on the map \"gamma.kivom\", which this game does not "
+              "have.");
+    click("Message/GeneralMessageBox/ConfirmButton");
 
-    setText("Network/Client/Port", std::to_string(unusedPort()));
+    const unsigned short port = unusedPort();
+    setText("Network/Client/Port", std::to_string(port));
     click("Network/Client/ButtonConnect");
-    ASSERT_TRUE(pumpUntil([&] { return visible("Message/GeneralMessageBox"); }));
-    expectBox("No Client found", "Client could not be found! Aborting.");
-    EXPECT_FALSE(CNetwork::hasInstance());
+    ASSERT_TRUE(pumpUntil([&] { return !CNetwork::hasInstance(); }));
+    expectBox("No Client found", "No game is serving at 127.0.0.1 port " + std::to_string(port) +
+                                     " (Connection refused).");
+    // An address or port that cannot be used is refused at once, saying why.
+    for (const char* portText : {"70000", "x"}) {
+        setText("Network/Client/Port", portText);
+        click("Network/Client/ButtonConnect");
+        expectBox("No Client found", "The port must be a number from 1 to 65535.");
+    }
+    setText("Network/Client/IP", "server.example");
+    click("Network/Client/ButtonConnect");
+    expectBox("No Client found", "\"server.example\" is no IP address. Enter the server's "
+                                 "address, such as 192.168.1.20 or ::1.");
+    EXPECT_FALSE(CNetwork::getSingleton().isConnected());
+}
+
+TEST_F(NetworkPagesTest, theServersStartIsRefusedSayingWhyUntilTheClientHasTheMap)
+{
+    setText("Network/Server/Port", "0");
+    click("Network/Server/ButtonStart");
+    CRawPeer peer;
+    ASSERT_FALSE(peer.connect(CNetwork::getSingleton().getServerPort()));
+    ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
+    // What the client has sent so far, and what the server's player is told on Start.
+    const std::pair<const char*, const char*> steps[] = {
+        {"", "The other player has not introduced itself yet. Try again in a moment."},
+        {"/plyName Cy$/plyId 2$", "The other player has not yet said whether it has the map "
+                                  "\"alpha.kivom\". Try again in a moment."},
+        {"/mapNotAvbl$",
+         "The other player does not have the map \"alpha.kivom\". Choose a map you both have."},
+    };
+    for (const auto& [sent, message] : steps) {
+        peer.write(sent);
+        pumpUntil([] { return false; }, 0.2);
+        click("Message/WaitForClientDialog/ButtonStart");
+        expectBox("Cannot start the game", message);
+        click("Message/GeneralMessageBox/ConfirmButton");
+        EXPECT_TRUE(visible("Message/WaitForClientDialog"));
+    }
+    // Another map chosen after the offer: the client is asked again before any start.
+    chooseInDropdown("Network/Server/MapDropdown", "beta.kivom");
+    click("Message/WaitForClientDialog/ButtonStart");
+    expectBox("Cannot start the game", "The other player is being asked whether it has the map "
+                                       "\"beta.kivom\". Press Start again in a moment.");
+    ASSERT_TRUE(peer.readUntil("/mapName beta.kivom$"));
+    EXPECT_EQ(CNetwork::getSingleton().getMapAnswer(), CNetwork::MapAnswer::None);
+    EXPECT_EQ(CNetwork::getSingleton().getRefusedCount(), 0u);
 }
 
 TEST_F(NetworkPagesTest, aMissingDeviceRefusesTheNetworkRoundLikeALocalOne)
@@ -86,6 +142,13 @@ TEST_F(NetworkPagesTest, aMissingDeviceRefusesTheNetworkRoundLikeALocalOne)
     window("Settings/Inputsettings1/Player1UseWiiMote")->setMutedState(false);
     setText("Network/Server/Port", "0");
     click("Network/Server/ButtonStart");
+    CRawPeer peer;
+    ASSERT_FALSE(peer.connect(CNetwork::getSingleton().getServerPort()));
+    peer.write("/plyName Cy$/plyColor 3.0 3.0 3.0$/plyId 2$");
+    ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
+    peer.write("/mapAvbl$");
+    ASSERT_TRUE(pumpUntil(
+        [] { return CNetwork::getSingleton().getMapAnswer() == CNetwork::MapAnswer::Available; }));
     click("Message/WaitForClientDialog/ButtonStart");
     EXPECT_EQ(mMenu->getCurrentPage(), "Settings");
     EXPECT_NE(text("Settings/Inputsettings1/StatusTextRed"), "");

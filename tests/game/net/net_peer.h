@@ -4,6 +4,8 @@
 
 #include "game/net/network.h"
 #include "game/net/network_menu.h"
+#include "game/net/network_round.h"
+#include "headless_ogre.h"
 
 #include <OgreFrameListener.h>
 #include <boost/asio.hpp>
@@ -24,18 +26,30 @@ public:
     void serverConnected() override
     {
         events.push_back("serverConnected");
-        for (const char* command :
-             {"/plyName Ann$", "/plyColor 3.0 3.0 3.0$", "/plyId 1$", "/mapName alpha.kivom$"})
-            CNetwork::getSingleton().pushLocal(command);
+        CNetwork& network = CNetwork::getSingleton();
+        for (const char* command : {"/plyName Ann$", "/plyColor 3.0 3.0 3.0$", "/plyId 1$"})
+            network.pushLocal(command);
+        network.offerMap("alpha.kivom");
     }
     void clientConnected() override { events.push_back("clientConnected"); }
     void serverFailed() override { events.push_back("serverFailed"); }
-    void clientFailed() override { events.push_back("clientFailed"); }
-    void startClientRound() override { events.push_back("startClientRound"); }
+    void clientFailed(const std::string& reason) override
+    {
+        events.push_back("clientFailed " + reason);
+    }
+    bool startClientRound() override
+    {
+        events.push_back("startClientRound");
+        return true;
+    }
     void connectionLost() override { events.push_back("connectionLost"); }
     void showRemoteName(const std::string& name, int number) override
     {
         events.push_back("name " + name + " " + std::to_string(number));
+    }
+    void mapChecked(const std::string& map, bool available) override
+    {
+        events.push_back("map " + map + (available ? " agreed" : " missing"));
     }
     const std::vector<std::string>& getMapList() const override { return maps; }
 
@@ -48,9 +62,23 @@ public:
     std::vector<std::string> maps = {"alpha.kivom"};
 };
 
-// Runs the network's frame step (60 frames a second) until the condition holds; false when
-// it did not within the time.
-inline bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0)
+// The rules of a round as the network reports to them.
+class CRecordingRound : public INetworkRound
+{
+public:
+    void peerReset(int number) override { resets.push_back(number); }
+    void serverDecided(int number, double seconds) override
+    {
+        decisions.emplace_back(number, seconds);
+    }
+    std::vector<int> resets;
+    std::vector<std::pair<int, double>> decisions;
+};
+
+// Runs the network's frame step (60 frames a second), or whole frames of a headless game, until
+// the condition holds; false when it did not within the time.
+inline bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0,
+                      HeadlessOgre* game = nullptr)
 {
     Ogre::FrameEvent evt{};
     evt.timeSinceLastFrame = 1.0f / 60.0f;
@@ -59,9 +87,13 @@ inline bool pumpUntil(const std::function<bool()>& done, double seconds = 5.0)
         if (!CNetwork::hasInstance())
             return done();
         CNetwork& network = CNetwork::getSingleton();
-        network.updateAlways(evt);
-        if (CNetwork::hasInstance())
-            network.frameEnded(evt);
+        if (game) {
+            game->frame(evt.timeSinceLastFrame);
+        } else {
+            network.updateAlways(evt);
+            if (CNetwork::hasInstance())
+                network.frameEnded(evt);
+        }
         if (done())
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -99,6 +131,14 @@ public:
     boost::asio::ip::tcp::socket socket{io};
     std::string received;
 };
+
+// Starts the network as the client of a raw server on loopback, which accepts it.
+inline void startClientOf(boost::asio::ip::tcp::acceptor& acceptor, CRawPeer& server)
+{
+    CNetwork::getSingleton().start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(),
+                                   "127.0.0.1");
+    acceptor.accept(server.socket);
+}
 
 // A loopback port nobody listens on (just closed).
 inline unsigned short unusedPort()

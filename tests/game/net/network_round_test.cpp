@@ -1,5 +1,5 @@
 // The network object with a real level on headless Ogre: corrections of balls and monsters in
-// both directions, and the winner from the server.
+// both directions, and the winner and time from the server.
 #include "headless_ogre.h"
 #include "level_fixture.h"
 #include "net_peer.h"
@@ -57,9 +57,8 @@ TEST_F(NetworkRoundTest, clientTakesOnlyCorrectionsBeyondHalfAUnitAndTheServersW
     boost::asio::io_context io;
     boost::asio::ip::tcp::acceptor acceptor(io, {boost::asio::ip::tcp::v4(), 0});
     CNetwork& network = CNetwork::getSingleton();
-    network.start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(), "127.0.0.1");
     CRawPeer server;
-    acceptor.accept(server.socket);
+    startClientOf(acceptor, server);
     ASSERT_TRUE(pumpUntil([&] { return menu.saw("clientConnected"); }));
 
     const Ogre::Vector3 ball0 = ball(0), ball1 = ball(1);
@@ -73,7 +72,7 @@ TEST_F(NetworkRoundTest, clientTakesOnlyCorrectionsBeyondHalfAUnitAndTheServersW
     pumpUntil([] { return false; }, 0.2);
     EXPECT_EQ(ball(0), ball0) << "no corrections before the round started";
 
-    server.write("/startGame$/corrMove" +
+    server.write("/plyName Srv$/plyId 1$/startGame$/corrMove" +
                  numbers({ball0 + Ogre::Vector3(0.49f, 0, 0), v, w,
                           ball1 + Ogre::Vector3(0, 0, 0.51f), v, w}) +
                  "$/monsterCorrMove" + numbers({monster + Ogre::Vector3(0, 0, 3), v, w}) + "$");
@@ -90,8 +89,14 @@ TEST_F(NetworkRoundTest, clientTakesOnlyCorrectionsBeyondHalfAUnitAndTheServersW
             monster + Ogre::Vector3(0, 0, 3), 1e-4f);
     }));
 
-    server.write("/winner 3 1$/winner 1 2.5$");
-    ASSERT_TRUE(pumpUntil([&] { return scene->getWinner() == 1; }));
+    CRecordingRound round;
+    network.attachRound(&round);
+    server.write("/winner 3 1$/winner 1 2.5$/winner 2 1$");
+    ASSERT_TRUE(pumpUntil([&] { return !round.decisions.empty(); }));
+    pumpUntil([] { return false; }, 0.1);
+    EXPECT_EQ(round.decisions, (std::vector<std::pair<int, double>>{{1, 2.5}}))
+        << "the first valid winner only";
+    network.detachRound(&round);
 }
 
 } // namespace
