@@ -10,6 +10,7 @@
 #include "game/input/wii_player.h"
 #include "game/menu/menu_log.h"
 #include "world/ball_shadow.h"
+#include "world/paths.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>
@@ -20,7 +21,7 @@
 
 namespace {
 const char* const kOgreConfig = "ogre.cfg";
-const char* const kInputConfig = "./input.cfg";
+const char* const kInputConfig = "input.cfg";
 const size_t kInputValueBuffer = 100;
 const char* const kMissing = "NULL";
 const char* const kErrorName = "ERR";
@@ -76,7 +77,7 @@ std::string keyFieldName(int bindingIndex)
 std::map<std::string, std::string> readOgreConfigSection(const std::string& section)
 {
     std::map<std::string, std::string> values;
-    std::ifstream in(kOgreConfig);
+    std::ifstream in(paths::configFile(kOgreConfig));
     std::string line;
     bool inSection = false;
     while (std::getline(in, line)) {
@@ -241,7 +242,7 @@ void placeShadowRow(CEGUI::Window* page, int row)
         dropdown->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kDropdownHeight, 0)));
         dropdown->setReadOnly(true);
         const std::string value =
-            videooptions::readBallShadows(kOgreConfig) ? videooptions::kYes : videooptions::kNo;
+            videooptions::readBallShadows(paths::configFile(kOgreConfig)) ? videooptions::kYes : videooptions::kNo;
         for (const char* choice : {videooptions::kYes, videooptions::kNo}) {
             auto* item = new CEGUI::ListboxTextItem(choice);
             item->setSelectionBrushImage(kSelectionBrush);
@@ -289,7 +290,7 @@ void CGameMenu::saveVideoSettings()
         getWindow(std::string("Settings/Videosettings/") + kShadowsDropdown)->getText().c_str();
     text += std::string("\n[") + videooptions::kSection + "]\n" + videooptions::kBallShadows + "=" +
             shadows + "\n";
-    if (!replaceFile(kOgreConfig, text)) {
+    if (!replaceFile(paths::configFile(kOgreConfig), text)) {
         showMessage(kErrorMessage, "Videosettings not saved",
                     "The settings could not be written to \"ogre.cfg\".");
         return;
@@ -320,7 +321,7 @@ void CGameMenu::loadKeyBindings()
         const std::string section = "Player" + std::to_string(index / kActionsPerPlayer + 1);
         const char* key = kActions[static_cast<size_t>(index % kActionsPerPlayer)];
         const std::string value =
-            getProfileString(section, key, kMissing, kInputConfig, kInputValueBuffer);
+            getProfileString(section, key, kMissing, paths::configFile(kInputConfig), kInputValueBuffer);
         const int code = value == kMissing ? 0 : keyCodeFromText(value);
         if (code != 0 && !isUsed(code)) {
             mUsedKeys.emplace_back(input.getKeyName(code), code);
@@ -328,10 +329,10 @@ void CGameMenu::loadKeyBindings()
         }
         const KeyBinding& fallback = mDefaultKeys[static_cast<size_t>(index)];
         if (isUsed(fallback.second)) {
-            writeProfileString(section, key, "0", kInputConfig);
+            writeProfileString(section, key, "0", paths::configFile(kInputConfig));
             mUsedKeys.emplace_back(kErrorName, 0);
         } else {
-            writeProfileString(section, key, std::to_string(fallback.second), kInputConfig);
+            writeProfileString(section, key, std::to_string(fallback.second), paths::configFile(kInputConfig));
             mUsedKeys.push_back(fallback);
         }
     }
@@ -349,7 +350,7 @@ void CGameMenu::saveInputSettings()
             keys.emplace_back(kActions[static_cast<size_t>(action)],
                               std::to_string(mUsedKeys[index].second));
         }
-        written &= writeProfileStrings("Player" + std::to_string(player), keys, kInputConfig);
+        written &= writeProfileStrings("Player" + std::to_string(player), keys, paths::configFile(kInputConfig));
     }
     getWindow("Settings/Inputsettings1/StatusText")->setVisible(false);
     getWindow("Settings/Inputsettings1/StatusTextRed")->setVisible(false);

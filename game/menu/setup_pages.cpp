@@ -12,6 +12,7 @@
 #include "game/input/wii_player.h"
 #include "game/menu/menu_log.h"
 #include "world/map_check.h"
+#include "world/paths.h"
 #include "world/scene.h"
 
 #include <CEGUI/CEGUI.h>
@@ -24,9 +25,6 @@
 #include <iostream>
 
 namespace {
-const char* const kMapFolder = "./data/maps/";
-const char* const kMapExtension = ".kivom";
-const char* const kInfoSuffix = ".data";
 const char* const kSceneManager = "SceneManager";
 const std::array<const char*, 3> kMapDropdowns = {
     "Singleplayer/Game/MapDropdown", "Multiplayer/Game/MapDropdown", "Network/Server/MapDropdown"};
@@ -37,25 +35,6 @@ const char* const kNoMapInfo = "No Mapinfo found!";
 const char* const kDefaultAuthor = "KIVO-Team";
 const char* const kAuthorPrefix = "Author: ";
 const char* const kSelectionBrush = "TaharezLook/MultiListSelectionBrush";
-
-// The map files of the folder in name order. Only directories are skipped: this platform's
-// listing holds no "." and ".." entries, so nothing else may be dropped unread.
-std::vector<std::string> listMapFiles()
-{
-    namespace fs = std::filesystem;
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(kMapFolder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_directory(ec))
-            continue;
-        const std::string name = it->path().filename().string();
-        const size_t dot = name.rfind('.');
-        if (dot != std::string::npos && name.compare(dot, std::string::npos, kMapExtension) == 0)
-            names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::string top5Text(const std::string& mapName)
 {
@@ -78,6 +57,8 @@ std::string defaultTop5Text()
 
 void writeDefaultMapInfo(const std::string& file)
 {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
     writeProfileStrings("Mapinfo", {{"Description", kNoMapInfo}, {"Author", kDefaultAuthor}}, file);
     std::vector<std::pair<std::string, std::string>> top5;
     for (int place = 1; place <= kHighscorePlaces; ++place) {
@@ -98,7 +79,7 @@ bool isSelected(CEGUI::Window* radio)
 void CGameMenu::fillMapLists()
 {
     bool first = true;
-    for (const std::string& name : listMapFiles()) {
+    for (const std::string& name : paths::listMaps()) {
         for (const char* dropdownName : kMapDropdowns) {
             auto* dropdown = static_cast<CEGUI::Combobox*>(getWindow(dropdownName));
             auto* item = new CEGUI::ListboxTextItem(name);
@@ -119,7 +100,11 @@ void CGameMenu::fillMapLists()
 
 void CGameMenu::showMapInfo(const std::string& mapName)
 {
-    const std::string file = std::string(kMapFolder) + mapName + kInfoSuffix;
+    // Description and author come with the map; the best times, and the defaults written for a
+    // map that came without information, are the player's own.
+    const std::string best = highscoreFileName(mapName);
+    const std::string shipped = paths::mapInfoFile(mapName);
+    const std::string file = std::ifstream(shipped) ? shipped : best;
     std::string description = kNoMapInfo;
     std::string author = kDefaultAuthor;
     std::string top5 = defaultTop5Text();
@@ -128,7 +113,7 @@ void CGameMenu::showMapInfo(const std::string& mapName)
         author = getProfileString("Mapinfo", "Author", kDefaultAuthor, file);
         top5 = top5Text(mapName);
     } else if (!mapName.empty()) {
-        writeDefaultMapInfo(file);
+        writeDefaultMapInfo(best);
     }
     for (const char* page : {"Singleplayer", "Multiplayer"}) {
         getWindow(std::string(page) + "/Game/MapDescription")->setText(description);

@@ -94,7 +94,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         folder = std::make_unique<testenv::TempDir>();
         folder->linkGameFiles();
-        testenv::writeFile("ogre.cfg", "Render System=OpenGL Rendering Subsystem\n\n"
+        testenv::writeFile(testenv::userConfigFile("ogre.cfg"), "Render System=OpenGL Rendering Subsystem\n\n"
                                        "[OpenGL Rendering Subsystem]\nFull Screen=No\n");
         editor = std::make_unique<CAnsweredEditor>();
         editor->show();

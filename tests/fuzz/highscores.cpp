@@ -8,15 +8,26 @@
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 
 namespace {
 const char* const kMap = "fuzz.kivom";
 } // namespace
 
+// The best-times file lies in the user's data folder: here one inside the working folder.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    mkdir("data", 0755);
-    mkdir("data/maps", 0755);
+    char folder[PATH_MAX];
+    if (!getcwd(folder, sizeof(folder)))
+        return 1;
+    const std::string data = std::string(folder) + "/xdg-data";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    mkdir(data.c_str(), 0755);
+    mkdir((data + "/kivo").c_str(), 0755);
+    mkdir((data + "/kivo/maps").c_str(), 0755);
     return 0;
 }
 

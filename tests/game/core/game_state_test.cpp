@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -20,7 +21,11 @@
 
 namespace {
 
-const char* const kTop5File = "./data/maps/hills.kivom.data";
+// The player's own best-times file of the map.
+std::string top5File()
+{
+    return std::string(std::getenv("XDG_DATA_HOME")) + "/kivo/maps/hills.kivom.data";
+}
 
 // Everything the scripted level, players and display report; the test changes it freely.
 struct Script : IHudView
@@ -189,8 +194,8 @@ TEST_F(GameStateTest, winnerIsHandledOnceEntersTheTop5AndRestartStartsANewRound)
     frame(2.0);
     ASSERT_EQ(script.winners.size(), 1u);
     EXPECT_EQ(script.winners[0], std::make_tuple(static_cast<CPlayer*>(ann), 4.0, 1));
-    EXPECT_EQ(getProfileString("Top5", "name1", "", kTop5File), "Ann");
-    EXPECT_EQ(getProfileString("Top5", "time1", "", kTop5File), "4");
+    EXPECT_EQ(getProfileString("Top5", "name1", "", top5File()), "Ann");
+    EXPECT_EQ(getProfileString("Top5", "time1", "", top5File()), "4");
     EXPECT_DOUBLE_EQ(time(0), 4.0); // the clock stopped
 
     script.winner = 0;
@@ -202,7 +207,7 @@ TEST_F(GameStateTest, winnerIsHandledOnceEntersTheTop5AndRestartStartsANewRound)
     frame(1.0);
     ASSERT_EQ(script.winners.size(), 2u);
     EXPECT_EQ(script.winners[1], std::make_tuple(static_cast<CPlayer*>(nullptr), -1.0, -1));
-    EXPECT_EQ(getProfileString("Top5", "name2", "", kTop5File), "Free");
+    EXPECT_EQ(getProfileString("Top5", "name2", "", top5File()), "Free");
 }
 
 TEST_F(GameStateTest, pausedFramesDoNotCountAndRemovedPlayersAndTheLevelGoToTheDestroyList)

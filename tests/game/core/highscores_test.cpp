@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -14,12 +15,20 @@
 namespace {
 
 const char* const kMap = "hills.kivom";
-const char* const kFile = "./data/maps/hills.kivom.data";
+
+// Every player keeps the best times in the data folder of their own.
+std::string bestTimesPath()
+{
+    return std::string(std::getenv("XDG_DATA_HOME")) + "/kivo/maps/hills.kivom.data";
+}
 
 class HighscoresTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { std::filesystem::create_directories("data/maps"); }
+    void SetUp() override
+    {
+        std::filesystem::create_directories(std::filesystem::path(kFile).parent_path());
+    }
 
     // Writes the list "name time, name time, ..." below a Mapinfo section.
     void writeList(const std::string& entries)
@@ -45,6 +54,7 @@ protected:
     }
 
     testenv::TempDir dir;
+    const std::string kFile = bestTimesPath();
 };
 
 TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)
@@ -97,7 +107,9 @@ TEST_F(HighscoresTest, timesThatAreNotPositiveOrCannotBeStoredGiveNoPlace)
     EXPECT_EQ(updateHighscores(kMap, "Ann", 0.0), -1);
     EXPECT_EQ(updateHighscores(kMap, "Ann", -1.0), -1);
     EXPECT_FALSE(std::filesystem::exists(kFile));
-    std::filesystem::remove_all("data");
+    // The user's map folder cannot be made: a file stands in its place.
+    std::filesystem::remove_all(std::filesystem::path(kFile).parent_path());
+    testenv::writeFile(std::filesystem::path(kFile).parent_path(), "");
     EXPECT_EQ(updateHighscores(kMap, "Ann", 12.0), -1);
 }
 

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The installed game, as a distribution would ship it: "cmake --install" into a temporary prefix
+# gives the programs, the data, the menu entries, icons, AppStream metadata and manual pages,
+# none of them naming the build folder; desktop-file-validate and appstreamcli accept the files
+# and the manual pages render and list the options that --help lists. The prefix is then made
+# read-only and the installed game is run by an ordinary user with a fresh home: a round on the
+# first map is won, the best time lands in that user's data folder, and the prefix is unchanged.
+# The user's X access: the display takes every local client (the player is not the test's user).
+E2E_XVFB_ARGS="-ac -screen 0 1024x768x24"
+source "$(dirname "$0")/e2e_lib.sh"
+
+BUILD=${KIVO_BUILD_DIR:?the build folder}
+PREFIX=$E2E_WORK/prefix
+PLAYER_HOME=$E2E_WORK/player
+install_cleanup() {
+    chmod -R u+w "$PREFIX" 2>/dev/null
+    e2e_cleanup
+}
+trap install_cleanup EXIT
+
+cmake --install "$BUILD" --prefix "$PREFIX" >"$E2E_WORK/install.out" 2>&1 ||
+    { cat "$E2E_WORK/install.out"; echo "FAIL: cmake --install failed"; exit 1; }
+
+# --- What is installed where ------------------------------------------------------------------
+for file in bin/kivo bin/kivo-editor share/kivo/plugins.cfg share/kivo/resources.cfg \
+    share/kivo/maps/00_straight_run.kivom share/kivo/maps/00_straight_run.kivom.data \
+    share/kivo/gui/Mainmenu.layout share/kivo/sounds/menu.wav share/kivo/textures/stone.png \
+    share/applications/org.kivo.Kivo.desktop share/applications/org.kivo.KivoEditor.desktop \
+    share/metainfo/org.kivo.Kivo.metainfo.xml share/man/man6/kivo.6 share/man/man6/kivo-editor.6; do
+    [[ -s "$PREFIX/$file" ]] || fail "not installed: $file"
+done
+for size in 16 22 24 32 48 64 128 256; do
+    for icon in kivo kivo-editor; do
+        png=$PREFIX/share/icons/hicolor/${size}x${size}/apps/$icon.png
+        [[ "$(identify -format %wx%h "$png" 2>/dev/null)" == "${size}x${size}" ]] ||
+            fail "icon $icon is not ${size}x${size}: $png"
+    done
+done
+grep -q "^FileSystem=$PREFIX/share/kivo/gui$" "$PREFIX/share/kivo/resources.cfg" ||
+    fail "resources.cfg does not point at the installed data"
+named=$(grep -rIl -e "$BUILD" -e "${KIVO_SOURCE_DIR:?}" "$PREFIX")
+[[ -z "$named" ]] || fail "installed files name the build or source folder: $named"
+for unwanted in share/kivo/icons share/kivo/install share/kivo/ogre.cfg share/kivo/input.cfg; do
+    [[ -e "$PREFIX/$unwanted" ]] && fail "installed, but should not be: $unwanted"
+done
+leftover=$(find "$PREFIX/share/kivo/maps" -name '*.data' -exec grep -l '^time1=[1-9]' {} +)
+[[ -z "$leftover" ]] || fail "shipped maps carry best times: $leftover"
+
+# --- Validators and manual pages --------------------------------------------------------------
+desktop-file-validate "$PREFIX"/share/applications/*.desktop >"$E2E_WORK/desktop.out" 2>&1 ||
+    fail "desktop-file-validate: $(cat "$E2E_WORK/desktop.out")"
+appstreamcli validate --no-net "$PREFIX/share/metainfo/org.kivo.Kivo.metainfo.xml" \
+    >"$E2E_WORK/appstream.out" 2>&1 || fail "appstreamcli validate: $(cat "$E2E_WORK/appstream.out")"
+options() { grep -o -- '--[a-z][a-z-]*' | sort -u | tr '\n' ' '; }
+for program in kivo kivo-editor; do
+    page=$PREFIX/share/man/man6/$program.6
+    text=$(LC_ALL=C MANWIDTH=100 man --warnings -l "$page" 2>"$E2E_WORK/man.err")
+    [[ $? -eq 0 && ! -s "$E2E_WORK/man.err" && "$text" == *NAME*"$program"* ]] ||
+        fail "man -l $program.6 does not render cleanly: $(head -3 "$E2E_WORK/man.err")"
+    help=$("$PREFIX/bin/$program" --help | options)
+    [[ -n "$help" && "$(options <<<"$text")" == "$help" ]] ||
+        fail "$program.6 lists the options '$(options <<<"$text")', --help lists '$help'"
+done
+
+# --- The installed game, read-only, played by an ordinary user ---------------------------------
+chmod -R a-w "$PREFIX"
+chmod 755 "$E2E_WORK"
+find "$PREFIX" -printf '%p %s %T@ %m\n' | sort >"$E2E_WORK/prefix.before"
+mkdir -p "$PLAYER_HOME"
+player=()
+if [[ $(id -u) -eq 0 ]]; then
+    chown 65534:65534 "$PLAYER_HOME"
+    player=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+# A fresh home: the data folder named by XDG_DATA_HOME, the others found through their fallbacks.
+XDG_DATA=$PLAYER_HOME/data
+E2E_LOG=$PLAYER_HOME/.local/state/kivo/Ogre.log
+(cd "$PREFIX" && exec "${player[@]}" env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$PLAYER_HOME" \
+    XDG_DATA_HOME="$XDG_DATA" ALSOFT_DRIVERS=null "$PREFIX/bin/kivo" >"$E2E_WORK/kivo.out" 2>&1) &
+E2E_PID=$!
+wait_for_log "Frame loop started" 60 || { tail -5 "$E2E_WORK/kivo.out"; fail "the installed game did not start"; e2e_finish; }
+sleep 1.5
+shot installed_menu
+click "${MENU_SINGLEPLAYER[@]}"
+click "${SP_MAP_DROPDOWN[@]}"
+click 606 187
+type_into "${SP_NAME[@]}" "Tester"
+click "${PAGE_START[@]}"
+wait_for_log 'Menu: round started on "00_straight_run.kivom" with 1 players' 10 ||
+    fail "the round did not start"
+xdotool keydown w
+wait_for_log "Menu: winner: Tester" 40 || fail "the ball never reached the finish"
+xdotool keyup w
+sleep 1
+shot installed_winner
+kill -TERM "$E2E_PID"
+wait "$E2E_PID" || fail "the game ended with status $? when asked to stop"
+E2E_PID=
+
+best=$XDG_DATA/kivo/maps/00_straight_run.kivom.data
+grep -q '^name1=Tester' "$best" 2>/dev/null || fail "no best time of Tester in $best"
+time1=$(sed -n 's/^time1=//p' "$best" 2>/dev/null)
+[[ $(echo "${time1:-0} > 0" | bc) -eq 1 ]] || fail "the best time is '$time1'"
+for file in .config/kivo/ogre.cfg .config/kivo/input.cfg .local/state/kivo/CEGUI.log; do
+    [[ -s "$PLAYER_HOME/$file" ]] || fail "the player's $file is missing"
+done
+find "$PREFIX" -printf '%p %s %T@ %m\n' | sort >"$E2E_WORK/prefix.after"
+cmp -s "$E2E_WORK/prefix.before" "$E2E_WORK/prefix.after" ||
+    fail "the prefix changed: $(diff "$E2E_WORK/prefix.before" "$E2E_WORK/prefix.after" | head -5)"
+echo "best time of the installed game: ${time1}s in $best"
+e2e_finish
