@@ -7,8 +7,8 @@
 #include "editor/ogre_widget.h"
 #include "world/box.h"
 #include "world/monster.h"
-#include "world/scene.h"
 #include "world/paths.h"
+#include "world/scene.h"
 #include "world/waypoint.h"
 
 #include <OgreCamera.h>

@@ -1169,12 +1169,15 @@ Image makeEditorIcon(int size)
     img.fill([=](Vec2 p) { return sdRoundBox(p, centre, half, 4 * unit); },
              [](Vec2) { return rgb(0.06f, 0.05f, 0.12f); });
     const float tile = 2 * half.x / 3;
-    img.fill([=](Vec2 p) { return sdRoundBox(p, centre, half - Vec2{2 * unit, 2 * unit}, 3 * unit); },
-             [=](Vec2 p) {
-                 const int tx = static_cast<int>((p.x - centre.x + half.x) / tile);
-                 const int ty = static_cast<int>((p.y - centre.y + half.y) / tile);
-                 return (tx + ty) % 2 ? rgb(0.55f, 0.58f, 0.62f) : rgb(0.72f, 0.74f, 0.78f);
-             });
+    img.fill(
+        [=](Vec2 p) {
+            return sdRoundBox(p, centre, half - Vec2{2 * unit, 2 * unit}, 3 * unit);
+        },
+        [=](Vec2 p) {
+            const int tx = static_cast<int>((p.x - centre.x + half.x) / tile);
+            const int ty = static_cast<int>((p.y - centre.y + half.y) / tile);
+            return (tx + ty) % 2 ? rgb(0.55f, 0.58f, 0.62f) : rgb(0.72f, 0.74f, 0.78f);
+        });
     drawMarble(img, Vec2{46 * unit, 18 * unit}, 14.0f * unit, 1.5f * unit);
     return img;
 }

@@ -153,8 +153,8 @@ bool makeUserFolders(std::string& error)
         std::error_code ec;
         fs::create_directories(folder, ec);
         if (ec || !fs::is_directory(folder)) {
-            error = "cannot create the folder \"" + folder + "\": " +
-                    (ec ? ec.message() : std::string("a file is in the way"));
+            error = "cannot create the folder \"" + folder +
+                    "\": " + (ec ? ec.message() : std::string("a file is in the way"));
             return false;
         }
     }
@@ -180,8 +180,7 @@ std::string mapNameOf(const std::string& path)
     if (folder == canonicalPath(userMapDir()))
         return name;
     // A shipped map is only named so when the user has none of that name in front of it.
-    if (folder == canonicalPath(shippedMapDir()) &&
-        canonicalPath(mapFile(name)) == file)
+    if (folder == canonicalPath(shippedMapDir()) && canonicalPath(mapFile(name)) == file)
         return name;
     return file.string();
 }

@@ -1,6 +1,6 @@
 // The per-map list of the five best times, kept in section "Top5" of the map's best-times file
-// (paths::bestTimesFile: in the user's data folder) under the keys "name1".."name5" and "time1".."time5". Place 1 is
-// the fastest; a place whose time is 0 is free.
+// (paths::bestTimesFile: in the user's data folder) under the keys "name1".."name5" and
+// "time1".."time5". Place 1 is the fastest; a place whose time is 0 is free.
 #pragma once
 
 #include <array>

@@ -100,6 +100,7 @@ std::vector<std::string> moveIn(const std::string& oldBase, const std::string& o
     const std::time_t now = std::time(nullptr);
     replaceFile(note, "Moved in on " + std::string(std::ctime(&now)) + record);
     lines.push_back("Moving in: settings and best times now live in \"" + paths::configDir() +
-                    "\" and \"" + paths::userDataDir() + "\"; the old files were left as they were");
+                    "\" and \"" + paths::userDataDir() +
+                    "\"; the old files were left as they were");
     return lines;
 }

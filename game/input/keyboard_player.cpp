@@ -40,8 +40,8 @@ bool CKeyboardPlayer::initInput()
         return false;
     const std::string section = "Player" + std::to_string(mPlayerNumber);
     const auto readKey = [&section](const char* key) {
-        return keyCodeFromText(
-            getProfileString(section, key, kMissingKey, paths::configFile(kInputFile), kKeyBufferSize));
+        return keyCodeFromText(getProfileString(section, key, kMissingKey,
+                                                paths::configFile(kInputFile), kKeyBufferSize));
     };
     mForwardKey = readKey("Forward");
     mBackKey = readKey("Back");

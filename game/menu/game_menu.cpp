@@ -383,8 +383,8 @@ void CGameMenu::grabPointerInRound(bool inRound)
 {
     if (!CInputManager::hasSingleton())
         return;
-    const bool wanted =
-        inRound && getProfileString(kInputSection, kGrabInRoundKey, "0", paths::configFile(kInputConfig)) == "1";
+    const bool wanted = inRound && getProfileString(kInputSection, kGrabInRoundKey, "0",
+                                                    paths::configFile(kInputConfig)) == "1";
     CInputManager::getSingleton().setPointerGrabbed(wanted);
 }
 

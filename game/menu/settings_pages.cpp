@@ -241,8 +241,9 @@ void placeShadowRow(CEGUI::Window* page, int row)
             static_cast<CEGUI::Combobox*>(windows.createWindow("gui/Combobox", kShadowsDropdown));
         dropdown->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kDropdownHeight, 0)));
         dropdown->setReadOnly(true);
-        const std::string value =
-            videooptions::readBallShadows(paths::configFile(kOgreConfig)) ? videooptions::kYes : videooptions::kNo;
+        const std::string value = videooptions::readBallShadows(paths::configFile(kOgreConfig))
+                                      ? videooptions::kYes
+                                      : videooptions::kNo;
         for (const char* choice : {videooptions::kYes, videooptions::kNo}) {
             auto* item = new CEGUI::ListboxTextItem(choice);
             item->setSelectionBrushImage(kSelectionBrush);
@@ -320,8 +321,8 @@ void CGameMenu::loadKeyBindings()
     for (int index = 0; index < kBindingCount; ++index) {
         const std::string section = "Player" + std::to_string(index / kActionsPerPlayer + 1);
         const char* key = kActions[static_cast<size_t>(index % kActionsPerPlayer)];
-        const std::string value =
-            getProfileString(section, key, kMissing, paths::configFile(kInputConfig), kInputValueBuffer);
+        const std::string value = getProfileString(
+            section, key, kMissing, paths::configFile(kInputConfig), kInputValueBuffer);
         const int code = value == kMissing ? 0 : keyCodeFromText(value);
         if (code != 0 && !isUsed(code)) {
             mUsedKeys.emplace_back(input.getKeyName(code), code);
@@ -332,7 +333,8 @@ void CGameMenu::loadKeyBindings()
             writeProfileString(section, key, "0", paths::configFile(kInputConfig));
             mUsedKeys.emplace_back(kErrorName, 0);
         } else {
-            writeProfileString(section, key, std::to_string(fallback.second), paths::configFile(kInputConfig));
+            writeProfileString(section, key, std::to_string(fallback.second),
+                               paths::configFile(kInputConfig));
             mUsedKeys.push_back(fallback);
         }
     }
@@ -350,7 +352,8 @@ void CGameMenu::saveInputSettings()
             keys.emplace_back(kActions[static_cast<size_t>(action)],
                               std::to_string(mUsedKeys[index].second));
         }
-        written &= writeProfileStrings("Player" + std::to_string(player), keys, paths::configFile(kInputConfig));
+        written &= writeProfileStrings("Player" + std::to_string(player), keys,
+                                       paths::configFile(kInputConfig));
     }
     getWindow("Settings/Inputsettings1/StatusText")->setVisible(false);
     getWindow("Settings/Inputsettings1/StatusTextRed")->setVisible(false);

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 class RepairedInputFileTest : public CGuiFixture
 {
 protected:
@@ -15,15 +14,15 @@ protected:
     {
         // Player 2 repeats player 1's forward key; player 1's Right is free text; player 3 takes
         // player 4's default forward key, so player 4's forward slot has nothing left but "ERR".
-        testenv::writeFile(testenv::userConfigFile("input.cfg"), "[Player1]\nForward=17\nRight=garbage\nLeft=30\n"
-                                       "[Player2]\nForward=17\nBack=0\n"
-                                       "[Player3]\nForward=72\n");
+        testenv::writeFile(testenv::userConfigFile("input.cfg"),
+                           "[Player1]\nForward=17\nRight=garbage\nLeft=30\n"
+                           "[Player2]\nForward=17\nBack=0\n"
+                           "[Player3]\nForward=72\n");
     }
     int stored(int player, const char* action) const
     {
-        return std::stoi(
-            getProfileString("Player" + std::to_string(player), action, "-1",
-                                               testenv::userConfigFile("input.cfg")));
+        return std::stoi(getProfileString("Player" + std::to_string(player), action, "-1",
+                                          testenv::userConfigFile("input.cfg")));
     }
 };
 
