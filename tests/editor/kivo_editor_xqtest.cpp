@@ -99,7 +99,7 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         folder = std::make_unique<testenv::TempDir>();
         folder->linkGameFiles();
-        testenv::writeFile(testenv::userConfigFile("ogre.cfg"),
+        testenv::writeFile(testenv::userFile(testenv::kConfig, "ogre.cfg"),
                            "Render System=OpenGL Rendering Subsystem\n\n"
                            "[OpenGL Rendering Subsystem]\nFull Screen=No\n");
         editor = std::make_unique<CAnsweredEditor>();
@@ -215,8 +215,7 @@ private slots:
         QVERIFY(waypoints->item(0)->isSelected());
     }
 
-    // A new map goes to the user's own map folder unless told otherwise; a saved map keeps its
-    // folder.
+    // A new map goes to the user's own map folder; a saved map keeps its folder.
     void saveAsOffersTheUsersMapFolderForNewMaps()
     {
         newMapWithGrid();

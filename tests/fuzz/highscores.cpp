@@ -4,14 +4,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
 
 namespace {
 const char* const kMap = "fuzz.kivom";
@@ -20,14 +17,9 @@ const char* const kMap = "fuzz.kivom";
 // The best-times file lies in the user's data folder: here one inside the working folder.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char folder[PATH_MAX];
-    if (!getcwd(folder, sizeof(folder)))
-        return 1;
-    const std::string data = std::string(folder) + "/xdg-data";
+    const std::filesystem::path data = std::filesystem::current_path() / "xdg-data";
     setenv("XDG_DATA_HOME", data.c_str(), 1);
-    mkdir(data.c_str(), 0755);
-    mkdir((data + "/kivo").c_str(), 0755);
-    mkdir((data + "/kivo/maps").c_str(), 0755);
+    std::filesystem::create_directories(data / "kivo" / "maps");
     return 0;
 }
 

@@ -65,7 +65,6 @@ void TempDir::linkGameFiles() const
         fs::create_symlink(fs::path(runDir()) / name, fs::path(mPath) / name);
 }
 
-namespace {
 std::string userFile(const char* variable, const std::string& name)
 {
     const char* folder = std::getenv(variable);
@@ -74,22 +73,6 @@ std::string userFile(const char* variable, const std::string& name)
     const fs::path file = fs::path(folder) / "kivo" / name;
     fs::create_directories(file.parent_path());
     return file.string();
-}
-} // namespace
-
-std::string userConfigFile(const std::string& name)
-{
-    return userFile("XDG_CONFIG_HOME", name);
-}
-
-std::string userDataFile(const std::string& name)
-{
-    return userFile("XDG_DATA_HOME", name);
-}
-
-std::string userStateFile(const std::string& name)
-{
-    return userFile("XDG_STATE_HOME", name);
 }
 
 std::string readFile(const std::string& path)

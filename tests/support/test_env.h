@@ -37,10 +37,11 @@ private:
 };
 
 // A file of the game's folder in the user's XDG_CONFIG_HOME, XDG_DATA_HOME or XDG_STATE_HOME
-// (as a TempDir sets them), its folder made.
-std::string userConfigFile(const std::string& name);
-std::string userDataFile(const std::string& name);
-std::string userStateFile(const std::string& name);
+// (as a TempDir sets them), its folder made: userFile(kData, "maps/a.kivom.data").
+constexpr const char* kConfig = "XDG_CONFIG_HOME";
+constexpr const char* kData = "XDG_DATA_HOME";
+constexpr const char* kState = "XDG_STATE_HOME";
+std::string userFile(const char* xdgVariable, const std::string& name);
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);

@@ -93,10 +93,10 @@ others=$(grep -v '^KIVO: \|^Sound: ' "$work/err")
 [[ $(grep -c '^Sound: ' "$work/err") -le 1 ]] || fail "$name: the no-sound notice is more than one line"
 
 # 6. Moving in: the settings and best times that an older version kept beside the program are
-#    copied into the player's folders on the first start, with a log line; the old files stay as
-#    they were, and a later start copies nothing again.
+#    copied into the player's folders on the first start, with a log line, never over a file the
+#    player has; the old files stay as they were, and a later start copies nothing again.
 fresh_game; name="moving in"
-rm "$work/g/data" && mkdir -p "$work/g/data/maps" "$work/old"
+rm "$work/g/data" && mkdir -p "$work/g/data/maps"
 for entry in "$run"/data/*; do
     [[ "$(basename "$entry")" == maps ]] || ln -s "$entry" "$work/g/data/"
 done
@@ -104,16 +104,17 @@ cp "$run"/data/maps/00_straight_run.kivom "$run"/data/maps/01_first_steps.kivom*
 printf '[Mapinfo]\nDescription=Old run\n[Top5]\nname1=Ann\ntime1=12.5\n' >"$work/g/data/maps/00_straight_run.kivom.data"
 printf 'Render System=OpenGL Rendering Subsystem\n\n[OpenGL Rendering Subsystem]\nFull Screen=No\nVideo Mode=1024 x 768\n' >"$work/g/ogre.cfg"
 printf '[Player1]\nForward=20\n' >"$work/g/input.cfg"
+cp "$work/g/data/maps/00_straight_run.kivom.data" "$work/g/data/maps/02_mine.kivom.data"
+mkdir -p "$XDG_DATA_HOME/kivo/maps" && echo "mine" >"$XDG_DATA_HOME/kivo/maps/02_mine.kivom.data"
 old_files=(ogre.cfg input.cfg data/maps/00_straight_run.kivom.data data/maps/01_first_steps.kivom.data)
-for f in "${old_files[@]}"; do cp "$work/g/$f" "$work/old/${f//\//_}"; done
+tar -C "$work/g" -cf "$work/old.tar" "${old_files[@]}"
 run_until_frame_loop xrun
-cmp -s "$work/old/ogre.cfg" "$CFG" || fail "$name: ogre.cfg was not moved in"
+cmp -s "$work/g/ogre.cfg" "$CFG" || fail "$name: ogre.cfg was not moved in"
 grep -q "^Forward=20" "$XDG_CONFIG_HOME/kivo/input.cfg" 2>/dev/null || fail "$name: input.cfg was not moved in"
 grep -q "^time1=12.5" "$XDG_DATA_HOME/kivo/maps/00_straight_run.kivom.data" 2>/dev/null || fail "$name: the best times were not moved in"
 [[ -e "$XDG_DATA_HOME/kivo/maps/01_first_steps.kivom.data" ]] && fail "$name: a companion file without best times was copied"
-for f in "${old_files[@]}"; do
-    cmp -s "$work/g/$f" "$work/old/${f//\//_}" || fail "$name: the old $f was changed"
-done
+[[ "$(cat "$XDG_DATA_HOME/kivo/maps/02_mine.kivom.data")" == mine ]] || fail "$name: the player's own file was overwritten"
+tar -C "$work/g" -df "$work/old.tar" >/dev/null || fail "$name: old files were changed"
 grep -q "Moving in: settings and best times now live in" "$LOG" || fail "$name: no log line"
 printf '[Player1]\nForward=30\n' >"$work/g/input.cfg"
 rm "$XDG_DATA_HOME/kivo/maps/00_straight_run.kivom.data"

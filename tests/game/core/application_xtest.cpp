@@ -97,7 +97,7 @@ TEST(ApplicationWindow, startsCompletelyFollowsResizesAndClosesAfterTheCurrentFr
     testenv::TempDir dir;
     dir.linkGameFiles();
     // An empty configuration: pick the first render system.
-    testenv::writeFile(testenv::userConfigFile("ogre.cfg"), "");
+    testenv::writeFile(testenv::userFile(testenv::kConfig, "ogre.cfg"), "");
 
     CApplication* app = CApplication::getInstance();
     ASSERT_TRUE(app->start());
@@ -126,8 +126,8 @@ TEST(ApplicationWindow, startsCompletelyFollowsResizesAndClosesAfterTheCurrentFr
 
     CApplication::destroyInstance();
     // The logs go to the user's state folder; nothing is written into the working folder.
-    EXPECT_TRUE(std::filesystem::exists(testenv::userStateFile("Ogre.log")));
-    EXPECT_TRUE(std::filesystem::exists(testenv::userStateFile("CEGUI.log")));
+    EXPECT_TRUE(std::filesystem::exists(testenv::userFile(testenv::kState, "Ogre.log")));
+    EXPECT_TRUE(std::filesystem::exists(testenv::userFile(testenv::kState, "CEGUI.log")));
     for (const char* name : {"Ogre.log", "CEGUI.log", "ogre.cfg", "input.cfg"})
         EXPECT_FALSE(std::filesystem::exists(name)) << name;
 }

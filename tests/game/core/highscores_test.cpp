@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -16,20 +15,9 @@ namespace {
 
 const char* const kMap = "hills.kivom";
 
-// Every player keeps the best times in the data folder of their own.
-std::string bestTimesPath()
-{
-    return std::string(std::getenv("XDG_DATA_HOME")) + "/kivo/maps/hills.kivom.data";
-}
-
 class HighscoresTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directories(std::filesystem::path(kFile).parent_path());
-    }
-
     // Writes the list "name time, name time, ..." below a Mapinfo section.
     void writeList(const std::string& entries)
     {
@@ -54,7 +42,8 @@ protected:
     }
 
     testenv::TempDir dir;
-    const std::string kFile = bestTimesPath();
+    // Every player keeps the best times in a data folder of their own.
+    const std::string kFile = testenv::userFile(testenv::kData, "maps/hills.kivom.data");
 };
 
 TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)

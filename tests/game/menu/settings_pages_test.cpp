@@ -14,7 +14,7 @@ protected:
     {
         // Player 2 repeats player 1's forward key; player 1's Right is free text; player 3 takes
         // player 4's default forward key, so player 4's forward slot has nothing left but "ERR".
-        testenv::writeFile(testenv::userConfigFile("input.cfg"),
+        testenv::writeFile(testenv::userFile(testenv::kConfig, "input.cfg"),
                            "[Player1]\nForward=17\nRight=garbage\nLeft=30\n"
                            "[Player2]\nForward=17\nBack=0\n"
                            "[Player3]\nForward=72\n");
@@ -22,7 +22,7 @@ protected:
     int stored(int player, const char* action) const
     {
         return std::stoi(getProfileString("Player" + std::to_string(player), action, "-1",
-                                          testenv::userConfigFile("input.cfg")));
+                                          testenv::userFile(testenv::kConfig, "input.cfg")));
     }
 };
 
