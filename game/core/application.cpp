@@ -294,7 +294,7 @@ bool CApplication::startOgre()
     std::string folderError;
     const bool haveFolders = paths::makeUserFolders(folderError);
     if (!haveFolders)
-        std::cerr << "KIVO: " << folderError << "; settings and best times will not be kept"
+        std::cerr << "KIVO: " << folderError << "; what belongs there will not be kept"
                   << std::endl;
     const std::string log = paths::stateFile(kLogFile);
     mLogManager = std::make_unique<Ogre::LogManager>();
