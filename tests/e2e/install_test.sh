@@ -55,15 +55,17 @@ chmod -R a-w "$PREFIX"
 chmod 755 "$E2E_WORK"
 find "$PREFIX" -printf '%p %s %T@ %m\n' | sort >"$E2E_WORK/prefix.before"
 mkdir -p "$PLAYER_HOME"
-player=()
-if [[ $(id -u) -eq 0 ]]; then
+# Root plays as nobody; the sanitized suite keeps its own user, whose reports folder it writes.
+player=(env -i)
+if [[ $(id -u) -eq 0 && -z "${ASAN_OPTIONS:-}" ]]; then
     chown 65534:65534 "$PLAYER_HOME"
-    player=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    player=(setpriv --reuid=65534 --regid=65534 --clear-groups env -i)
 fi
+for v in ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS; do [[ -n "${!v:-}" ]] && player+=("$v=${!v}"); done
 # A fresh home: the data folder named by XDG_DATA_HOME, the others found through their fallbacks.
 XDG_DATA=$PLAYER_HOME/data
 E2E_LOG=$PLAYER_HOME/.local/state/kivo/Ogre.log
-(cd "$PREFIX" && exec "${player[@]}" env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$PLAYER_HOME" \
+(cd "$PREFIX" && exec "${player[@]}" PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME="$PLAYER_HOME" \
     XDG_DATA_HOME="$XDG_DATA" ALSOFT_DRIVERS=null "$PREFIX/bin/kivo" >"$E2E_WORK/kivo.out" 2>&1) &
 E2E_PID=$!
 wait_for_log "Frame loop started" 60 || { tail -5 "$E2E_WORK/kivo.out"; fail "the installed game did not start"; e2e_finish; }

@@ -14,10 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Each test runs in a process of its own: the changed HOME goes with it.
 TEST(Paths, userFoldersFollowTheXdgVariablesAndFallBackBelowHome)
 {
     testenv::TempDir dir;
-    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
     setenv("HOME", dir.file("home").c_str(), 1);
     const std::string absolute = dir.file("elsewhere");
     const struct
@@ -41,7 +41,6 @@ TEST(Paths, userFoldersFollowTheXdgVariablesAndFallBackBelowHome)
             unsetenv(rule.variable);
         EXPECT_EQ(rule.folder(), dir.file(rule.expected)) << rule.variable;
     }
-    setenv("HOME", oldHome.c_str(), 1);
 }
 
 TEST(Paths, userFoldersAreMadeOrTheReasonIsGiven)
