@@ -22,7 +22,8 @@ const char* const kUsage =
     "~/.local/state):\n"
     "  $XDG_DATA_HOME/kivo/maps/     your own maps: new maps are saved here, and the game lists\n"
     "                                them beside the shipped ones\n"
-    "  $XDG_CONFIG_HOME/kivo/        ogre.cfg, the render system the game chose (shared)\n"
+    "  $XDG_CONFIG_HOME/kivo/        ogre.cfg, the render system the game chose (shared), and\n"
+    "                                kivo-editor.conf, the folder last opened\n"
     "  $XDG_STATE_HOME/kivo/         OgreEditor.log\n";
 
 } // namespace
@@ -39,8 +40,9 @@ int main(int argc, char* argv[])
     if (!paths::makeUserFolders(folderError))
         std::cerr << "KIVO Editor: " << folderError << std::endl;
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("KIVO"));
-    QApplication::setApplicationName(QStringLiteral("KIVO Editor"));
+    // The editor's own settings (the last folder) join the game's: $XDG_CONFIG_HOME/kivo.
+    QApplication::setOrganizationName(QStringLiteral("kivo"));
+    QApplication::setApplicationName(QStringLiteral("kivo-editor"));
     std::unique_ptr<KIVOEditor> window;
     try {
         window = std::make_unique<KIVOEditor>();
