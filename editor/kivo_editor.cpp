@@ -7,6 +7,7 @@
 #include "editor/ogre_widget.h"
 #include "world/box.h"
 #include "world/monster.h"
+#include "world/paths.h"
 #include "world/scene.h"
 #include "world/waypoint.h"
 
@@ -32,6 +33,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QUrl>
 #include <QWheelEvent>
 
 #include <set>
@@ -175,7 +177,13 @@ void KIVOEditor::warn(const QString& text)
 
 QString KIVOEditor::chooseOpenFile(const QString& folder)
 {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), folder, kMapFilter);
+    QFileDialog dialog(this, QStringLiteral("Open"), folder, kMapFilter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Both map folders one click away: the user's own and the shipped maps.
+    const QString own = QString::fromStdString(paths::userMapDir());
+    const QString shipped = QString::fromStdString(paths::shippedMapDir());
+    dialog.setSidebarUrls({QUrl::fromLocalFile(own), QUrl::fromLocalFile(shipped)});
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString KIVOEditor::chooseSaveFile(const QString& folder)
@@ -199,7 +207,17 @@ int KIVOEditor::askToSave()
 
 QString KIVOEditor::lastFolder() const
 {
-    return QSettings().value(kFolderKey, QString::fromLatin1(kMapFolder)).toString();
+    return QSettings().value(kFolderKey, QString::fromStdString(paths::userMapDir())).toString();
+}
+
+QString KIVOEditor::saveFolder() const
+{
+    // A map from a folder the user may write to is saved beside itself; a new map, or one of
+    // the installed maps, goes to the user's own map folder.
+    const QFileInfo current(QString::fromStdString(mDocument->fileName()));
+    if (!mDocument->fileName().empty() && QFileInfo(current.absolutePath()).isWritable())
+        return current.absolutePath();
+    return QString::fromStdString(paths::userMapDir());
 }
 
 void KIVOEditor::rememberFolder(const QString& path)
@@ -248,7 +266,7 @@ bool KIVOEditor::maySkipUnsavedChanges()
     switch (askToSave()) {
     case QMessageBox::Save:
         if (mDocument->fileName().empty()) {
-            const QString path = chooseSaveFile(lastFolder());
+            const QString path = chooseSaveFile(saveFolder());
             if (path.isEmpty())
                 return false;
             rememberFolder(path);
@@ -296,7 +314,7 @@ void KIVOEditor::menuBar(QAction* action)
         }
         mapLoaded();
     } else if (action == actionSave_as) {
-        const QString path = chooseSaveFile(lastFolder());
+        const QString path = chooseSaveFile(saveFolder());
         if (path.isEmpty())
             return;
         rememberFolder(path);

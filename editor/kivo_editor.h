@@ -36,7 +36,6 @@ class KIVOEditor : public QMainWindow
 public:
     static constexpr const char* kMessageTitle = "KIVO Editor";
     static constexpr const char* kMapFilter = "KIVOMap (*.kivom)";
-    static constexpr const char* kMapFolder = "./data/maps";
 
     // The program's window: the 3D view starts Ogre when it is first shown.
     explicit KIVOEditor(QWidget* parent = nullptr);
@@ -122,6 +121,7 @@ private:
     bool saveTo(const QString& path);
     bool maySkipUnsavedChanges();
     QString lastFolder() const;
+    QString saveFolder() const;
     void rememberFolder(const QString& path);
 
     void toggleVertexButton(int index);

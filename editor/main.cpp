@@ -1,18 +1,48 @@
 // kivo-editor: the level editor program.
 #include "editor/kivo_editor.h"
+#include "world/paths.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <memory>
 
+namespace {
+
+const char* const kUsage =
+    "Usage: kivo-editor\n"
+    "\n"
+    "The KIVO level editor: builds the levels (.kivom map files) that the game kivo plays.\n"
+    "  --help              show this text\n"
+    "\n"
+    "Files (XDG base directories; unset variables fall back to ~/.config, ~/.local/share and\n"
+    "~/.local/state):\n"
+    "  $XDG_DATA_HOME/kivo/maps/     your own maps: new maps are saved here, and the game lists\n"
+    "                                them beside the shipped ones\n"
+    "  $XDG_CONFIG_HOME/kivo/        ogre.cfg, the render system the game chose (shared), and\n"
+    "                                kivo-editor.conf, the folder last opened\n"
+    "  $XDG_STATE_HOME/kivo/         OgreEditor.log\n";
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::cout << kUsage;
+            return 0;
+        }
+    }
+    std::string folderError;
+    if (!paths::makeUserFolders(folderError))
+        std::cerr << "KIVO Editor: " << folderError << std::endl;
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("KIVO"));
-    QApplication::setApplicationName(QStringLiteral("KIVO Editor"));
+    // The editor's own settings (the last folder) join the game's: $XDG_CONFIG_HOME/kivo.
+    QApplication::setOrganizationName(QStringLiteral("kivo"));
+    QApplication::setApplicationName(QStringLiteral("kivo-editor"));
     std::unique_ptr<KIVOEditor> window;
     try {
         window = std::make_unique<KIVOEditor>();

@@ -1,12 +1,15 @@
 // Starting Ogre inside a Qt widget and rendering it from a timer.
 #include "editor/ogre_widget.h"
 
+#include "world/paths.h"
+
 #include <Ogre.h>
 
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QResizeEvent>
 
+#include <filesystem>
 #include <iostream>
 #include <stdexcept>
 
@@ -25,11 +28,13 @@ const float kNearClip = 1.0f;
 void declareResources()
 {
     Ogre::ConfigFile config;
-    config.load(kResourcesFile, "\t:=", true);
+    const std::filesystem::path base = paths::baseDir();
+    config.load((base / kResourcesFile).string(), "\t:=", true);
     auto& groups = Ogre::ResourceGroupManager::getSingleton();
+    // Relative locations lie below the folder of the file.
     for (const auto& [group, settings] : config.getSettingsBySection()) {
         for (const auto& [type, location] : settings)
-            groups.addResourceLocation(location, type, group);
+            groups.addResourceLocation((base / location).string(), type, group);
     }
 }
 
@@ -47,8 +52,10 @@ OgreWidget::OgreWidget(QWidget* parent) : QWidget(parent)
     setMinimumSize(320, 240);
 
     mLogManager = std::make_unique<Ogre::LogManager>();
-    mLogManager->createLog(kLogFile, true, false, false);
-    mRoot = std::make_unique<Ogre::Root>(kPluginsFile, kConfigFile, "");
+    mLogManager->createLog(paths::stateFile(kLogFile), true, false, false);
+    mRoot = std::make_unique<Ogre::Root>(
+        (std::filesystem::path(paths::baseDir()) / kPluginsFile).string(),
+        paths::configFile(kConfigFile), "");
     declareResources();
     bool configured = false;
     try {

@@ -25,9 +25,9 @@ public:
     static constexpr const char* kCameraName = "Camera1";
     static constexpr int kFramePeriodMs = 15;
 
-    // Starts the Ogre root from plugins.cfg, ogre.cfg and resources.cfg of the working
-    // folder. A stored render system is used as it is; Ogre's own dialog is shown only when
-    // ogre.cfg names none. Throws when Ogre cannot start.
+    // Starts the Ogre root from plugins.cfg and resources.cfg of the data (paths.h) and the
+    // user's ogre.cfg. A stored render system is used as it is; Ogre's own dialog is shown only
+    // when ogre.cfg names none. Throws when Ogre cannot start.
     explicit OgreWidget(QWidget* parent = nullptr);
     ~OgreWidget() override;
 

@@ -1,6 +1,7 @@
 // The game's entry: create the application, run it, delete it. A failure during start-up ends
 // the program with its reason on standard error and in Ogre.log, and a non-zero exit code.
 #include "game/core/application.h"
+#include "world/paths.h"
 
 #include <OgreLogManager.h>
 #include <OgreRoot.h>
@@ -21,21 +22,17 @@ const char* const kUsage =
     "  --play <map file>   start straight into a single-player round on that map (a .kivom file\n"
     "                      anywhere; the level editor's \"Play this map\" uses it)\n"
     "  --name <name>       the player's name in that round (default: Player)\n"
-    "  --help              show this text\n";
+    "  --help              show this text\n"
+    "\n"
+    "Files (XDG base directories; unset variables fall back to ~/.config, ~/.local/share and\n"
+    "~/.local/state):\n"
+    "  $XDG_CONFIG_HOME/kivo/        ogre.cfg (video settings), input.cfg (keys and devices)\n"
+    "  $XDG_DATA_HOME/kivo/maps/     your own maps, and every map's best times (<map>.data)\n"
+    "  $XDG_STATE_HOME/kivo/         Ogre.log, CEGUI.log\n";
 
 void onStopSignal(int)
 {
     CApplication::requestStop();
-}
-
-// The game reads maps below data/maps/; a file elsewhere is named relative to that folder.
-std::string mapNameOf(const std::string& path)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    const fs::path file = fs::weakly_canonical(fs::absolute(path), error);
-    const fs::path folder = fs::weakly_canonical(fs::absolute("data/maps"), error);
-    return file.lexically_relative(folder).generic_string();
 }
 
 } // namespace
@@ -70,7 +67,7 @@ int main(int argc, char** argv)
     try {
         CApplication* app = CApplication::getInstance();
         if (!playMap.empty())
-            app->setPlayTest(mapNameOf(playMap), playerName);
+            app->setPlayTest(paths::mapNameOf(playMap), playerName);
         code = app->run();
         if (app->getRoot())
             app->getRoot()->removeFrameListener(app);

@@ -1150,11 +1150,52 @@ Image makeGuiSheet()
     return sheet;
 }
 
-Image makeGameIcon()
+// The game's icon at any size: the marble filling the square, drawn at that size (not scaled).
+Image makeGameIcon(int size = 64)
 {
-    Image img(64, 64);
-    drawMarble(img, Vec2{32, 32}, 28.0f, 2.5f);
+    const float unit = static_cast<float>(size) / 64.0f;
+    Image img(size, size);
+    drawMarble(img, Vec2{32 * unit, 32 * unit}, 28.0f * unit, 2.5f * unit);
     return img;
+}
+
+// The editor's icon: a tilted slab of grid tiles with the marble resting on its corner.
+Image makeEditorIcon(int size)
+{
+    const float unit = static_cast<float>(size) / 64.0f;
+    Image img(size, size);
+    const Vec2 centre{30 * unit, 34 * unit};
+    const Vec2 half{24 * unit, 24 * unit};
+    img.fill([=](Vec2 p) { return sdRoundBox(p, centre, half, 4 * unit); },
+             [](Vec2) { return rgb(0.06f, 0.05f, 0.12f); });
+    const float tile = 2 * half.x / 3;
+    img.fill(
+        [=](Vec2 p) {
+            return sdRoundBox(p, centre, half - Vec2{2 * unit, 2 * unit}, 3 * unit);
+        },
+        [=](Vec2 p) {
+            const int tx = static_cast<int>((p.x - centre.x + half.x) / tile);
+            const int ty = static_cast<int>((p.y - centre.y + half.y) / tile);
+            return (tx + ty) % 2 ? rgb(0.55f, 0.58f, 0.62f) : rgb(0.72f, 0.74f, 0.78f);
+        });
+    drawMarble(img, Vec2{46 * unit, 18 * unit}, 14.0f * unit, 1.5f * unit);
+    return img;
+}
+
+// Desktop icons in the hicolor theme's folder layout, one PNG per size for both programs.
+bool writeDesktopIcons(const std::filesystem::path& data)
+{
+    constexpr int kSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+    bool ok = true;
+    for (int size : kSizes) {
+        const std::string name = std::to_string(size) + "x" + std::to_string(size);
+        const std::filesystem::path folder = data / "icons" / "hicolor" / name / "apps";
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        ok &= makeGameIcon(size).writePng((folder / "kivo.png").string());
+        ok &= makeEditorIcon(size).writePng((folder / "kivo-editor.png").string());
+    }
+    return ok;
 }
 
 } // namespace
@@ -1193,7 +1234,7 @@ int main(int argc, char** argv)
         {"smoke", makeSmoke},
     };
     const std::vector<std::pair<std::string, std::function<Image()>>> guiImages = {
-        {"kivo_icon", makeGameIcon},
+        {"kivo_icon", [] { return makeGameIcon(); }},
         {"loadingscreen", makeLoadingScreenSheet},
         {"gui", makeGuiSheet},
     };
@@ -1209,5 +1250,9 @@ int main(int argc, char** argv)
         write(data / "textures" / (name + ".png"), make());
     for (const auto& [name, make] : guiImages)
         write(data / "gui" / (name + ".png"), make());
+    if (!writeDesktopIcons(data)) {
+        std::cerr << "gen_textures: cannot write the desktop icons below " << data << "\n";
+        ok = false;
+    }
     return ok ? 0 : 1;
 }

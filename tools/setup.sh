@@ -13,6 +13,7 @@ packages=(
     qt6-base-dev libx11-dev zlib1g-dev
     libgtest-dev libgmock-dev
     xvfb xauth libgl1-mesa-dri xdotool imagemagick x11-utils bc procps
+    dpkg-dev desktop-file-utils appstream man-db
 )
 
 missing=()

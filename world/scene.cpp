@@ -8,6 +8,7 @@
 #include "world/box_grid.h"
 #include "world/map_io.h"
 #include "world/monster.h"
+#include "world/paths.h"
 #include "world/waypoint.h"
 
 #include <OgreBillboard.h>
@@ -32,7 +33,6 @@ int sBoxCounter = 0;
 // Every scene alive, oldest first.
 std::vector<CScene*> sLiveScenes;
 
-const char* const kMapFolder = "data/maps/";
 const char* const kBaseNodeName = "SceneNode1";
 const char* const kPhysicsWorldName = "main";
 const char* const kLightPrefix = "light";
@@ -158,7 +158,7 @@ void CScene::build(const std::string& camera1, const std::string& camera2,
 
     if (!mMapName.empty()) {
         CIOMap map;
-        if (map.openForReading(kMapFolder + mMapName))
+        if (map.openForReading(paths::mapFile(mMapName)))
             map.readIntoScene(*this);
     }
     if (!mEditorMode) {

@@ -57,7 +57,7 @@ public:
     };
 
     // Builds the whole level. Camera names that are empty (or unknown to the scene manager)
-    // mean no such camera. The map name is a file name below "data/maps/"; empty builds an empty
+    // mean no such camera. The map name is one that paths::mapFile resolves; empty builds an empty
     // level. The window is handed to the physics frame listener and may be nullptr.
     CScene(const std::string& sceneManagerName, const std::string& camera1,
            const std::string& camera2, const std::string& camera3, const std::string& camera4,

@@ -1,7 +1,9 @@
 // Start-up sequence, frame loop, destroy list, pause forwarding and window events.
 #include "game/core/application.h"
 
+#include "game/core/gui_log.h"
 #include "game/core/loading_screen.h"
+#include "game/core/moving_in.h"
 #include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/core/video_options.h"
@@ -10,6 +12,7 @@
 #include "game/menu/game_menu.h"
 #include "game/net/network.h"
 #include "world/ball_shadow.h"
+#include "world/paths.h"
 
 #include <CEGUI/CEGUI.h>
 #include <CEGUI/RendererModules/Ogre/Renderer.h>
@@ -22,6 +25,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -31,10 +35,10 @@ namespace {
 const char* const kPluginsFile = "plugins.cfg";
 const char* const kConfigFile = "ogre.cfg";
 const char* const kLogFile = "Ogre.log";
+const char* const kGuiLogFile = "CEGUI.log";
 const char* const kResourcesFile = "resources.cfg";
 const char* const kWindowTitle = "KIVO";
-const char* const kIconFile = "data/gui/kivo_icon.png";
-const char* const kMapFolder = "./data/maps";
+const char* const kIconFile = "gui/kivo_icon.png";
 const int kDefaultMipmaps = 5;
 const Ogre::Real kNearClip = 0.1f;
 
@@ -101,7 +105,7 @@ std::string storedRenderSystem()
 {
     Ogre::ConfigFile file;
     try {
-        file.load(kConfigFile, "=", true);
+        file.load(paths::configFile(kConfigFile), "=", true);
     } catch (const Ogre::Exception&) {
         return std::string();
     }
@@ -144,12 +148,16 @@ EStoredConfig restoreStoredConfig(Ogre::Root* root, OptionDefaults& defaults)
     return EStoredConfig::NOT_USABLE;
 }
 
-void requireFile(const char* path, const char* what)
+void requireFile(const std::string& path, const char* what)
 {
     std::ifstream in(path);
     if (!in)
-        throw std::runtime_error(std::string("cannot read \"") + path + "\" (" + what +
-                                 ") in the current folder");
+        throw std::runtime_error("cannot read \"" + path + "\" (" + what + ")");
+}
+
+std::string baseFile(const char* name)
+{
+    return (std::filesystem::path(paths::baseDir()) / name).string();
 }
 } // namespace
 
@@ -219,8 +227,8 @@ int CApplication::run()
 
 bool CApplication::start()
 {
-    // Files written by replaceFile: "./input.cfg", "ogre.cfg" and the maps' companion files.
-    for (const char* folder : {".", kMapFolder})
+    // Files written by replaceFile: "input.cfg", "ogre.cfg" and the maps' best-times files.
+    for (const std::string& folder : {paths::configDir(), paths::userMapDir()})
         removeStaleTemporaryFiles(folder);
     if (!startOgre())
         return false;
@@ -278,14 +286,25 @@ bool CApplication::runFrame()
 
 bool CApplication::startOgre()
 {
-    requireFile(kPluginsFile, "the list of Ogre plug-ins");
-    requireFile(kResourcesFile, "the list of resource locations");
+    const std::string plugins = baseFile(kPluginsFile);
+    requireFile(plugins, "the list of Ogre plug-ins");
+    requireFile(baseFile(kResourcesFile), "the list of resource locations");
 
     makeCloseButtonWork();
+    std::string folderError;
+    const bool haveFolders = paths::makeUserFolders(folderError);
+    if (!haveFolders)
+        std::cerr << "KIVO: " << folderError << "; what belongs there will not be kept"
+                  << std::endl;
+    const std::string log = paths::stateFile(kLogFile);
     mLogManager = std::make_unique<Ogre::LogManager>();
-    mLogManager->createLog(kLogFile, true, false, false);
+    mLogManager->createLog(log, true, false, false);
+    if (haveFolders) {
+        for (const std::string& line : moveIn(paths::baseDir(), paths::shippedMapDir()))
+            mLogManager->logMessage(line);
+    }
     try {
-        mRoot = new Ogre::Root(kPluginsFile, kConfigFile, kLogFile);
+        mRoot = new Ogre::Root(plugins, paths::configFile(kConfigFile), log);
     } catch (const Ogre::Exception& e) {
         // The exception may point into a plug-in that was unloaded while the root unwound:
         // keep only its own text.
@@ -294,18 +313,21 @@ bool CApplication::startOgre()
     mOwnsRoot = true;
 
     declareResources();
-    CBallShadow::setEnabled(videooptions::readBallShadows(kConfigFile));
+    CBallShadow::setEnabled(videooptions::readBallShadows(paths::configFile(kConfigFile)));
     return configureRenderSystem();
 }
 
 void CApplication::declareResources()
 {
     Ogre::ConfigFile config;
-    config.load(kResourcesFile, "\t:=", true);
+    config.load(baseFile(kResourcesFile), "\t:=", true);
     auto& groups = Ogre::ResourceGroupManager::getSingleton();
+    // A relative location lies below the folder of the file, wherever the game was started.
+    const std::filesystem::path base = paths::baseDir();
     for (const auto& section : config.getSettingsBySection()) {
         for (const auto& setting : section.second)
-            groups.addResourceLocation(setting.second, setting.first, section.first, false);
+            groups.addResourceLocation((base / setting.second).string(), setting.first,
+                                       section.first, false);
     }
 }
 
@@ -336,7 +358,7 @@ bool CApplication::configureRenderSystem()
 void CApplication::createWindow()
 {
     mWindow = mRoot->initialise(true, kWindowTitle);
-    setWindowIcon(mWindow, kIconFile);
+    setWindowIcon(mWindow, paths::dataFile(kIconFile));
     // The message pump only looks at windows it was told about.
     OgreBites::WindowEventUtilities::_addRenderWindow(mWindow);
     OgreBites::WindowEventUtilities::addWindowEventListener(mWindow, this);
@@ -344,6 +366,7 @@ void CApplication::createWindow()
 
 void CApplication::startGui()
 {
+    mGuiLog = std::make_unique<CGuiLog>(paths::stateFile(kGuiLogFile));
     CEGUI::OgreRenderer::bootstrapSystem();
     mGuiStarted = true;
     CEGUI::ImageManager::setImagesetDefaultResourceGroup("Imagesets");

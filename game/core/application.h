@@ -20,6 +20,7 @@ class SceneManager;
 } // namespace Ogre
 
 class CGameMenu;
+class CGuiLog;
 class CLoadingScreen;
 
 class CApplication : public CExtFrameListener, public OgreBites::WindowEventListener
@@ -92,6 +93,7 @@ private:
     Ogre::SceneManager* mSceneManager = nullptr;
     Ogre::Camera* mCamera = nullptr;
     Ogre::RenderWindow* mWindow = nullptr;
+    std::unique_ptr<CGuiLog> mGuiLog;
     std::unique_ptr<CLoadingScreen> mLoadingScreen;
     std::unique_ptr<CGameMenu> mMenu;
     bool mGuiStarted = false;

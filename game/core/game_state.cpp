@@ -9,6 +9,7 @@
 #include "game/core/time_text.h"
 #include "game/input/player.h"
 #include "game/net/network.h"
+#include "world/paths.h"
 #include "world/scene.h"
 
 #include <OgreRoot.h>
@@ -16,10 +17,10 @@
 #include <string>
 
 namespace {
-const char* const kMusicFile = "data/sounds/ingame.wav";
-const char* const kStartSoundFile = "data/sounds/startsound.wav";
-const char* const kCollisionSoundFile = "data/sounds/collision.mp3";
-const char* const kWinningSoundFile = "data/sounds/winningsound.wav";
+const char* const kMusicFile = "sounds/ingame.wav";
+const char* const kStartSoundFile = "sounds/startsound.wav";
+const char* const kCollisionSoundFile = "sounds/collision.mp3";
+const char* const kWinningSoundFile = "sounds/winningsound.wav";
 const Ogre::Vector3 kMusicPosition(0, 0, -2);
 // The first updates of a round carry the time spent building it; they do not count.
 const int kWarmUpUpdates = 2;
@@ -73,7 +74,7 @@ void CGameState::resetRound()
     releaseScene();
     releaseWinningSound();
     mRunning = false;
-    mMusic = playSound3D(kMusicFile, kMusicPosition, true);
+    mMusic = playSound3D(paths::dataFile(kMusicFile), kMusicPosition, true);
 }
 
 void CGameState::addPlayer(CPlayer* player)
@@ -104,7 +105,7 @@ void CGameState::startRound(int playerCount)
         record.time = 0.0;
     mPlayerCount = playerCount;
     releaseWinningSound();
-    playOnce(kStartSoundFile, Ogre::Vector3::ZERO);
+    playOnce(paths::dataFile(kStartSoundFile), Ogre::Vector3::ZERO);
     if (mMusic)
         mMusic->setIsPaused(false);
     mWarmUpCounter = 0;
@@ -218,7 +219,7 @@ void CGameState::updatePlayer(size_t index)
     const int ball = number - 1;
     if (mScene->takeCollisionEvent(ball)) {
         player->rumble(kRumbleMilliseconds);
-        playOnce(kCollisionSoundFile, Ogre::Vector3::ZERO);
+        playOnce(paths::dataFile(kCollisionSoundFile), Ogre::Vector3::ZERO);
     }
     if (mScene->takeResetEvent(ball)) {
         mRecords[index].time = 0.0;
@@ -239,7 +240,7 @@ void CGameState::handleWinner(int winnerNumber, double serverSeconds)
     if (mMusic)
         mMusic->setIsPaused(true);
     releaseWinningSound();
-    mWinningSound = playSound3D(kWinningSoundFile, kMusicPosition, false);
+    mWinningSound = playSound3D(paths::dataFile(kWinningSoundFile), kMusicPosition, false);
     mWinningSound->setIsPaused(false);
 
     CPlayer* winner = nullptr;

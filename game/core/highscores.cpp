@@ -2,8 +2,10 @@
 #include "game/core/highscores.h"
 
 #include "game/core/profile.h"
+#include "world/paths.h"
 
 #include <cmath>
+#include <filesystem>
 #include <iostream>
 #include <locale>
 #include <sstream>
@@ -11,8 +13,6 @@
 #include <vector>
 
 namespace {
-const char* const kMapFolder = "./data/maps/";
-const char* const kCompanionExtension = ".data";
 const char* const kSection = "Top5";
 const char* const kFreeName = "Free";
 const char* const kFreeTime = "0";
@@ -41,7 +41,7 @@ double parseTime(const std::string& text)
 
 std::string highscoreFileName(const std::string& mapName)
 {
-    return kMapFolder + mapName + kCompanionExtension;
+    return paths::bestTimesFile(mapName);
 }
 
 std::string formatHighscoreTime(double seconds)
@@ -88,6 +88,8 @@ int updateHighscores(const std::string& mapName, const std::string& winnerName, 
     }
     // One replacement of the file, so the list is never left half shifted. A place that could
     // not be stored is no place.
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
     if (!writeProfileStrings(kSection, changes, file)) {
         std::cerr << "Highscores: cannot write \"" << file << "\"" << std::endl;
         return -1;

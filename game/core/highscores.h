@@ -1,6 +1,6 @@
-// The per-map list of the five best times, kept in section "Top5" of the map's companion file
-// "./data/maps/<map name>.data" under the keys "name1".."name5" and "time1".."time5". Place 1 is
-// the fastest; a place whose time is 0 is free.
+// The per-map list of the five best times, kept in section "Top5" of the map's best-times file
+// (paths::bestTimesFile: in the user's data folder) under the keys "name1".."name5" and
+// "time1".."time5". Place 1 is the fastest; a place whose time is 0 is free.
 #pragma once
 
 #include <array>
@@ -14,7 +14,8 @@ struct HighscoreEntry
     std::string timeText; // seconds exactly as stored, "0" for a free place
 };
 
-// "./data/maps/" + mapName + ".data"; mapName includes the map file's extension.
+// The file holding the map's best times, for every user a file of their own; mapName includes the
+// map file's extension. Files kept with the best times are named after this one.
 std::string highscoreFileName(const std::string& mapName);
 
 // Enters a winning time into the map's list. Returns the place 1 to 5, or -1 when the time does

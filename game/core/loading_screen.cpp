@@ -2,6 +2,7 @@
 #include "game/core/loading_screen.h"
 
 #include "game/core/sound.h"
+#include "world/paths.h"
 
 #include <CEGUI/CEGUI.h>
 #include <OgreLogManager.h>
@@ -91,7 +92,7 @@ void CLoadingScreen::create()
     mLabel->setFont(kFont);
     context.setRootWindow(mSheet);
 
-    mSound = playSound3D("data/sounds/loading.wav", Ogre::Vector3::ZERO, false);
+    mSound = playSound3D(paths::dataFile("sounds/loading.wav"), Ogre::Vector3::ZERO, false);
     mSound->setIsPaused(false);
 }
 

@@ -5,13 +5,14 @@
 #include "game/core/profile.h"
 #include "game/input/input_manager.h"
 #include "game/input/menu_hooks.h"
+#include "world/paths.h"
 
 #include <OISKeyboard.h>
 
 #include <cctype>
 
 namespace {
-const char* const kInputFile = "./input.cfg";
+const char* const kInputFile = "input.cfg";
 const char* const kMissingKey = "NULL";
 const std::size_t kKeyBufferSize = 100;
 const Ogre::Real kPush = 40.0f;
@@ -39,8 +40,8 @@ bool CKeyboardPlayer::initInput()
         return false;
     const std::string section = "Player" + std::to_string(mPlayerNumber);
     const auto readKey = [&section](const char* key) {
-        return keyCodeFromText(
-            getProfileString(section, key, kMissingKey, kInputFile, kKeyBufferSize));
+        return keyCodeFromText(getProfileString(section, key, kMissingKey,
+                                                paths::configFile(kInputFile), kKeyBufferSize));
     };
     mForwardKey = readKey("Forward");
     mBackKey = readKey("Back");

@@ -10,6 +10,7 @@
 #include "game/menu/menu_log.h"
 #include "game/menu/window_names.h"
 #include "game/net/network.h"
+#include "world/paths.h"
 
 #include <CEGUI/CEGUI.h>
 
@@ -23,13 +24,13 @@ const char* const kMouseArrow = "gui/MouseArrow";
 const char* const kInfoImage = "gui/Info";
 const char* const kErrorImage = "gui/Error";
 const char* const kVersionText = "Version: 1.1.0WBB";
-const char* const kMenuMusic = "data/sounds/menu.wav";
+const char* const kMenuMusic = "sounds/menu.wav";
 const Ogre::Vector3 kMenuMusicPosition(0, 0, -2);
 
 const float kWheelStep = 120.0f; // OIS reports one wheel notch as 120
 const double kWaitingStepSeconds = 0.5;
 const char* const kWaitingText = "Waiting for a client";
-const char* const kInputConfig = "./input.cfg";
+const char* const kInputConfig = "input.cfg";
 // Hand-set in "./input.cfg": [Input] GrabInRound=1 keeps the pointer inside the window while a
 // round runs (never in the menus).
 const char* const kInputSection = "Input";
@@ -139,7 +140,7 @@ void CGameMenu::initialise()
     fillMapLists();
     showMapInfo(guitext::windowText(getWindow("Singleplayer/Game/MapDropdown")));
 
-    mMenuMusic = playSound3D(kMenuMusic, kMenuMusicPosition, true);
+    mMenuMusic = playSound3D(paths::dataFile(kMenuMusic), kMenuMusicPosition, true);
     mMenuMusic->setIsPaused(false);
 
     createViewports();
@@ -383,8 +384,8 @@ void CGameMenu::grabPointerInRound(bool inRound)
 {
     if (!CInputManager::hasSingleton())
         return;
-    const bool wanted =
-        inRound && getProfileString(kInputSection, kGrabInRoundKey, "0", kInputConfig) == "1";
+    const bool wanted = inRound && getProfileString(kInputSection, kGrabInRoundKey, "0",
+                                                    paths::configFile(kInputConfig)) == "1";
     CInputManager::getSingleton().setPointerGrabbed(wanted);
 }
 

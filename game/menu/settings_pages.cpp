@@ -11,6 +11,7 @@
 #include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "world/ball_shadow.h"
+#include "world/paths.h"
 
 #include <CEGUI/CEGUI.h>
 #include <Ogre.h>
@@ -21,7 +22,7 @@
 
 namespace {
 const char* const kOgreConfig = "ogre.cfg";
-const char* const kInputConfig = "./input.cfg";
+const char* const kInputConfig = "input.cfg";
 const size_t kInputValueBuffer = 100;
 const char* const kMissing = "NULL";
 const char* const kErrorName = "ERR";
@@ -77,7 +78,7 @@ std::string keyFieldName(int bindingIndex)
 std::map<std::string, std::string> readOgreConfigSection(const std::string& section)
 {
     std::map<std::string, std::string> values;
-    std::ifstream in(kOgreConfig);
+    std::ifstream in(paths::configFile(kOgreConfig));
     std::string line;
     bool inSection = false;
     while (std::getline(in, line)) {
@@ -241,8 +242,9 @@ void placeShadowRow(CEGUI::Window* page, int row)
             static_cast<CEGUI::Combobox*>(windows.createWindow("gui/Combobox", kShadowsDropdown));
         dropdown->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kDropdownHeight, 0)));
         dropdown->setReadOnly(true);
-        const std::string value =
-            videooptions::readBallShadows(kOgreConfig) ? videooptions::kYes : videooptions::kNo;
+        const std::string value = videooptions::readBallShadows(paths::configFile(kOgreConfig))
+                                      ? videooptions::kYes
+                                      : videooptions::kNo;
         for (const char* choice : {videooptions::kYes, videooptions::kNo}) {
             auto* item = new CEGUI::ListboxTextItem(guitext::toGui(choice));
             item->setSelectionBrushImage(kSelectionBrush);
@@ -290,7 +292,7 @@ void CGameMenu::saveVideoSettings()
         guitext::windowText(getWindow(std::string("Settings/Videosettings/") + kShadowsDropdown));
     text += std::string("\n[") + videooptions::kSection + "]\n" + videooptions::kBallShadows + "=" +
             shadows + "\n";
-    if (!replaceFile(kOgreConfig, text)) {
+    if (!replaceFile(paths::configFile(kOgreConfig), text)) {
         showMessage(kErrorMessage, "Videosettings not saved",
                     "The settings could not be written to \"ogre.cfg\".");
         return;
@@ -320,8 +322,8 @@ void CGameMenu::loadKeyBindings()
     for (int index = 0; index < kBindingCount; ++index) {
         const std::string section = "Player" + std::to_string(index / kActionsPerPlayer + 1);
         const char* key = kActions[static_cast<size_t>(index % kActionsPerPlayer)];
-        const std::string value =
-            getProfileString(section, key, kMissing, kInputConfig, kInputValueBuffer);
+        const std::string value = getProfileString(
+            section, key, kMissing, paths::configFile(kInputConfig), kInputValueBuffer);
         const int code = value == kMissing ? 0 : keyCodeFromText(value);
         if (code != 0 && !isUsed(code)) {
             mUsedKeys.emplace_back(input.getKeyName(code), code);
@@ -329,10 +331,11 @@ void CGameMenu::loadKeyBindings()
         }
         const KeyBinding& fallback = mDefaultKeys[static_cast<size_t>(index)];
         if (isUsed(fallback.second)) {
-            writeProfileString(section, key, "0", kInputConfig);
+            writeProfileString(section, key, "0", paths::configFile(kInputConfig));
             mUsedKeys.emplace_back(kErrorName, 0);
         } else {
-            writeProfileString(section, key, std::to_string(fallback.second), kInputConfig);
+            writeProfileString(section, key, std::to_string(fallback.second),
+                               paths::configFile(kInputConfig));
             mUsedKeys.push_back(fallback);
         }
     }
@@ -351,7 +354,8 @@ void CGameMenu::saveInputSettings()
             keys.emplace_back(kActions[static_cast<size_t>(action)],
                               std::to_string(mUsedKeys[index].second));
         }
-        written &= writeProfileStrings("Player" + std::to_string(player), keys, kInputConfig);
+        written &= writeProfileStrings("Player" + std::to_string(player), keys,
+                                       paths::configFile(kInputConfig));
     }
     getWindow("Settings/Inputsettings1/StatusText")->setVisible(false);
     getWindow("Settings/Inputsettings1/StatusTextRed")->setVisible(false);

@@ -14,6 +14,7 @@
 #include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "world/map_check.h"
+#include "world/paths.h"
 #include "world/scene.h"
 
 #include <CEGUI/CEGUI.h>
@@ -26,9 +27,6 @@
 #include <iostream>
 
 namespace {
-const char* const kMapFolder = "./data/maps/";
-const char* const kMapExtension = ".kivom";
-const char* const kInfoSuffix = ".data";
 const char* const kSceneManager = "SceneManager";
 const std::array<const char*, 3> kMapDropdowns = {
     "Singleplayer/Game/MapDropdown", "Multiplayer/Game/MapDropdown", "Network/Server/MapDropdown"};
@@ -40,29 +38,19 @@ const char* const kDefaultAuthor = "KIVO-Team";
 const char* const kAuthorPrefix = "Author: ";
 const char* const kSelectionBrush = "TaharezLook/MultiListSelectionBrush";
 
-// The map files of the folder in name order. Only directories are skipped: this platform's
-// listing holds no "." and ".." entries, so nothing else may be dropped unread.
+// The maps of both folders whose file names are UTF-8: any other name could be shown but never
+// chosen again by its name.
 std::vector<std::string> listMapFiles()
 {
-    namespace fs = std::filesystem;
     std::vector<std::string> names;
-    std::error_code ec;
-    for (fs::directory_iterator it(kMapFolder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_directory(ec))
-            continue;
-        const std::string name = it->path().filename().string();
-        const size_t dot = name.rfind('.');
-        if (dot == std::string::npos || name.compare(dot, std::string::npos, kMapExtension) != 0)
-            continue;
-        // A name that is no UTF-8 could be shown but never chosen again by its name.
+    for (std::string& name : paths::listMaps()) {
         if (!utf8::isValid(name)) {
             std::cerr << "CGameMenu: the map file name \"" << utf8::mended(name)
                       << "\" is no UTF-8 text; rename the file to play it\n";
             continue;
         }
-        names.push_back(name);
+        names.push_back(std::move(name));
     }
-    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -87,6 +75,8 @@ std::string defaultTop5Text()
 
 void writeDefaultMapInfo(const std::string& file)
 {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
     writeProfileStrings("Mapinfo", {{"Description", kNoMapInfo}, {"Author", kDefaultAuthor}}, file);
     std::vector<std::pair<std::string, std::string>> top5;
     for (int place = 1; place <= kHighscorePlaces; ++place) {
@@ -126,7 +116,11 @@ void CGameMenu::fillMapLists()
 
 void CGameMenu::showMapInfo(const std::string& mapName)
 {
-    const std::string file = std::string(kMapFolder) + mapName + kInfoSuffix;
+    // Description and author come with the map; the best times, and the defaults written for a
+    // map that came without information, are the player's own.
+    const std::string best = highscoreFileName(mapName);
+    const std::string shipped = paths::mapInfoFile(mapName);
+    const std::string file = std::ifstream(shipped) ? shipped : best;
     std::string description = kNoMapInfo;
     std::string author = kDefaultAuthor;
     std::string top5 = defaultTop5Text();
@@ -135,7 +129,7 @@ void CGameMenu::showMapInfo(const std::string& mapName)
         author = getProfileString("Mapinfo", "Author", kDefaultAuthor, file);
         top5 = top5Text(mapName);
     } else if (!mapName.empty()) {
-        writeDefaultMapInfo(file);
+        writeDefaultMapInfo(best);
     }
     for (const char* page : {"Singleplayer", "Multiplayer"}) {
         guitext::setWindowText(getWindow(std::string(page) + "/Game/MapDescription"), description);

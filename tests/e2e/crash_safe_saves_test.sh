@@ -12,7 +12,7 @@ KILLS=${KIVO_CRASH_KILLS:-50} # fewer while working on the test
 SAVE=(879 684)      # Save on the settings pages
 MESSAGE_OK=(512 476)
 MAP=loop.kivom
-DATA=$E2E_GAME/data/maps/$MAP.data
+DATA=$E2E_BEST/$MAP.data
 
 e2e_prepare_game
 # A course whose start boxes are finish boxes too: every round is won as soon as the ball lands,
@@ -30,7 +30,7 @@ padding() {
 }
 
 temporary_files() {
-    find "$E2E_GAME" "$E2E_GAME/data/maps" -maxdepth 1 -name '*.tmp??????' | wc -l
+    find "$E2E_CONFIG" "$E2E_BEST" -maxdepth 1 -name '*.tmp??????' | wc -l
 }
 
 # The first run makes the files; its saves give the content every later save writes again.
@@ -39,15 +39,15 @@ click "${MENU_SETTINGS[@]}"
 click "${SAVE[@]}"
 click "${MESSAGE_OK[@]}"
 e2e_quit_game
-padding >>"$E2E_GAME/input.cfg"
+padding >>"$E2E_CONFIG/input.cfg"
 padding >>"$DATA"
-cp "$E2E_GAME/input.cfg" "$E2E_WORK/input.reference"
-cp "$E2E_GAME/ogre.cfg" "$E2E_WORK/ogre.reference"
+cp "$E2E_CONFIG/input.cfg" "$E2E_WORK/input.reference"
+cp "$E2E_CONFIG/ogre.cfg" "$E2E_WORK/ogre.reference"
 last_note=$(tail -n 1 "$DATA")
 
 check_files() {
-    cmp -s "$E2E_GAME/input.cfg" "$E2E_WORK/input.reference" || fail "$1: input.cfg is damaged"
-    cmp -s "$E2E_GAME/ogre.cfg" "$E2E_WORK/ogre.reference" || fail "$1: ogre.cfg is damaged"
+    cmp -s "$E2E_CONFIG/input.cfg" "$E2E_WORK/input.reference" || fail "$1: input.cfg is damaged"
+    cmp -s "$E2E_CONFIG/ogre.cfg" "$E2E_WORK/ogre.reference" || fail "$1: ogre.cfg is damaged"
     [[ "$(tail -n 1 "$DATA")" == "$last_note" ]] || fail "$1: the companion file lost its end"
     (($(grep -c '^time[1-5]=' "$DATA") == 5)) || fail "$1: the companion file lost highscores"
 }
@@ -80,7 +80,7 @@ writer_loop() {
 
 # The log of a killed game still says its loop started: each start waits for a fresh one.
 restart_game() {
-    rm -f "$E2E_GAME/Ogre.log"
+    rm -f "$E2E_LOG"
     e2e_start_game
 }
 
@@ -98,8 +98,8 @@ for ((kill = 1; kill <= KILLS; kill++)); do
     else
         # Every other kill lands inside a write: as soon as a temporary file shows.
         deadline=$((SECONDS + 4))
-        until ((SECONDS >= deadline)) || compgen -G "$E2E_GAME/*.tmp??????" >/dev/null ||
-            compgen -G "$E2E_GAME/data/maps/*.tmp??????" >/dev/null; do :; done
+        until ((SECONDS >= deadline)) || compgen -G "$E2E_CONFIG/*.tmp??????" >/dev/null ||
+            compgen -G "$E2E_BEST/*.tmp??????" >/dev/null; do :; done
     fi
     kill -9 "$E2E_PID"
     wait "$E2E_PID" 2>/dev/null
@@ -107,7 +107,7 @@ for ((kill = 1; kill <= KILLS; kill++)); do
     kill "$writer"
     wait "$writer" 2>/dev/null
     (($(temporary_files) > 0)) && interrupted=$((interrupted + 1))
-    writes=$((writes + $(grep -c -e 'settings saved"' -e 'Menu: winner' "$E2E_GAME/Ogre.log")))
+    writes=$((writes + $(grep -c -e 'settings saved"' -e 'Menu: winner' "$E2E_LOG")))
     check_files "kill $kill"
 done
 echo "$KILLS kills after $writes finished saves; $interrupted kills left a half-written file"

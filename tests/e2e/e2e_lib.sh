@@ -9,7 +9,7 @@ set -u
 # A script that needs more than ten minutes sets E2E_TIME_LIMIT (seconds) before sourcing it.
 if [[ -z "${KIVO_E2E_DISPLAY_READY:-}" ]]; then
     export KIVO_E2E_DISPLAY_READY=1
-    exec timeout -k 10 "${E2E_TIME_LIMIT:-600}" xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "-screen 0 1024x768x24" bash "$0" "$@"
+    exec timeout -k 10 "${E2E_TIME_LIMIT:-600}" xvfb-run -a -n "$((100 + RANDOM % 3000))" -s "${E2E_XVFB_ARGS:--screen 0 1024x768x24}" bash "$0" "$@"
 fi
 
 E2E_RUN=${KIVO_RUN_DIR:?the staged game folder}
@@ -19,6 +19,16 @@ E2E_SHOTS=${KIVO_E2E_SHOTS:-$E2E_WORK/shots}
 E2E_PID=
 E2E_FAILURES=0
 mkdir -p "$E2E_SHOTS"
+
+# The player's own folders (XDG base directories), fresh for every script: settings, best
+# times and the game's log land there, never in the real user's home.
+e2e_user_folders() { # home folder
+    echo "XDG_CONFIG_HOME=$1/.config XDG_DATA_HOME=$1/.local/share XDG_STATE_HOME=$1/.local/state"
+}
+export $(e2e_user_folders "$E2E_WORK/home")
+E2E_CONFIG=$XDG_CONFIG_HOME/kivo
+E2E_BEST=$XDG_DATA_HOME/kivo/maps
+E2E_LOG=$XDG_STATE_HOME/kivo/Ogre.log
 
 e2e_cleanup() {
     if [[ -n "$E2E_PID" ]] && kill -0 "$E2E_PID" 2>/dev/null; then
@@ -35,8 +45,7 @@ fail() {
     E2E_FAILURES=$((E2E_FAILURES + 1))
 }
 
-# The game folder: program and configuration copied, the read-only data linked, the maps copied
-# (their companion files receive the highscores).
+# The game folder: program and configuration copied, the read-only data linked, the maps copied.
 e2e_prepare_game() {
     mkdir -p "$E2E_GAME/data"
     cp "$E2E_RUN/kivo" "$E2E_RUN/plugins.cfg" "$E2E_RUN/resources.cfg" "$E2E_GAME/"
@@ -56,7 +65,7 @@ e2e_start_game() {
     E2E_PID=$!
     local waited=0
     # The menu is built before the loop starts; clicks count once the frame loop runs.
-    until grep -q "Frame loop started" "$E2E_GAME/Ogre.log" 2>/dev/null; do
+    until grep -q "Frame loop started" "$E2E_LOG" 2>/dev/null; do
         sleep 0.5
         waited=$((waited + 1))
         if ((waited > 120)) || ! kill -0 "$E2E_PID" 2>/dev/null; then
@@ -101,12 +110,12 @@ tap() {
 
 # The number of "Menu: <text>" lines in the Ogre log.
 log_count() {
-    grep -c -F -- "Menu: $1" "$E2E_GAME/Ogre.log"
+    grep -c -F -- "Menu: $1" "$E2E_LOG"
 }
 
 # Waits up to $2 seconds for a line in the Ogre log (or in the log file $3); false if it never came.
 wait_for_log() {
-    local needle=$1 limit=$2 log=${3:-$E2E_GAME/Ogre.log} waited=0
+    local needle=$1 limit=$2 log=${3:-$E2E_LOG} waited=0
     until grep -q -F -- "$needle" "$log" 2>/dev/null; do
         sleep 0.5
         waited=$((waited + 1))
@@ -136,15 +145,15 @@ type_into() {
     sleep 0.3
 }
 
-# A value of the straight run's companion file.
+# A value of the straight run's best-times file.
 top5_value() {
-    sed -n "s/^$1=//p" "$E2E_GAME/data/maps/00_straight_run.kivom.data" | tr -d '\r'
+    sed -n "s/^$1=//p" "$E2E_BEST/00_straight_run.kivom.data" | tr -d '\r'
 }
 
 e2e_finish() {
     if ((E2E_FAILURES > 0)); then
         echo "$E2E_FAILURES check(s) failed; the game's log ends with:"
-        grep "Menu:" "$E2E_GAME/Ogre.log" | tail -15
+        grep "Menu:" "$E2E_LOG" | tail -15
         exit 1
     fi
     echo "all checks passed"

@@ -24,7 +24,7 @@ click "${SETTINGS_INPUT1[@]}"
 click "${SETTINGS_PLAYER1_JOYSTICK[@]}"
 sleep 0.5
 shot joystick_chosen
-grep -q "Sorry, I was unable to detect a Joystick" "$E2E_GAME/Ogre.log" &&
+grep -q "Sorry, I was unable to detect a Joystick" "$E2E_LOG" &&
     fail "the joystick was not found on the settings page"
 
 click "${MENU_SINGLEPLAYER[@]}"
@@ -33,7 +33,7 @@ click 606 187
 click "${PAGE_START[@]}"
 wait_for_log 'Menu: round started on "00_straight_run.kivom" with 1 players' 10 ||
     fail "the round did not start"
-grep -q "Menu: player 1 steers with Joystick" "$E2E_GAME/Ogre.log" ||
+grep -q "Menu: player 1 steers with Joystick" "$E2E_LOG" ||
     fail "player 1 does not steer with the joystick"
 
 pad $HAT_UP 0

@@ -33,16 +33,19 @@ trap net_cleanup EXIT
 
 # Runs a command against the second display.
 on_b() { DISPLAY=$B_DISPLAY "$@"; }
-wait_for_b_log() { wait_for_log "$1" "$2" "$GAME_B/Ogre.log"; }
+# The second player has a home of their own.
+HOME_B=$E2E_WORK/home_b
+LOG_B=$HOME_B/.local/state/kivo/Ogre.log
+wait_for_b_log() { wait_for_log "$1" "$2" "$LOG_B"; }
 
 e2e_prepare_game
 E2E_GAME=$GAME_B e2e_prepare_game
 PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
 
 e2e_start_game
-(cd "$GAME_B" && DISPLAY=$B_DISPLAY exec ./kivo >"$E2E_WORK/kivo_b.out" 2>&1) &
+(cd "$GAME_B" && export $(e2e_user_folders "$HOME_B") && DISPLAY=$B_DISPLAY exec ./kivo >"$E2E_WORK/kivo_b.out" 2>&1) &
 PID_B=$!
-wait_for_b_log "Frame loop started" 60 || { echo "the second game did not start:"; tail -n 5 "$E2E_WORK/kivo_b.out" "$GAME_B/Ogre.log"; exit 1; }
+wait_for_b_log "Frame loop started" 60 || { echo "the second game did not start:"; tail -n 5 "$E2E_WORK/kivo_b.out" "$LOG_B"; exit 1; }
 sleep 1.5
 
 # The server.

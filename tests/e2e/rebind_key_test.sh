@@ -9,16 +9,16 @@ KC_W=17
 
 e2e_prepare_game
 e2e_start_game
-[[ -f "$E2E_GAME/input.cfg" ]] || fail "the menu did not create input.cfg"
+[[ -f "$E2E_CONFIG/input.cfg" ]] || fail "the menu did not create input.cfg"
 
 click "${MENU_SETTINGS[@]}"
 shot settings_video
 click 879 684 # Save on the video page
 wait_for_log 'Menu: message "Videosettings saved"' 5 || fail "no video settings message"
 shot video_saved
-grep -q "^Render System=OpenGL Rendering Subsystem" "$E2E_GAME/ogre.cfg" ||
+grep -q "^Render System=OpenGL Rendering Subsystem" "$E2E_CONFIG/ogre.cfg" ||
     fail "ogre.cfg does not name the render system"
-grep -q "^Video Mode=" "$E2E_GAME/ogre.cfg" || fail "ogre.cfg lost the video mode"
+grep -q "^Video Mode=" "$E2E_CONFIG/ogre.cfg" || fail "ogre.cfg lost the video mode"
 click 512 476 # OK
 
 click "${SETTINGS_INPUT1[@]}"
@@ -34,7 +34,7 @@ shot key_taken
 click 879 684 # Save
 wait_for_log 'Menu: message "Inputsettings saved"' 5 || fail "no input settings message"
 shot input_saved
-forward=$(sed -n '/^\[Player1\]/,/^\[/s/^Forward=//p' "$E2E_GAME/input.cfg" | tr -d '\r')
+forward=$(sed -n '/^\[Player1\]/,/^\[/s/^Forward=//p' "$E2E_CONFIG/input.cfg" | tr -d '\r')
 [[ "$forward" == "$KC_T" ]] || fail "Player1 Forward in input.cfg is '$forward', not $KC_T"
 click 512 476 # OK
 
@@ -50,7 +50,7 @@ wait_for_log "Menu: round started" 10 || fail "the round did not start"
 xdotool keydown w
 sleep 8
 xdotool keyup w
-if grep -q "Menu: winner:" "$E2E_GAME/Ogre.log"; then
+if grep -q "Menu: winner:" "$E2E_LOG"; then
     fail "the old forward key W still steers"
 fi
 xdotool keydown t
@@ -62,5 +62,5 @@ sleep 1
 [[ "$(top5_value name1)" == "Player" ]] || fail "no highscore from the round steered with T"
 
 e2e_quit_game
-grep -q "^Forward=$KC_W" "$E2E_GAME/input.cfg" && fail "W is still stored as a forward key"
+grep -q "^Forward=$KC_W" "$E2E_CONFIG/input.cfg" && fail "W is still stored as a forward key"
 e2e_finish

@@ -22,7 +22,7 @@ started=$(date +%s.%N)
 click "${PAGE_START[@]}"
 wait_for_log 'Menu: round started on "00_straight_run.kivom" with 1 players' 10 ||
     fail "the round did not start"
-grep -q "Menu: viewports in mode 1" "$E2E_GAME/Ogre.log" || fail "no full-window viewport"
+grep -q "Menu: viewports in mode 1" "$E2E_LOG" || fail "no full-window viewport"
 
 xdotool keydown w
 sleep 1.5
@@ -48,10 +48,10 @@ xdotool keyup w
 sleep 1
 shot winner
 
-grep -q "Menu: winner: Tester" "$E2E_GAME/Ogre.log" || fail "the winner line does not name Tester"
-grep -A2 "Menu: winner:" "$E2E_GAME/Ogre.log" | grep -q "won the game in: 00:[0-5][0-9]:[0-9][0-9][0-9]" ||
+grep -q "Menu: winner: Tester" "$E2E_LOG" || fail "the winner line does not name Tester"
+grep -A2 "Menu: winner:" "$E2E_LOG" | grep -q "won the game in: 00:[0-5][0-9]:[0-9][0-9][0-9]" ||
     fail "no winning time in mm:ss:mmm"
-grep -A2 "Menu: winner:" "$E2E_GAME/Ogre.log" | grep -q "New highscore! Your place: #1" ||
+grep -A2 "Menu: winner:" "$E2E_LOG" | grep -q "New highscore! Your place: #1" ||
     fail "no highscore line for place 1"
 
 [[ $(top5_value name1) == "Tester" ]] || fail "Top5 place 1 is '$(top5_value name1)', not Tester"
@@ -76,10 +76,10 @@ sleep 1
 click "${HUD_BACK_TO_MENU[@]}"
 sleep 1
 shot back_in_menu
-grep 'Menu: best times of "00_straight_run.kivom"' "$E2E_GAME/Ogre.log" | tail -1 |
+grep 'Menu: best times of "00_straight_run.kivom"' "$E2E_LOG" | tail -1 |
     grep -q -F "1. Tester ($(top5_value time1)s)" || fail "the best times shown do not start with Tester"
 [[ $(log_count "viewports in mode 0") -ge 2 ]] || fail "the viewports were not put away"
-grep -q 'Menu: message' "$E2E_GAME/Ogre.log" && fail "an unexpected message box appeared"
+grep -q 'Menu: message' "$E2E_LOG" && fail "an unexpected message box appeared"
 
 # The network page is there; opening a server shows the wait dialog, which Cancel closes.
 click 133 340

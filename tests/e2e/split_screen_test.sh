@@ -15,7 +15,7 @@ shot multiplayer_page
 click "${PAGE_START[@]}"
 wait_for_log 'Menu: round started on "00_straight_run.kivom" with 2 players' 10 ||
     fail "the two-player round did not start"
-grep -q "Menu: viewports in mode 2" "$E2E_GAME/Ogre.log" || fail "no horizontal split"
+grep -q "Menu: viewports in mode 2" "$E2E_LOG" || fail "no horizontal split"
 xdotool keydown w keydown Up
 sleep 1.5
 shot split_horizontal
@@ -23,7 +23,7 @@ wait_for_log "Menu: winner:" 40 || fail "nobody reached the finish in the two-pl
 xdotool keyup w keyup Up
 sleep 1
 shot split_horizontal_winner
-grep -A1 "Menu: winner:" "$E2E_GAME/Ogre.log" | grep -q "won the game in:" || fail "no winner text"
+grep -A1 "Menu: winner:" "$E2E_LOG" | grep -q "won the game in:" || fail "no winner text"
 click "${HUD_BACK_TO_MENU[@]}"
 sleep 1
 
@@ -46,7 +46,7 @@ click "${MP_RADIO4[@]}"
 click "${PAGE_START[@]}"
 wait_for_log 'Menu: round started on "00_straight_run.kivom" with 4 players' 10 ||
     fail "the four-player round did not start"
-grep -q "Menu: viewports in mode 4" "$E2E_GAME/Ogre.log" || fail "no four-way split"
+grep -q "Menu: viewports in mode 4" "$E2E_LOG" || fail "no four-way split"
 xdotool keydown w keydown Up keydown u keydown KP_8
 sleep 1.5
 shot four_players
@@ -65,7 +65,7 @@ sleep 1
 click "${MENU_SINGLEPLAYER[@]}"
 click "${PAGE_START[@]}"
 wait_for_log 'with 1 players' 10 || fail "the single-player round after the splits did not start"
-[[ "$(grep "Menu: viewports in mode" "$E2E_GAME/Ogre.log" | tail -1)" == *"mode 1" ]] ||
+[[ "$(grep "Menu: viewports in mode" "$E2E_LOG" | tail -1)" == *"mode 1" ]] ||
     fail "the single-player round did not use one full viewport"
 sleep 1
 shot single_after_split

@@ -12,6 +12,9 @@ SHOTS=${KIVO_E2E_SHOTS:-$WORK/shots}
 PID=
 GAME=
 mkdir -p "$SHOTS" "$WORK/game/data/maps"
+# The user's own folders (settings, maps, best times, logs), fresh for every script.
+export XDG_CONFIG_HOME=$WORK/home/.config XDG_DATA_HOME=$WORK/home/.local/share XDG_STATE_HOME=$WORK/home/.local/state
+GAME_LOG=$XDG_STATE_HOME/kivo/Ogre.log
 
 cleanup() {
     [[ -n "$GAME" ]] && kill "$GAME" 2>/dev/null
@@ -65,9 +68,10 @@ start_editor() {
         [[ "$(basename "$entry")" == maps ]] || ln -s "$entry" "data/$(basename "$entry")"
     done
     cp "$RUN"/data/maps/* data/maps/
-    printf 'Render System=OpenGL Rendering Subsystem\n\n[OpenGL Rendering Subsystem]\nFull Screen=No\nVideo Mode=1024 x 768\n' >ogre.cfg
+    mkdir -p "$XDG_CONFIG_HOME/kivo"
+    printf 'Render System=OpenGL Rendering Subsystem\n\n[OpenGL Rendering Subsystem]\nFull Screen=No\nVideo Mode=1024 x 768\n' >"$XDG_CONFIG_HOME/kivo/ogre.cfg"
 
-    XDG_CONFIG_HOME=$WORK/config ./kivo-editor >"$WORK/editor.out" 2>&1 &
+    ./kivo-editor >"$WORK/editor.out" 2>&1 &
     PID=$!
     editor_window() {
         kill -0 "$PID" 2>/dev/null || fail "the editor ended at start"

@@ -76,7 +76,7 @@ PID=
 # The game lists the new map first and shows its (fresh) best times.
 ./kivo >"$WORK/kivo.out" 2>&1 &
 PID=$!
-listed() { grep -q 'Menu: best times of "000_editor.kivom"' Ogre.log 2>/dev/null; }
+listed() { grep -q 'Menu: best times of "000_editor.kivom"' "$GAME_LOG" 2>/dev/null; }
 wait_until 60 listed || fail "the game does not list the new map"
 sleep 2
 shot game_menu

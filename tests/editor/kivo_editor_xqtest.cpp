@@ -34,10 +34,15 @@ public:
     int questions = 0;
     int answer = QMessageBox::Discard;
     QString saveAnswer;
+    QString offeredFolder;
 
 protected:
     void warn(const QString& text) override { warnings << text; }
-    QString chooseSaveFile(const QString&) override { return saveAnswer; }
+    QString chooseSaveFile(const QString& folder) override
+    {
+        offeredFolder = folder;
+        return saveAnswer;
+    }
     int askToSave() override
     {
         ++questions;
@@ -94,8 +99,9 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         folder = std::make_unique<testenv::TempDir>();
         folder->linkGameFiles();
-        testenv::writeFile("ogre.cfg", "Render System=OpenGL Rendering Subsystem\n\n"
-                                       "[OpenGL Rendering Subsystem]\nFull Screen=No\n");
+        testenv::writeFile(testenv::userFile(testenv::kConfig, "ogre.cfg"),
+                           "Render System=OpenGL Rendering Subsystem\n\n"
+                           "[OpenGL Rendering Subsystem]\nFull Screen=No\n");
         editor = std::make_unique<CAnsweredEditor>();
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
@@ -207,6 +213,19 @@ private slots:
         click("buttonLightsCreate");
         QVERIFY(document().selectedBoxNames() == selected);
         QVERIFY(waypoints->item(0)->isSelected());
+    }
+
+    // A new map goes to the user's own map folder; a saved map keeps its folder.
+    void saveAsOffersTheUsersMapFolderForNewMaps()
+    {
+        newMapWithGrid();
+        editor->saveAnswer.clear(); // the dialog cancelled
+        trigger("actionSave_as");
+        QCOMPARE(editor->offeredFolder, qEnvironmentVariable("XDG_DATA_HOME") + "/kivo/maps");
+        editor->saveAnswer = QString::fromStdString(folder->file("mine.kivom"));
+        trigger("actionSave_as");
+        trigger("actionSave_as");
+        QCOMPARE(editor->offeredFolder, QString::fromStdString(folder->path()));
     }
 
     // Last: it closes the window.

@@ -82,14 +82,14 @@ shot points_added
 
 # The check finds nothing: the map's start pad and the new point give every player a ball.
 key ctrl+k
-wait_until 10 grep -q 'Map check: No problems found.' OgreEditor.log ||
+wait_until 10 grep -q 'Map check: No problems found.' "$XDG_STATE_HOME/kivo/OgreEditor.log" ||
     fail "the check does not report a map without problems"
-grep 'Map check: Error' OgreEditor.log && fail "the check finds errors"
+grep 'Map check: Error' "$XDG_STATE_HOME/kivo/OgreEditor.log" && fail "the check finds errors"
 shot checked
 
 # F5: the game starts on a copy of the map, straight into a round.
 key F5
-round_started() { grep -q 'Menu: round started on ".*kivo-playtest-[0-9]*.kivom" with 1 players' Ogre.log 2>/dev/null; }
+round_started() { grep -q 'Menu: round started on ".*kivo-playtest-[0-9]*.kivom" with 1 players' "$GAME_LOG" 2>/dev/null; }
 wait_until 60 round_started || fail "no play-test round"
 sleep 2
 shot game_round

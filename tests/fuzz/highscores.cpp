@@ -4,19 +4,22 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 const char* const kMap = "fuzz.kivom";
 } // namespace
 
+// The best-times file lies in the user's data folder: here one inside the working folder.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    mkdir("data", 0755);
-    mkdir("data/maps", 0755);
+    const std::filesystem::path data = std::filesystem::current_path() / "xdg-data";
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    std::filesystem::create_directories(data / "kivo" / "maps");
     return 0;
 }
 

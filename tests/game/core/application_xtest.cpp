@@ -96,7 +96,8 @@ TEST(ApplicationWindow, startsCompletelyFollowsResizesAndClosesAfterTheCurrentFr
 {
     testenv::TempDir dir;
     dir.linkGameFiles();
-    testenv::writeFile("ogre.cfg", ""); // an empty configuration: pick the first render system
+    // An empty configuration: pick the first render system.
+    testenv::writeFile(testenv::userFile(testenv::kConfig, "ogre.cfg"), "");
 
     CApplication* app = CApplication::getInstance();
     ASSERT_TRUE(app->start());
@@ -124,5 +125,9 @@ TEST(ApplicationWindow, startsCompletelyFollowsResizesAndClosesAfterTheCurrentFr
     EXPECT_LE(probe.started, probe.closeRequestedAt + 1);
 
     CApplication::destroyInstance();
-    EXPECT_TRUE(std::filesystem::exists("Ogre.log"));
+    // The logs go to the user's state folder; nothing is written into the working folder.
+    EXPECT_TRUE(std::filesystem::exists(testenv::userFile(testenv::kState, "Ogre.log")));
+    EXPECT_TRUE(std::filesystem::exists(testenv::userFile(testenv::kState, "CEGUI.log")));
+    for (const char* name : {"Ogre.log", "CEGUI.log", "ogre.cfg", "input.cfg"})
+        EXPECT_FALSE(std::filesystem::exists(name)) << name;
 }

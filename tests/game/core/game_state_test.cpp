@@ -20,8 +20,6 @@
 
 namespace {
 
-const char* const kTop5File = "./data/maps/hills.kivom.data";
-
 // Everything the scripted level, players and display report; the test changes it freely.
 struct Script : IHudView
 {
@@ -124,6 +122,7 @@ protected:
     double time(int index) const { return state->getRecords()[index].time; }
 
     testenv::TempDir dir;
+    const std::string kBestTimes = testenv::userFile(testenv::kData, "maps/hills.kivom.data");
     Script script;
     std::unique_ptr<CGameState> state;
 };
@@ -189,8 +188,8 @@ TEST_F(GameStateTest, winnerIsHandledOnceEntersTheTop5AndRestartStartsANewRound)
     frame(2.0);
     ASSERT_EQ(script.winners.size(), 1u);
     EXPECT_EQ(script.winners[0], std::make_tuple(static_cast<CPlayer*>(ann), 4.0, 1));
-    EXPECT_EQ(getProfileString("Top5", "name1", "", kTop5File), "Ann");
-    EXPECT_EQ(getProfileString("Top5", "time1", "", kTop5File), "4");
+    EXPECT_EQ(getProfileString("Top5", "name1", "", kBestTimes), "Ann");
+    EXPECT_EQ(getProfileString("Top5", "time1", "", kBestTimes), "4");
     EXPECT_DOUBLE_EQ(time(0), 4.0); // the clock stopped
 
     script.winner = 0;
@@ -202,7 +201,7 @@ TEST_F(GameStateTest, winnerIsHandledOnceEntersTheTop5AndRestartStartsANewRound)
     frame(1.0);
     ASSERT_EQ(script.winners.size(), 2u);
     EXPECT_EQ(script.winners[1], std::make_tuple(static_cast<CPlayer*>(nullptr), -1.0, -1));
-    EXPECT_EQ(getProfileString("Top5", "name2", "", kTop5File), "Free");
+    EXPECT_EQ(getProfileString("Top5", "name2", "", kBestTimes), "Free");
 }
 
 TEST_F(GameStateTest, pausedFramesDoNotCountAndRemovedPlayersAndTheLevelGoToTheDestroyList)

@@ -14,13 +14,10 @@
 namespace {
 
 const char* const kMap = "hills.kivom";
-const char* const kFile = "./data/maps/hills.kivom.data";
 
 class HighscoresTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { std::filesystem::create_directories("data/maps"); }
-
     // Writes the list "name time, name time, ..." below a Mapinfo section.
     void writeList(const std::string& entries)
     {
@@ -45,6 +42,8 @@ protected:
     }
 
     testenv::TempDir dir;
+    // Every player keeps the best times in a data folder of their own.
+    const std::string kFile = testenv::userFile(testenv::kData, "maps/hills.kivom.data");
 };
 
 TEST_F(HighscoresTest, missingFileIsCreatedWithOnlyTheTop5Section)
@@ -97,7 +96,9 @@ TEST_F(HighscoresTest, timesThatAreNotPositiveOrCannotBeStoredGiveNoPlace)
     EXPECT_EQ(updateHighscores(kMap, "Ann", 0.0), -1);
     EXPECT_EQ(updateHighscores(kMap, "Ann", -1.0), -1);
     EXPECT_FALSE(std::filesystem::exists(kFile));
-    std::filesystem::remove_all("data");
+    // The user's map folder cannot be made: a file stands in its place.
+    std::filesystem::remove_all(std::filesystem::path(kFile).parent_path());
+    testenv::writeFile(std::filesystem::path(kFile).parent_path(), "");
     EXPECT_EQ(updateHighscores(kMap, "Ann", 12.0), -1);
 }
 

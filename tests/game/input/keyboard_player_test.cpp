@@ -1,4 +1,5 @@
-// Keyboard players: key bindings from "./input.cfg", steering, and the pause and menu keys.
+// Keyboard players: key bindings from the user's "input.cfg", steering, and the pause and menu
+// keys.
 #include "game/input/keyboard_player.h"
 
 #include "game/core/application.h"
@@ -63,7 +64,7 @@ protected:
 
 TEST_F(KeyboardPlayerTest, everyCombinationOfDirectionKeysSteers)
 {
-    testenv::writeFile("input.cfg", kTwoPlayers);
+    testenv::writeFile(testenv::userFile(testenv::kConfig, "input.cfg"), kTwoPlayers);
     CKeyboardPlayer player = makePlayer(2);
     const int keys[4] = {200, 208, 203, 205}; // forward, back, left, right: its own section
     for (int held = 0; held < 16; ++held) {
@@ -84,7 +85,7 @@ TEST_F(KeyboardPlayerTest, everyCombinationOfDirectionKeysSteers)
 
 TEST_F(KeyboardPlayerTest, pauseAndMenuKeysHeldManyFramesActOnceAndAgainAfterRelease)
 {
-    testenv::writeFile("input.cfg", kTwoPlayers);
+    testenv::writeFile(testenv::userFile(testenv::kConfig, "input.cfg"), kTwoPlayers);
     CKeyboardPlayer player = makePlayer(1);
     CApplication* application = CApplication::getInstance();
     for (bool paused : {true, false, true}) {
@@ -112,8 +113,9 @@ TEST_F(KeyboardPlayerTest, pauseAndMenuKeysHeldManyFramesActOnceAndAgainAfterRel
 
 TEST_F(KeyboardPlayerTest, missingKeysAndGarbageValuesReadAsLeadingDigitsOrNoKey)
 {
-    testenv::writeFile("input.cfg", "[player1]\r\nforward = 12abc\r\nBack=abc\r\nLeft=\r\n"
-                                    "Right=-5\r\nPause=999\r\n");
+    testenv::writeFile(testenv::userFile(testenv::kConfig, "input.cfg"),
+                       "[player1]\r\nforward = 12abc\r\nBack=abc\r\nLeft=\r\n"
+                       "Right=-5\r\nPause=999\r\n");
     CKeyboardPlayer player = makePlayer(1);
     EXPECT_EQ(player.getForwardKey(), 12);
     EXPECT_EQ(player.getBackKey(), 0);
@@ -125,7 +127,8 @@ TEST_F(KeyboardPlayerTest, missingKeysAndGarbageValuesReadAsLeadingDigitsOrNoKey
         EXPECT_EQ(keyCodeFromText(text), 0) << text;
     EXPECT_EQ(keyCodeFromText("237"), 237);
 
-    std::remove("input.cfg"); // without the file no key is bound and nothing fires
+    std::remove(testenv::userFile(testenv::kConfig, "input.cfg")
+                    .c_str()); // without the file no key is bound and nothing fires
     CKeyboardPlayer unbound = makePlayer(1);
     for (int key = 0; key < 256; ++key)
         keyboard.hold(key);

@@ -1,5 +1,5 @@
 // A game menu on CEGUI's NullRenderer, without Ogre: the real layouts, scheme and handlers, in a
-// private working folder with its own "data/maps/" and "./input.cfg".
+// private working folder with its own "data/maps/" and user folders (settings, best times).
 #pragma once
 
 #include "game/core/application.h"

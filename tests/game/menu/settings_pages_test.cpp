@@ -1,4 +1,4 @@
-// The settings pages load "./input.cfg" and repair what it holds wrong.
+// The settings pages load the user's "input.cfg" and repair what it holds wrong.
 #include "gui_fixture.h"
 
 #include "game/core/profile.h"
@@ -7,8 +7,6 @@
 
 namespace {
 
-const char* const kInputFile = "./input.cfg";
-
 class RepairedInputFileTest : public CGuiFixture
 {
 protected:
@@ -16,14 +14,15 @@ protected:
     {
         // Player 2 repeats player 1's forward key; player 1's Right is free text; player 3 takes
         // player 4's default forward key, so player 4's forward slot has nothing left but "ERR".
-        testenv::writeFile(kInputFile, "[Player1]\nForward=17\nRight=garbage\nLeft=30\n"
-                                       "[Player2]\nForward=17\nBack=0\n"
-                                       "[Player3]\nForward=72\n");
+        testenv::writeFile(testenv::userFile(testenv::kConfig, "input.cfg"),
+                           "[Player1]\nForward=17\nRight=garbage\nLeft=30\n"
+                           "[Player2]\nForward=17\nBack=0\n"
+                           "[Player3]\nForward=72\n");
     }
     int stored(int player, const char* action) const
     {
-        return std::stoi(
-            getProfileString("Player" + std::to_string(player), action, "-1", kInputFile));
+        return std::stoi(getProfileString("Player" + std::to_string(player), action, "-1",
+                                          testenv::userFile(testenv::kConfig, "input.cfg")));
     }
 };
 

@@ -25,12 +25,19 @@ protected:
                                  "longer.kivomx", "notes.txt", "noextension"})
             testenv::writeFile(file(std::string("data/maps/") + name), "");
         fs::create_directories(file("data/maps/folder.kivom"));
+        // Description and author ship beside the maps; the best times are the player's own.
         testenv::writeFile(file("data/maps/alpha.kivom.data"),
                            "[Mapinfo]\nDescription=First steps\nAuthor=Ann\n"
+                           "[Top5]\nname1=Shipped\ntime1=1\n");
+        testenv::writeFile(testenv::userFile(testenv::kData, "maps/alpha.kivom.data"),
                            "[Top5]\nname1=Bob\ntime1=12.5\nname2=Cy\ntime2=20\n");
         testenv::writeFile(file("data/maps/mid.kivom.data"),
-                           "[Mapinfo]\nDescription=Middle\nAuthor=Mo\n"
+                           "[Mapinfo]\nDescription=Middle\nAuthor=Mo\n");
+        testenv::writeFile(testenv::userFile(testenv::kData, "maps/mid.kivom.data"),
                            "[Top5]\n1name=Old\n1time=3\nname2=Dee\ntime2=9\n");
+        // The player's own maps are listed too; one of a shipped map's name takes its place.
+        for (const char* name : {"own.kivom", "zeta.kivom"})
+            testenv::writeFile(testenv::userFile(testenv::kData, std::string("maps/") + name), "");
     }
 
     std::vector<std::string> items(const std::string& dropdown) const
@@ -46,8 +53,8 @@ protected:
 TEST_F(SetupPagesTest, listsKivomFilesInNameOrderAndKeepsTheThreeDropdownsOnOneMap)
 {
     for (const char* dropdown : kDropdowns) {
-        EXPECT_EQ(items(dropdown),
-                  (std::vector<std::string>{"alpha.kivom", "mid.kivom", "zeta.kivom"}));
+        EXPECT_EQ(items(dropdown), (std::vector<std::string>{"alpha.kivom", "mid.kivom",
+                                                             "own.kivom", "zeta.kivom"}));
         EXPECT_EQ(text(dropdown), "alpha.kivom") << dropdown;
     }
     chooseInDropdown("Multiplayer/Game/MapDropdown", "mid.kivom");
@@ -68,13 +75,15 @@ TEST_F(SetupPagesTest, showsTheMapsInformationAndBestTimesReadAtEachLook)
     mMenu->showMapInfo("mid.kivom"); // keys that start with a digit are not taken
     EXPECT_EQ(text("Singleplayer/Game/Top5"),
               "1. Free (0s)\n2. Dee (9s)\n3. Free (0s)\n4. Free (0s)\n5. Free (0s)\n");
-    writeProfileString("Top5", "name1", "Zed", file("data/maps/mid.kivom.data"));
-    writeProfileString("Top5", "time1", "7.25", file("data/maps/mid.kivom.data"));
+    writeProfileString("Top5", "name1", "Zed",
+                       testenv::userFile(testenv::kData, "maps/mid.kivom.data"));
+    writeProfileString("Top5", "time1", "7.25",
+                       testenv::userFile(testenv::kData, "maps/mid.kivom.data"));
     mMenu->showMapInfo("mid.kivom");
     EXPECT_EQ(text("Singleplayer/Game/Top5").substr(0, 15), "1. Zed (7.25s)\n");
 
-    // A missing information file is created with defaults.
-    const std::string info = file("data/maps/zeta.kivom.data");
+    // A missing information file is created with defaults, in the player's folder.
+    const std::string info = testenv::userFile(testenv::kData, "maps/zeta.kivom.data");
     mMenu->showMapInfo("zeta.kivom");
     EXPECT_EQ(text("Singleplayer/Game/MapDescription"), "No Mapinfo found!");
     EXPECT_EQ(getProfileString("Mapinfo", "Author", "", info), "KIVO-Team");

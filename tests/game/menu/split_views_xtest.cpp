@@ -31,7 +31,7 @@ TEST(SplitViews, fourPlayersFillEveryQuarterWithTheirOwnView)
 {
     testenv::TempDir dir;
     dir.linkGameFiles();
-    testenv::writeFile("ogre.cfg", "");
+    testenv::writeFile(testenv::userFile(testenv::kConfig, "ogre.cfg"), "");
     CApplication* app = CApplication::getInstance();
     ASSERT_TRUE(app->start());
     Ogre::RenderWindow& window = *app->getRenderWindow();
