@@ -4,11 +4,13 @@
 // result on the display. It owns its scene and players; both leave through the destroy list.
 #pragma once
 
+#include "game/core/run_recorder.h"
 #include "world/ext_frame_listener.h"
 
 #include <memory>
 #include <vector>
 
+class CGhost;
 class CPlayer;
 class CScene;
 class CSoundHandle;
@@ -41,6 +43,12 @@ public:
     // nullptr when no CScene was set.
     CScene* getScene() const;
     void startRound(int playerCount);
+    // Records player 1's runs from now on, each try from its start, and keeps a run that enters
+    // the best times with them. With showGhost, the stored best run of the map (if any) races
+    // along as a ghost.
+    void recordRuns(bool showGhost);
+    const CGhost* getGhost() const { return mGhost.get(); }
+    const CRunRecorder& getRecorder() const { return mRecorder; }
     // Takes the player out of the frame loop and hands it to the destroy list; its record stays
     // with no player and time 0.
     void removePlayer(CPlayer* player);
@@ -60,6 +68,8 @@ private:
     void handleWinner(int winnerNumber);
     void releaseScene();
     void releaseWinningSound();
+    void recordFrame(double clock);
+    int enterWinningTime(CPlayer* winner, double seconds);
 
     bool mRunning = false;
     std::vector<PlayerRecord> mRecords;
@@ -68,4 +78,7 @@ private:
     std::unique_ptr<CSoundHandle> mMusic;
     std::unique_ptr<CSoundHandle> mWinningSound;
     int mWarmUpCounter = 0;
+    bool mRecordRuns = false;
+    CRunRecorder mRecorder;
+    std::unique_ptr<CGhost> mGhost;
 };

@@ -202,7 +202,8 @@ void CGameMenu::bindHandlers()
     onClick("Settings/Videosettings/SaveButton", [this] { saveVideoSettings(); });
 
     static const char* const kDevices[] = {"WiiMote", "Joystick", "Keyboard"};
-    static const char* const kActions[] = {"Forward", "Right", "Left", "Back", "Pause", "Menu"};
+    static const char* const kActions[] = {"Forward", "Right", "Left", "Back",
+                                           "Pause",   "Menu",  "Retry"};
     for (int player = 1; player <= kPlayerCount; ++player) {
         const std::string group =
             player <= 2 ? "Settings/Inputsettings1/Player" : "Settings/Inputsettings2/Player";

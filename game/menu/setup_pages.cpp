@@ -7,6 +7,7 @@
 #include "game/core/highscores.h"
 #include "game/core/profile.h"
 #include "game/core/sound.h"
+#include "game/core/video_options.h"
 #include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
 #include "game/input/wii_player.h"
@@ -28,6 +29,7 @@ const char* const kMapFolder = "./data/maps/";
 const char* const kMapExtension = ".kivom";
 const char* const kInfoSuffix = ".data";
 const char* const kSceneManager = "SceneManager";
+const char* const kOgreConfig = "ogre.cfg";
 const std::array<const char*, 3> kMapDropdowns = {
     "Singleplayer/Game/MapDropdown", "Multiplayer/Game/MapDropdown", "Network/Server/MapDropdown"};
 const std::array<const char*, 4> kCameraNames = {"firstCamera", "secondCamera", "thirdCamera",
@@ -228,6 +230,8 @@ void CGameMenu::startSingleplayerRound()
     std::array<std::string, 4> cameras = {kCameraNames[0], "", "", ""};
     if (!startRound(std::move(players), mapName, cameras, kSingleViewport))
         return;
+    if (auto* state = dynamic_cast<CGameState*>(CApplication::getInstance()->getActiveListener()))
+        state->recordRuns(videooptions::readGhost(kOgreConfig));
     getWindow("HUD/NamePlayer1")->setText(name);
     enterRound(1);
 }
@@ -342,6 +346,14 @@ void CGameMenu::enterRound(int playerCount)
         getWindow("HUD/TimePlayer" + std::to_string(number))->setText("00:00:000");
     if (mMenuMusic)
         mMenuMusic->setIsPaused(true);
+}
+
+void CGameMenu::retryRound()
+{
+    const auto* state =
+        dynamic_cast<const CGameState*>(CApplication::getInstance()->getActiveListener());
+    if (state && state->getPlayerCount() == 1)
+        restartRound();
 }
 
 void CGameMenu::restartRound()
