@@ -192,6 +192,7 @@ void CGameMenu::bindHandlers()
     onClick("Ingame/Dialog/Back", [this] { backToMenu(); });
     onClick("Ingame/Dialog/Exit", [this] { quit(); });
     onClick("Singleplayer/Game/Start", [this] { startSingleplayerRound(); });
+    onClick("Singleplayer/Game/Watch", [this] { watchSelectedRun(); });
     bind("Singleplayer/Game/MapDropdown", Combobox::EventListSelectionAccepted,
          &CGameMenu::onMapChosen);
     onClick("Settings/Buttons/Video", [this] { showVideoSettings(); });

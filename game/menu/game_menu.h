@@ -103,6 +103,11 @@ public:
     // as if chosen on the single-player page (the game's --play option).
     void startPlayTest(const std::string& mapName, const std::string& playerName);
     void startSplitScreenRound();
+    // Replays: the stored runs of a map on the single-player page, and watching one (false, with
+    // a message, when the place has no fitting recording or the level cannot be built).
+    void fillReplayList(const std::string& mapName);
+    void watchSelectedRun();
+    bool watchRun(const std::string& mapName, int place);
 
     // Head-up display.
     void arrangeViewports(int mode);
@@ -178,6 +183,8 @@ private:
     void mapChosen(CEGUI::Window* dropdown);
     void updateWaitingText();
     void placeHudTexts(int mode);
+    // The replay's line of keys and state at the bottom of the display, made on first use.
+    CEGUI::Window* replayStatusWindow();
     void stackHudLabels();
 
     // Event handlers (every one returns true: the event is handled).

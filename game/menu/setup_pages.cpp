@@ -137,6 +137,7 @@ void CGameMenu::showMapInfo(const std::string& mapName)
         getWindow(std::string(page) + "/Game/MapAuthor")->setText(kAuthorPrefix + author);
     }
     getWindow("Singleplayer/Game/Top5")->setText(top5);
+    fillReplayList(mapName);
     getWindow("HUD/Score")->setText(top5);
     std::string oneLine = top5;
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
@@ -344,6 +345,7 @@ void CGameMenu::enterRound(int playerCount)
     }
     for (int number = 1; number <= kPlayerCount; ++number)
         getWindow("HUD/TimePlayer" + std::to_string(number))->setText("00:00:000");
+    replayStatusWindow()->setVisible(false);
     if (mMenuMusic)
         mMenuMusic->setIsPaused(true);
 }
