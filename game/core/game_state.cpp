@@ -14,6 +14,7 @@
 #include "game/net/protocol.h"
 #include "world/scene.h"
 
+#include <OgreLogManager.h>
 #include <OgreRoot.h>
 
 #include <cmath>
@@ -128,10 +129,10 @@ void CGameState::startRound(int playerCount)
     if (mMusic)
         mMusic->setIsPaused(false);
     mWarmUpCounter = 0;
-    if (mRecordRuns)
+    if (mRecordRuns) {
         mRecorder.restart();
-    if (mGhost)
-        mGhost->update(0.0);
+        loadGhost(); // a run of the last try may have become the best
+    }
     // A new round's first display refresh comes a full interval after its start.
     gHudTimer = 0.0;
 }
@@ -141,13 +142,22 @@ void CGameState::recordRuns(bool showGhost)
     if (!mScene || mRecords.empty() || !mRecords[0].player)
         return;
     mRecordRuns = true;
+    mShowGhost = showGhost;
     const std::string mapName = mScene->getMapName();
     mRecorder.start(mapName, fileContentHash(mapFileName(mapName)), mRecords[0].player->getName());
+    loadGhost();
+}
+
+void CGameState::loadGhost()
+{
     mGhost.reset();
     SRecording best;
     CScene* scene = mScene->getScene();
-    if (showGhost && scene && loadBestRun(mapName, 1, best))
-        mGhost = std::make_unique<CGhost>(scene->getSceneManager(), std::move(best));
+    if (!mShowGhost || !scene || !loadBestRun(mScene->getMapName(), 1, best))
+        return;
+    Ogre::LogManager::getSingleton().logMessage("Ghost: racing the best run of " + best.playerName +
+                                                " (" + formatHighscoreTime(best.time) + " s)");
+    mGhost = std::make_unique<CGhost>(scene->getSceneManager(), std::move(best));
 }
 
 void CGameState::recordFrame(double clock)

@@ -69,6 +69,8 @@ private:
     void releaseScene();
     void releaseWinningSound();
     void recordFrame(double clock);
+    // The ghost of the map's best run as it is stored now (none when off or there is none).
+    void loadGhost();
     int enterWinningTime(CPlayer* winner, double seconds);
 
     bool mRunning = false;
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<CSoundHandle> mWinningSound;
     int mWarmUpCounter = 0;
     bool mRecordRuns = false;
+    bool mShowGhost = false;
     CRunRecorder mRecorder;
     std::unique_ptr<CGhost> mGhost;
 };

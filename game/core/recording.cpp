@@ -56,7 +56,11 @@ private:
 class CReader
 {
 public:
-    CReader(const std::string& bytes, std::size_t end) : mBytes(bytes), mEnd(end) {}
+    // Reads bytes[begin, end) of a string that outlives the reader.
+    CReader(const std::string& bytes, std::size_t begin, std::size_t end)
+        : mBytes(bytes), mEnd(end), mPos(begin)
+    {
+    }
     bool has(std::size_t count) const { return mEnd - mPos >= count; }
     template <typename T> bool integer(T& value)
     {
@@ -100,7 +104,7 @@ public:
 private:
     const std::string& mBytes;
     std::size_t mEnd;
-    std::size_t mPos = 0;
+    std::size_t mPos;
 };
 
 // At most kMaxName bytes, never ending inside a UTF-8 character.
@@ -191,14 +195,14 @@ bool decodeRecording(const std::string& bytes, SRecording& recording, std::strin
         return false;
     }
     const std::size_t body = bytes.size() - kChecksumBytes;
-    CReader tail(bytes.substr(body), kChecksumBytes);
+    CReader tail(bytes, body, bytes.size());
     std::uint32_t stored = 0;
     tail.integer(stored);
     if (stored != checksum(bytes, body)) {
         error = "damaged (checksum mismatch)";
         return false;
     }
-    CReader in(bytes, body);
+    CReader in(bytes, 0, body);
     char magic[4];
     for (char& c : magic)
         in.integer(c);
