@@ -36,10 +36,9 @@ std::string CGhost::material()
             diffuse.a = kAlpha;
             pass->setDiffuse(diffuse);
             pass->setSceneBlending(Ogre::SBT_TRANSPARENT_ALPHA);
-            pass->setDepthWriteEnabled(false);
             for (unsigned short i = 0; i < pass->getNumTextureUnitStates(); ++i)
-                pass->getTextureUnitState(i)->setAlphaOperation(
-                    Ogre::LBX_MODULATE, Ogre::LBS_MANUAL, Ogre::LBS_CURRENT, kAlpha);
+                pass->getTextureUnitState(i)->setAlphaOperation(Ogre::LBX_SOURCE1, Ogre::LBS_MANUAL,
+                                                                Ogre::LBS_CURRENT, kAlpha);
         }
     }
     return kGhostMaterial;

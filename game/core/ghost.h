@@ -13,7 +13,7 @@ class SceneNode;
 class CGhost
 {
 public:
-    static constexpr float kAlpha = 0.35f;
+    static constexpr float kAlpha = 0.5f;
 
     CGhost(Ogre::SceneManager* sceneManager, SRecording run);
     ~CGhost();

@@ -88,7 +88,10 @@ bool CGameMenu::watchRun(const std::string& mapName, int place)
     getWindow("HUD/NamePlayer1")->setText("Replay: " + player);
     CEGUI::Window* status = replayStatusWindow();
     status->setVisible(true);
-    replay->setStatusAction([status](const std::string& text) { status->setText(text); });
+    replay->setStatusAction([status](const std::string& text) {
+        status->setText(text);
+        logMenuEvent("replay " + text.substr(0, text.find("   ")));
+    });
     replay->setLeaveAction([this] { backToMenu(); });
     logMenuEvent("replay of place " + std::to_string(place) + " on \"" + mapName + "\"");
     return true;

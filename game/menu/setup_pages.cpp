@@ -373,5 +373,8 @@ void CGameMenu::restartRound()
     getWindow("HUD/Group")->setVisible(false);
     getWindow("HUD/InfoText")->setVisible(false);
     mIngameRoot->setVisible(false);
-    swapGuiSheet();
+    // From the dialog or the end of a round (pointer shown) back to the display; a retry in the
+    // middle of a try is on the display already.
+    if (CEGUI::System::getSingleton().getDefaultGUIContext().getMouseCursor().isVisible())
+        swapGuiSheet();
 }
