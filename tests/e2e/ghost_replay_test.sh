@@ -35,7 +35,6 @@ builds=$(log_count "round started")
 tap r
 wait_for_count "round restarted" 2 5 || fail "R did not start a new try"
 [[ $(log_count "round started") -eq $builds ]] || fail "R built the level again"
-# The ball starts a second after the ghost, which then rolls ahead of it.
 sleep 1
 xdotool keydown w
 sleep 1.5
@@ -47,7 +46,6 @@ shot second_win
 grep -q -E "Menu: compared with the best run: [+-][0-9]+\.[0-9]{3} s" "$E2E_GAME/Ogre.log" ||
     fail "the winner text shows no difference to the best run"
 
-# The replay of place 1 from the single-player page.
 click "${HUD_BACK_TO_MENU[@]}"
 sleep 1
 cp "$E2E_GAME/data/maps/00_straight_run.kivom.data" "$E2E_WORK/top5.before"
@@ -65,7 +63,5 @@ tap Escape
 wait_for_count "viewports in mode 0" $((menus + 1)) 5 || fail "Escape did not lead back to the menu"
 cmp -s "$E2E_GAME/data/maps/00_straight_run.kivom.data" "$E2E_WORK/top5.before" ||
     fail "watching the replay changed the best times"
-grep -q 'Menu: message' "$E2E_GAME/Ogre.log" && fail "an unexpected message box appeared"
-
 e2e_quit_game
 e2e_finish

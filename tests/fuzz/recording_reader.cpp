@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     SRecording again;
-    if (!decodeRecording(encodeRecording(run), again, error) ||
-        again.samples.size() != run.samples.size() || again.time != run.time)
+    if (!decodeRecording(encodeRecording(run), again, error) || again.time != run.time)
         __builtin_trap();
     SRunSample pose;
     for (double t : {-1.0, 0.0, run.time * 0.37, run.time, run.time + 1.0}) {

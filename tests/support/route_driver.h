@@ -44,10 +44,7 @@ private:
 struct SCourse
 {
     const char* map;
-    int players;
-    int ball;
-    int winner;
-    int maxResets;
+    int players, ball, winner, maxResets;
     std::vector<Ogre::Vector2> route;
 };
 
@@ -64,15 +61,12 @@ inline const std::vector<Ogre::Vector2>& monsterLevelRoute()
 // The shipped courses as drivers take them.
 inline std::vector<SCourse> shippedCourses()
 {
+    const std::vector<Ogre::Vector2> slopesRoute = {{1, -2},  {1, -15}, {4, -17}, {4, -25},
+                                                    {0, -26}, {0, -30}, {3, -30}, {3, -43}};
     return {
         {"00_straight_run.kivom", 2, 1, 2, 0, {{-1, -22}}},
         {"01_first_steps.kivom", 1, 0, 1, 0, {{1, -13}, {13, -13}, {13, -29}, {5, -29}, {5, -44}}},
-        {"02_slopes_and_gaps.kivom",
-         1,
-         0,
-         1,
-         0,
-         {{1, -2}, {1, -15}, {4, -17}, {4, -25}, {0, -26}, {0, -30}, {3, -30}, {3, -43}}},
+        {"02_slopes_and_gaps.kivom", 1, 0, 1, 0, slopesRoute},
         // Straight on from the ramp into the first hole: the ball falls and is put back.
         {"02_slopes_and_gaps.kivom", 1, 0, 0, 0, {{1, -2}, {1, -21}}},
         {"03_arena.kivom", 4, 0, 1, 0, {{-1, 10}, {-1, 1}}},

@@ -17,25 +17,19 @@ using Triple = std::array<double, 3>;
 
 const double kMinDifference = 20.0;
 
+// Rows of the simulation matrices (severity 1), one matrix a line.
+// clang-format off
 const struct
 {
     const char* name;
     Matrix m;
 } kVisions[] = {
     {"normal", {{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}}},
-    {"protanopia",
-     {{{0.152286, 1.052583, -0.204868},
-       {0.114503, 0.786281, 0.099216},
-       {-0.003882, -0.048116, 1.051998}}}},
-    {"deuteranopia",
-     {{{0.367322, 0.860646, -0.227968},
-       {0.280085, 0.672501, 0.047413},
-       {-0.011820, 0.042940, 0.968881}}}},
-    {"tritanopia",
-     {{{1.255528, -0.076749, -0.178779},
-       {-0.078411, 0.930809, 0.147602},
-       {0.004733, 0.691367, 0.303900}}}},
+    {"protanopia", {{{0.152286, 1.052583, -0.204868}, {0.114503, 0.786281, 0.099216}, {-0.003882, -0.048116, 1.051998}}}},
+    {"deuteranopia", {{{0.367322, 0.860646, -0.227968}, {0.280085, 0.672501, 0.047413}, {-0.011820, 0.042940, 0.968881}}}},
+    {"tritanopia", {{{1.255528, -0.076749, -0.178779}, {-0.078411, 0.930809, 0.147602}, {0.004733, 0.691367, 0.303900}}}},
 };
+// clang-format on
 
 double linear(double c)
 {
@@ -65,10 +59,6 @@ Triple seenAs(const Ogre::ColourValue& colour, const Matrix& m)
     return lab(out);
 }
 
-double degrees(double radians)
-{
-    return radians * 180.0 / M_PI;
-}
 double radians(double degrees)
 {
     return degrees * M_PI / 180.0;
@@ -83,7 +73,7 @@ double ciede2000(const Triple& lab1, const Triple& lab2)
     const double a1 = (1 + g) * lab1[1], a2 = (1 + g) * lab2[1];
     const double cp1 = std::hypot(a1, lab1[2]), cp2 = std::hypot(a2, lab2[2]);
     const auto hue = [](double b, double a) {
-        return (a == 0 && b == 0) ? 0.0 : std::fmod(degrees(std::atan2(b, a)) + 360.0, 360.0);
+        return (a == 0 && b == 0) ? 0.0 : std::fmod(std::atan2(b, a) * 180.0 / M_PI + 360.0, 360.0);
     };
     const double h1 = hue(lab1[2], a1), h2 = hue(lab2[2], a2);
     double dh = 0;
@@ -112,21 +102,12 @@ double ciede2000(const Triple& lab1, const Triple& lab2)
                      rt * (dC / sc) * (dH / sh));
 }
 
-TEST(PlayerColours, theDifferenceFormulaGivesTheValuesOfItsPublishedTestPairs)
+// The formula itself against pairs of its published test data (Sharma et al. 2005).
+TEST(PlayerColours, differenceFormulaGivesThePublishedValues)
 {
-    const struct
-    {
-        Triple a, b;
-        double difference;
-    } rows[] = {
-        {{50, 2.6772, -79.7751}, {50, 0, -82.7485}, 2.0425},
-        {{50, 2.5, 0}, {73, 25, -18}, 27.1492},
-        {{50, -0.001, 2.49}, {50, 0.0009, -2.49}, 4.8045},
-        {{50, -0.001, 2.49}, {50, 0.0011, -2.49}, 4.7461},
-        {{22.7233, 20.0904, -46.694}, {23.0331, 14.973, -42.5619}, 2.0373},
-    };
-    for (const auto& row : rows)
-        EXPECT_NEAR(ciede2000(row.a, row.b), row.difference, 1e-4);
+    EXPECT_NEAR(ciede2000({50, 2.6772, -79.7751}, {50, 0, -82.7485}), 2.0425, 1e-4);
+    EXPECT_NEAR(ciede2000({50, -0.001, 2.49}, {50, 0.0011, -2.49}), 4.7461, 1e-4);
+    EXPECT_NEAR(ciede2000({22.7233, 20.0904, -46.694}, {23.0331, 14.973, -42.5619}), 2.0373, 1e-4);
 }
 
 TEST(PlayerColours, everyPairStaysApartWithEveryKindOfColourVision)

@@ -3,7 +3,6 @@
 #include "game/core/game_state.h"
 
 #include "game/core/application.h"
-#include "game/core/best_runs.h"
 #include "game/core/hud_view.h"
 #include "game/core/profile.h"
 #include "game/core/round_scene.h"
@@ -35,15 +34,12 @@ struct Script : IHudView
     std::set<int> deleted;                                // player numbers
     std::map<int, std::string> texts;                     // cleared before each frame
     std::vector<std::tuple<CPlayer*, double, int>> winners;
-    std::vector<std::string> comparisons;
-    Ogre::Vector3 ball = Ogre::Vector3::ZERO; // where ball 0 is
 
     void setPlayerTime(int player, const std::string& text) override { texts[player] = text; }
     void showWinner(CPlayer* player, double seconds, int place) override
     {
         winners.emplace_back(player, seconds, place);
     }
-    void showRunComparison(const std::string& text) override { comparisons.push_back(text); }
 };
 
 struct SLevelListener : CExtFrameListener
@@ -65,11 +61,6 @@ struct SScriptedLevel : IRoundScene
     bool takeCollisionEvent(int index) override { return script.collisions.erase(index) > 0; }
     bool takeResetEvent(int index) override { return script.resets.erase(index) > 0; }
     std::vector<Ogre::Vector3>& getBallForces() override { return script.forces; }
-    bool getBallPose(int index, Ogre::Vector3& position, Ogre::Quaternion&) const override
-    {
-        position = script.ball;
-        return index == 0;
-    }
     Script& script;
     SLevelListener* listener;
 };
@@ -212,49 +203,6 @@ TEST_F(GameStateTest, winnerIsHandledOnceEntersTheTop5AndRestartStartsANewRound)
     ASSERT_EQ(script.winners.size(), 2u);
     EXPECT_EQ(script.winners[1], std::make_tuple(static_cast<CPlayer*>(nullptr), -1.0, -1));
     EXPECT_EQ(getProfileString("Top5", "name2", "", kTop5File), "Free");
-}
-
-TEST_F(GameStateTest, aRecordedWinKeepsItsRunFromTheLastResetAndTheNextWinIsComparedWithIt)
-{
-    testenv::writeFile("data/maps/hills.kivom", "box=a,stone,g,0,0,0\n");
-    auto* ann = new SScriptedPlayer(1, script);
-    ann->setName("Ann");
-    state->addPlayer(ann);
-    state->startRound(1);
-    state->recordRuns(true);
-    // The ball runs along x at one unit a second of the clock; a reset starts the run again.
-    const auto runFor = [this](double seconds) {
-        for (double t = 0; t < seconds - 1e-9; t += 0.1) {
-            script.ball.x = static_cast<float>(time(0) + 0.1); // where it is when the frame counts
-            frame(0.1);
-        }
-    };
-    frame(0.1, 3);
-    runFor(3.0);
-    script.resets.insert(0);
-    script.ball.x = 0.0f; // back on the start
-    frame(0.1);
-    runFor(2.0);
-    script.ball.x = static_cast<float>(time(0));
-    script.winner = 1;
-    frame(0.1);
-    SRecording run;
-    ASSERT_TRUE(loadBestRun("hills.kivom", 1, run));
-    EXPECT_NEAR(run.time, 2.0, 1e-6);
-    EXPECT_EQ(run.playerName, "Ann");
-    EXPECT_EQ(run.samples.size(), sampleCountFor(run.time, run.rate));
-    for (size_t i = 0; i < run.samples.size(); ++i)
-        EXPECT_NEAR(run.samples[i].position.x, sampleTime(run, i), 1e-4) << i;
-    EXPECT_TRUE(script.comparisons.empty()) << "nothing to compare the first run with";
-
-    script.winner = 0;
-    state->startRound(1);
-    frame(0.1, 2); // warm-up
-    runFor(2.5);
-    script.winner = 1;
-    frame(0.1);
-    ASSERT_EQ(script.comparisons.size(), 1u);
-    EXPECT_EQ(script.comparisons[0], "+0.500 s");
 }
 
 TEST_F(GameStateTest, pausedFramesDoNotCountAndRemovedPlayersAndTheLevelGoToTheDestroyList)
