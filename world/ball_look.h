@@ -10,7 +10,7 @@ namespace balllook {
 
 constexpr int kColouredPlayers = 4;
 
-// Red, green, blue and cyan for players 1 to 4; white for any other number.
+// Crimson, lime, blue and pink for players 1 to 4; white for any other number.
 Ogre::ColourValue playerColour(int playerNumber);
 
 // The material of the player's ball, "ball/player" + number, copied from the material "ball" and

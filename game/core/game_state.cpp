@@ -2,6 +2,8 @@
 #include "game/core/game_state.h"
 
 #include "game/core/application.h"
+#include "game/core/best_runs.h"
+#include "game/core/ghost.h"
 #include "game/core/highscores.h"
 #include "game/core/hud_view.h"
 #include "game/core/round_scene.h"
@@ -12,8 +14,11 @@
 #include "world/paths.h"
 #include "world/scene.h"
 
+#include <OgreLogManager.h>
 #include <OgreRoot.h>
 
+#include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -31,6 +36,22 @@ const double kHudInterval = 0.1;
 // Shared by all game states, so every player's time is refreshed in the same frame.
 double gHudTimer = 0.0;
 bool gHudUpdated = false;
+
+// The winner line's comparison with the best run before this one: "-0.412 s".
+std::string differenceText(double seconds, double best)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%+.3f s", seconds - best);
+    return text;
+}
+
+double storedBestTime(const std::string& mapName)
+{
+    const std::string text = readTop5(mapName)[0].timeText;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return end != text.c_str() && std::isfinite(value) ? value : 0.0;
+}
 
 void playOnce(const std::string& file, const Ogre::Vector3& position)
 {
@@ -109,6 +130,10 @@ void CGameState::startRound(int playerCount)
     if (mMusic)
         mMusic->setIsPaused(false);
     mWarmUpCounter = 0;
+    if (mRecordRuns) {
+        mRecorder.restart();
+        loadGhost(); // a run of the last try may have become the best
+    }
     // A new round's first display refresh comes a full interval after its start.
     gHudTimer = 0.0;
     joinNetwork();
@@ -150,6 +175,44 @@ void CGameState::serverDecided(int winnerNumber, double seconds)
         mServerWinner = winnerNumber;
         mServerSeconds = seconds;
     }
+}
+
+void CGameState::recordRuns(bool showGhost)
+{
+    if (!mScene || mRecords.empty() || !mRecords[0].player)
+        return;
+    mRecordRuns = true;
+    mShowGhost = showGhost;
+    const std::string mapName = mScene->getMapName();
+    mRecorder.start(mapName, fileContentHash(mapFileName(mapName)), mRecords[0].player->getName());
+    loadGhost();
+}
+
+void CGameState::loadGhost()
+{
+    mGhost.reset();
+    SRecording best;
+    CScene* scene = mScene->getScene();
+    if (!mShowGhost || !scene || !loadBestRun(mScene->getMapName(), 1, best))
+        return;
+    Ogre::LogManager::getSingleton().logMessage("Ghost: racing the best run of " + best.playerName +
+                                                " (" + formatHighscoreTime(best.time) + " s)");
+    mGhost = std::make_unique<CGhost>(scene->getSceneManager(), std::move(best));
+}
+
+void CGameState::recordFrame(double clock)
+{
+    if (mGhost)
+        mGhost->update(clock);
+    if (!mRecordRuns)
+        return;
+    SRunSample pose;
+    if (!mScene->getBallPose(0, pose.position, pose.orientation))
+        return;
+    const std::vector<Ogre::Vector3>& forces = mScene->getBallForces();
+    if (!forces.empty())
+        pose.steering = forces[0];
+    mRecorder.addFrame(clock, pose);
 }
 
 void CGameState::removePlayer(CPlayer* player)
@@ -203,6 +266,8 @@ void CGameState::updateRecords(double frameTime)
         }
         updatePlayer(i);
     }
+    if (!mRecords.empty())
+        recordFrame(mRecords[0].time);
     if (gHudUpdated) {
         gHudUpdated = false;
         gHudTimer = 0.0;
@@ -223,6 +288,8 @@ void CGameState::updatePlayer(size_t index)
     }
     if (mScene->takeResetEvent(ball)) {
         mRecords[index].time = 0.0;
+        if (mRecordRuns && index == 0)
+            mRecorder.restart();
         // Only a connected peer hears of it: without one nothing would ever take the command.
         if (CNetwork::hasInstance())
             CNetwork::getSingleton().sendReset(number);
@@ -259,11 +326,27 @@ void CGameState::handleWinner(int winnerNumber, double serverSeconds)
         CNetwork::getSingleton().sendWinner(winnerNumber, winningTime);
     mRunning = false;
 
-    // A number that names no player of this game (a peer may send any) enters no highscore.
-    const int place =
-        winner ? updateHighscores(mScene->getMapName(), winner->getName(), winningTime) : -1;
-    if (IHudView* hud = getHudView())
+    const double best = storedBestTime(mScene->getMapName());
+    const int place = enterWinningTime(winner, winningTime);
+    if (IHudView* hud = getHudView()) {
         hud->showWinner(winner, winningTime, place);
+        if (mRecordRuns && winner && best > 0.0)
+            hud->showRunComparison(differenceText(winningTime, best));
+    }
+}
+
+int CGameState::enterWinningTime(CPlayer* winner, double seconds)
+{
+    // A number that names no player of this game (a peer may send any) enters no highscore.
+    if (!winner)
+        return -1;
+    const std::string mapName = mScene->getMapName();
+    SRunSample pose;
+    if (!mRecordRuns || !mRecorder.isStarted() || winner != mRecords[0].player ||
+        !mScene->getBallPose(0, pose.position, pose.orientation))
+        return updateHighscores(mapName, winner->getName(), seconds);
+    const SRecording run = mRecorder.finish(seconds, pose);
+    return enterBestRun(mapName, winner->getName(), seconds, &run);
 }
 
 void CGameState::onPause()
@@ -290,6 +373,8 @@ void CGameState::onResume()
 
 void CGameState::releaseScene()
 {
+    // The ghost's node lives in the scene's scene manager: it goes first.
+    mGhost.reset();
     if (!mScene)
         return;
     handOver(mScene->getListener());

@@ -7,11 +7,13 @@
 #pragma once
 
 #include "game/net/network_round.h"
+#include "game/core/run_recorder.h"
 #include "world/ext_frame_listener.h"
 
 #include <memory>
 #include <vector>
 
+class CGhost;
 class CPlayer;
 class CScene;
 class CSoundHandle;
@@ -44,6 +46,12 @@ public:
     // nullptr when no CScene was set.
     CScene* getScene() const;
     void startRound(int playerCount);
+    // Records player 1's runs from now on, each try from its start, and keeps a run that enters
+    // the best times with them. With showGhost, the stored best run of the map (if any) races
+    // along as a ghost.
+    void recordRuns(bool showGhost);
+    const CGhost* getGhost() const { return mGhost.get(); }
+    const CRunRecorder& getRecorder() const { return mRecorder; }
     // Takes the player out of the frame loop and hands it to the destroy list; its record stays
     // with no player and time 0.
     void removePlayer(CPlayer* player);
@@ -69,6 +77,10 @@ private:
     void leaveNetwork();
     void releaseScene();
     void releaseWinningSound();
+    void recordFrame(double clock);
+    // The ghost of the map's best run as it is stored now (none when off or there is none).
+    void loadGhost();
+    int enterWinningTime(CPlayer* winner, double seconds);
 
     bool mRunning = false;
     std::vector<PlayerRecord> mRecords;
@@ -81,4 +93,8 @@ private:
     bool mServerDecides = false;
     int mServerWinner = 0;
     double mServerSeconds = 0.0;
+    bool mRecordRuns = false;
+    bool mShowGhost = false;
+    CRunRecorder mRecorder;
+    std::unique_ptr<CGhost> mGhost;
 };

@@ -17,6 +17,8 @@ public:
     // The end of a round. winner is nullptr when the winning number names no player of this game;
     // seconds is then -1. place is the highscore place 1 to 5, or -1 for none.
     virtual void showWinner(CPlayer* winner, double seconds, int place) = 0;
+    // After showWinner: how the winning time compares with the best run before it ("-0.412 s").
+    virtual void showRunComparison(const std::string&) {}
 };
 
 // The view the game states write to (not owned); nullptr unregisters it.

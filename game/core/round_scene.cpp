@@ -16,6 +16,16 @@ public:
     bool takeCollisionEvent(int index) override { return mScene->takeCollisionEvent(index); }
     bool takeResetEvent(int index) override { return mScene->takeResetEvent(index); }
     std::vector<Ogre::Vector3>& getBallForces() override { return mScene->getBallForces(); }
+    bool getBallPose(int index, Ogre::Vector3& position,
+                     Ogre::Quaternion& orientation) const override
+    {
+        const CPhysicsBody* body = mScene->getBallBody(index);
+        if (!body)
+            return false;
+        position = body->getPosition();
+        orientation = body->getOrientation();
+        return true;
+    }
 
 private:
     CScene* mScene;

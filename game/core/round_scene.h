@@ -3,6 +3,7 @@
 // it through makeRoundScene; rule tests provide a scripted one.
 #pragma once
 
+#include <OgreQuaternion.h>
 #include <OgreVector.h>
 
 #include <memory>
@@ -29,6 +30,8 @@ public:
     virtual bool takeResetEvent(int index) = 0;
     // Steering vectors indexed by player number - 1.
     virtual std::vector<Ogre::Vector3>& getBallForces() = 0;
+    // The place and turn of the ball with this index; false when there is none.
+    virtual bool getBallPose(int, Ogre::Vector3&, Ogre::Quaternion&) const { return false; }
 };
 
 // The view of a scene (not owned by the view).

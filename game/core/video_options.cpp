@@ -8,10 +8,13 @@ namespace videooptions {
 
 const char* const kSection = "KIVO";
 const char* const kBallShadows = "Ball shadows";
+const char* const kGhost = "Ghost of the best run";
 const char* const kYes = "Yes";
 const char* const kNo = "No";
 
-bool readBallShadows(const std::string& configFile)
+namespace {
+// An option that is on unless the file says "No".
+bool readSwitch(const std::string& configFile, const char* name)
 {
     Ogre::ConfigFile file;
     try {
@@ -19,7 +22,18 @@ bool readBallShadows(const std::string& configFile)
     } catch (const Ogre::Exception&) {
         return true;
     }
-    return file.getSetting(kBallShadows, kSection) != kNo;
+    return file.getSetting(name, kSection) != kNo;
+}
+} // namespace
+
+bool readBallShadows(const std::string& configFile)
+{
+    return readSwitch(configFile, kBallShadows);
+}
+
+bool readGhost(const std::string& configFile)
+{
+    return readSwitch(configFile, kGhost);
 }
 
 } // namespace videooptions

@@ -12,6 +12,8 @@ namespace {
 const float kPush = 40.0f;
 // Button 0 opens the menu only when it was not pressed during the second before.
 const float kMenuButtonPause = 1.0f;
+// Button 1 starts a new try, once per press.
+const int kRetryButton = 1;
 
 // The SDL joystick indices held by joystick players.
 std::vector<int>& heldIndices()
@@ -82,5 +84,9 @@ bool CJoystickPlayer::updateAlways(const Ogre::FrameEvent& evt)
             requestIngameMenuToggle();
         mMenuButtonTimer = 0.0f;
     }
+    const bool retry = SDL_JoystickGetButton(mJoystick, kRetryButton) != 0;
+    if (retry && !mRetryHeld && !isIngameMenuOpen())
+        requestRetry();
+    mRetryHeld = retry;
     return true;
 }

@@ -20,7 +20,7 @@ public:
 
     // Opens the lowest joystick no other joystick player holds; false when there is none.
     bool initInput() override;
-    // Hat steering and the menu button, also while the game is paused.
+    // Hat steering, the menu button (0) and the retry button (1), also while the game is paused.
     bool updateAlways(const Ogre::FrameEvent& evt) override;
 
     const std::string& getJoystickName() const { return mJoystickName; }
@@ -34,4 +34,5 @@ private:
     int mJoystickIndex = -1;
     // Seconds since button 0 was last seen pressed; starts high so that the first press counts.
     float mMenuButtonTimer = 2.0f;
+    bool mRetryHeld = false;
 };

@@ -49,6 +49,7 @@ bool CKeyboardPlayer::initInput()
     mRightKey = readKey("Right");
     mPauseKey = readKey("Pause");
     mMenuKey = readKey("Menu");
+    mRetryKey = readKey("Retry");
     return true;
 }
 
@@ -84,6 +85,15 @@ bool CKeyboardPlayer::updateAlways(const Ogre::FrameEvent&)
         }
     } else {
         mPauseHeld = false;
+    }
+
+    // Held keys do not repeat: one press, one new try.
+    if (isDown(mRetryKey)) {
+        if (!mRetryHeld && !isIngameMenuOpen())
+            requestRetry();
+        mRetryHeld = true;
+    } else {
+        mRetryHeld = false;
     }
 
     if (isDown(mMenuKey)) {

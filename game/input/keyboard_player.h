@@ -1,6 +1,6 @@
-// CKeyboardPlayer: a player steered with four keys of the keyboard, with keys for the pause and
-// the in-game menu. The keys of player N are the OIS key codes in section "PlayerN" of
-// "./input.cfg".
+// CKeyboardPlayer: a player steered with four keys of the keyboard, with keys for the pause,
+// the in-game menu and a new try. The keys of player N are the OIS key codes in section
+// "PlayerN" of "./input.cfg".
 #pragma once
 
 #include "game/input/player.h"
@@ -25,6 +25,7 @@ public:
     int getRightKey() const { return mRightKey; }
     int getPauseKey() const { return mPauseKey; }
     int getMenuKey() const { return mMenuKey; }
+    int getRetryKey() const { return mRetryKey; }
 
 private:
     bool isDown(int keyCode) const;
@@ -36,8 +37,10 @@ private:
     int mRightKey = 0;
     int mPauseKey = 0;
     int mMenuKey = 0;
+    int mRetryKey = 0;
     bool mPauseHeld = false;
     bool mMenuHeld = false;
+    bool mRetryHeld = false;
 };
 
 // The key code of a "./input.cfg" value: its leading decimal digits ("12abc" gives 12), 0 when it

@@ -6,7 +6,8 @@
 
 namespace {
 std::function<void()> gMenuToggleHook;
-}
+std::function<void()> gRetryHook;
+} // namespace
 
 void requestIngameMenuToggle()
 {
@@ -21,6 +22,21 @@ void requestIngameMenuToggle()
 void setIngameMenuToggleHook(std::function<void()> hook)
 {
     gMenuToggleHook = std::move(hook);
+}
+
+void requestRetry()
+{
+    if (gRetryHook) {
+        gRetryHook();
+        return;
+    }
+    if (CGameMenu* menu = CApplication::getInstance()->getMenu())
+        menu->retryRound();
+}
+
+void setRetryHook(std::function<void()> hook)
+{
+    gRetryHook = std::move(hook);
 }
 
 bool isIngameMenuOpen()

@@ -194,6 +194,7 @@ void CGameMenu::bindHandlers()
     onClick("Ingame/Dialog/Back", [this] { backToMenu(); });
     onClick("Ingame/Dialog/Exit", [this] { quit(); });
     onClick("Singleplayer/Game/Start", [this] { startSingleplayerRound(); });
+    onClick("Singleplayer/Game/Watch", [this] { watchSelectedRun(); });
     bind("Singleplayer/Game/MapDropdown", Combobox::EventListSelectionAccepted,
          &CGameMenu::onMapChosen);
     onClick("Settings/Buttons/Video", [this] { showVideoSettings(); });
@@ -204,7 +205,8 @@ void CGameMenu::bindHandlers()
     onClick("Settings/Videosettings/SaveButton", [this] { saveVideoSettings(); });
 
     static const char* const kDevices[] = {"WiiMote", "Joystick", "Keyboard"};
-    static const char* const kActions[] = {"Forward", "Right", "Left", "Back", "Pause", "Menu"};
+    static const char* const kActions[] = {"Forward", "Right", "Left", "Back",
+                                           "Pause",   "Menu",  "Retry"};
     for (int player = 1; player <= kPlayerCount; ++player) {
         const std::string group =
             player <= 2 ? "Settings/Inputsettings1/Player" : "Settings/Inputsettings2/Player";

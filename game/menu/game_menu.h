@@ -38,7 +38,7 @@ public:
     using KeyBinding = std::pair<std::string, int>;
 
     static constexpr int kPlayerCount = 4;
-    static constexpr int kActionsPerPlayer = 6; // Forward, Right, Left, Back, Pause, Menu
+    static constexpr int kActionsPerPlayer = 7; // Forward, Right, Left, Back, Pause, Menu, Retry
     static constexpr int kBindingCount = kPlayerCount * kActionsPerPlayer;
 
     enum MessageKind
@@ -88,6 +88,8 @@ public:
     void toggleIngameMenu();
     void continueGame();
     void restartRound();
+    // The retry key: a single-player round starts again at once, on the level as it is.
+    void retryRound();
     void quit();
     void backToMenu();
     void abortToMenu(const std::string& title, const std::string& text);
@@ -101,12 +103,18 @@ public:
     // as if chosen on the single-player page (the game's --play option).
     void startPlayTest(const std::string& mapName, const std::string& playerName);
     void startSplitScreenRound();
+    // Replays: the stored runs of a map on the single-player page, and watching one (false, with
+    // a message, when the place has no fitting recording or the level cannot be built).
+    void fillReplayList(const std::string& mapName);
+    void watchSelectedRun();
+    bool watchRun(const std::string& mapName, int place);
 
     // Head-up display.
     void arrangeViewports(int mode);
     void setHudPlayerName(const std::string& name, int playerNumber);
     void setPlayerTime(int playerNumber, const std::string& timeText) override;
     void showWinner(CPlayer* winner, double seconds, int place) override;
+    void showRunComparison(const std::string& difference) override;
     // The winner line of the HUD for a player name, a time and a highscore place (-1: none).
     static std::string winnerText(const std::string& name, double seconds, int place);
 
@@ -121,7 +129,7 @@ public:
     const std::vector<KeyBinding>& getDefaultKeys() const { return mDefaultKeys; }
     bool isCapturingKey() const { return mCaptureMode; }
     bool isIngameMenuOpen() const;
-    // Starts waiting for a key for binding index (player - 1) * 6 + action.
+    // Starts waiting for a key for binding index (player - 1) * 7 + action.
     void beginKeyCapture(int bindingIndex);
     // Ends a capture left unfinished (the player went elsewhere before pressing a key).
     void cancelKeyCapture();
@@ -178,6 +186,8 @@ private:
     void mapChosen(CEGUI::Window* dropdown);
     void updateWaitingText();
     void placeHudTexts(int mode);
+    // The replay's line of keys and state at the bottom of the display, made on first use.
+    CEGUI::Window* replayStatusWindow();
     void stackHudLabels();
 
     // Event handlers (every one returns true: the event is handled).

@@ -190,3 +190,10 @@ void CGameMenu::showWinner(CPlayer* winner, double seconds, int place)
     if (CScene* scene = CScene::current())
         showMapInfo(scene->getMapName());
 }
+
+void CGameMenu::showRunComparison(const std::string& difference)
+{
+    CEGUI::Window* info = getWindow("HUD/InfoText");
+    info->setText(info->getText() + "\nBest run: " + difference);
+    logMenuEvent("compared with the best run: " + difference);
+}

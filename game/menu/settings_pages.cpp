@@ -28,16 +28,17 @@ const char* const kMissing = "NULL";
 const char* const kErrorName = "ERR";
 const char* const kSelectionBrush = "TaharezLook/MultiListSelectionBrush";
 
-const std::array<const char*, CGameMenu::kActionsPerPlayer> kActions = {"Forward", "Right", "Left",
-                                                                        "Back",    "Pause", "Menu"};
+const std::array<const char*, CGameMenu::kActionsPerPlayer> kActions = {
+    "Forward", "Right", "Left", "Back", "Pause", "Menu", "Retry"};
 
-// OIS key codes, player 1 to 4, each Forward, Right, Left, Back, Pause, Menu.
+// OIS key codes, player 1 to 4, each Forward, Right, Left, Back, Pause, Menu, Retry.
 const std::array<int, CGameMenu::kBindingCount> kDefaultKeyCodes = {
     OIS::KC_W,       OIS::KC_D,       OIS::KC_A,       OIS::KC_S,       OIS::KC_P,
-    OIS::KC_ESCAPE,  OIS::KC_UP,      OIS::KC_RIGHT,   OIS::KC_LEFT,    OIS::KC_DOWN,
-    OIS::KC_PAUSE,   OIS::KC_END,     OIS::KC_U,       OIS::KC_V,       OIS::KC_H,
-    OIS::KC_J,       OIS::KC_I,       OIS::KC_Y,       OIS::KC_NUMPAD8, OIS::KC_NUMPAD6,
-    OIS::KC_NUMPAD4, OIS::KC_NUMPAD5, OIS::KC_NUMPAD7, OIS::KC_NUMPAD9};
+    OIS::KC_ESCAPE,  OIS::KC_R,       OIS::KC_UP,      OIS::KC_RIGHT,   OIS::KC_LEFT,
+    OIS::KC_DOWN,    OIS::KC_PAUSE,   OIS::KC_END,     OIS::KC_HOME,    OIS::KC_U,
+    OIS::KC_V,       OIS::KC_H,       OIS::KC_J,       OIS::KC_I,       OIS::KC_Y,
+    OIS::KC_N,       OIS::KC_NUMPAD8, OIS::KC_NUMPAD6, OIS::KC_NUMPAD4, OIS::KC_NUMPAD5,
+    OIS::KC_NUMPAD7, OIS::KC_NUMPAD9, OIS::KC_NUMPAD1};
 
 // Video option rows: label and dropdown of row k below the renderer row.
 const float kRowLeft = 0.008f;
@@ -48,13 +49,22 @@ const float kLabelHeight = 0.08f;
 const float kDropdownLeft = 0.5f;
 const float kDropdownHeight = 0.2f;
 
-// The game's own row below the render system's options.
-const char* const kShadowsLabel = "LabelShadows";
-const char* const kShadowsDropdown = "DropDownShadows";
+// The game's own rows below the render system's options: label, dropdown and setting.
+struct SOwnOption
+{
+    const char* label;
+    const char* dropdown;
+    const char* setting;
+    bool (*read)(const std::string& configFile);
+};
+const SOwnOption kOwnOptions[] = {
+    {"LabelShadows", "DropDownShadows", videooptions::kBallShadows, videooptions::readBallShadows},
+    {"LabelGhost", "DropDownGhost", videooptions::kGhost, videooptions::readGhost},
+};
 
 const char* const kUnableToDetect = "Sorry, I was unable to detect a ";
 
-void placeShadowRow(CEGUI::Window* page, int row);
+void placeOwnRows(CEGUI::Window* page, int row);
 
 int groupOf(int playerNumber)
 {
@@ -223,42 +233,44 @@ void CGameMenu::buildVideoOptions()
         mVideoOptions.emplace_back(option.name, row);
         ++row;
     }
-    placeShadowRow(page, row);
+    placeOwnRows(page, row);
 }
 
 namespace {
-// The ball shadow choice: made once with the value stored in "ogre.cfg", moved below the rows
+// The game's own choices: made once with the values stored in "ogre.cfg", moved below the rows
 // of whichever render system is shown.
-void placeShadowRow(CEGUI::Window* page, int row)
+void placeOwnRows(CEGUI::Window* page, int row)
 {
-    const float top = kRowTop + kRowStep * static_cast<float>(row + 1);
-    if (!page->isChild(kShadowsDropdown)) {
-        CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
-        CEGUI::Window* label = windows.createWindow("gui/Label", kShadowsLabel);
-        guitext::setWindowText(label, videooptions::kBallShadows);
-        label->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kLabelHeight, 0)));
-        page->addChild(label);
-        auto* dropdown =
-            static_cast<CEGUI::Combobox*>(windows.createWindow("gui/Combobox", kShadowsDropdown));
-        dropdown->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kDropdownHeight, 0)));
-        dropdown->setReadOnly(true);
-        const std::string value = videooptions::readBallShadows(paths::configFile(kOgreConfig))
-                                      ? videooptions::kYes
-                                      : videooptions::kNo;
-        for (const char* choice : {videooptions::kYes, videooptions::kNo}) {
-            auto* item = new CEGUI::ListboxTextItem(guitext::toGui(choice));
-            item->setSelectionBrushImage(kSelectionBrush);
-            dropdown->addItem(item);
-            if (value == choice)
-                dropdown->setItemSelectState(item, true);
+    for (const SOwnOption& option : kOwnOptions) {
+        const float top = kRowTop + kRowStep * static_cast<float>(++row);
+        if (!page->isChild(option.dropdown)) {
+            CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
+            CEGUI::Window* label = windows.createWindow("gui/Label", option.label);
+            guitext::setWindowText(label, option.setting);
+            label->setSize(CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kLabelHeight, 0)));
+            page->addChild(label);
+            auto* dropdown = static_cast<CEGUI::Combobox*>(
+                windows.createWindow("gui/Combobox", option.dropdown));
+            dropdown->setSize(
+                CEGUI::USize(CEGUI::UDim(kRowWidth, 0), CEGUI::UDim(kDropdownHeight, 0)));
+            dropdown->setReadOnly(true);
+            const std::string value =
+                option.read(paths::configFile(kOgreConfig)) ? videooptions::kYes : videooptions::kNo;
+            for (const char* choice : {videooptions::kYes, videooptions::kNo}) {
+                auto* item = new CEGUI::ListboxTextItem(guitext::toGui(choice));
+                item->setSelectionBrushImage(kSelectionBrush);
+                dropdown->addItem(item);
+                if (value == choice)
+                    dropdown->setItemSelectState(item, true);
+            }
+            guitext::setWindowText(dropdown, value);
+            page->addChild(dropdown);
         }
-        guitext::setWindowText(dropdown, value);
-        page->addChild(dropdown);
+        page->getChild(option.label)
+            ->setPosition(CEGUI::UVector2(CEGUI::UDim(kRowLeft, 0), CEGUI::UDim(top, 0)));
+        page->getChild(option.dropdown)
+            ->setPosition(CEGUI::UVector2(CEGUI::UDim(kDropdownLeft, 0), CEGUI::UDim(top, 0)));
     }
-    page->getChild(kShadowsLabel)
-        ->setPosition(CEGUI::UVector2(CEGUI::UDim(kRowLeft, 0), CEGUI::UDim(top, 0)));
-    page->getChild(kShadowsDropdown)
-        ->setPosition(CEGUI::UVector2(CEGUI::UDim(kDropdownLeft, 0), CEGUI::UDim(top, 0)));
 }
 } // namespace
 
@@ -287,17 +299,19 @@ void CGameMenu::saveVideoSettings()
                 text += entry.first + "=" + entry.second.currentValue + "\n";
         }
     }
-    // Shadows are the game's own: they change from the next round on, no restart needed.
-    const std::string shadows =
-        guitext::windowText(getWindow(std::string("Settings/Videosettings/") + kShadowsDropdown));
-    text += std::string("\n[") + videooptions::kSection + "]\n" + videooptions::kBallShadows + "=" +
-            shadows + "\n";
+    // The game's own options change from the next round on, no restart needed.
+    text += std::string("\n[") + videooptions::kSection + "]\n";
+    for (const SOwnOption& option : kOwnOptions)
+        text +=
+            std::string(option.setting) + "=" +
+            guitext::windowText(getWindow(std::string("Settings/Videosettings/") + option.dropdown)) +
+            "\n";
     if (!replaceFile(paths::configFile(kOgreConfig), text)) {
         showMessage(kErrorMessage, "Videosettings not saved",
                     "The settings could not be written to \"ogre.cfg\".");
         return;
     }
-    CBallShadow::setEnabled(shadows != videooptions::kNo);
+    CBallShadow::setEnabled(videooptions::readBallShadows(paths::configFile(kOgreConfig)));
     showMessage(kInfoMessage, "Videosettings saved",
                 "The new settings were saved.\nPlease restart the game for the\n"
                 "changes to take effect.");

@@ -8,6 +8,7 @@
 #include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/core/utf8_text.h"
+#include "game/core/video_options.h"
 #include "game/input/joystick_player.h"
 #include "game/input/keyboard_player.h"
 #include "game/input/wii_player.h"
@@ -28,6 +29,7 @@
 
 namespace {
 const char* const kSceneManager = "SceneManager";
+const char* const kOgreConfig = "ogre.cfg";
 const std::array<const char*, 3> kMapDropdowns = {
     "Singleplayer/Game/MapDropdown", "Multiplayer/Game/MapDropdown", "Network/Server/MapDropdown"};
 const std::array<const char*, 4> kCameraNames = {"firstCamera", "secondCamera", "thirdCamera",
@@ -137,6 +139,7 @@ void CGameMenu::showMapInfo(const std::string& mapName)
                                kAuthorPrefix + author);
     }
     guitext::setWindowText(getWindow("Singleplayer/Game/Top5"), top5);
+    fillReplayList(mapName);
     guitext::setWindowText(getWindow("HUD/Score"), top5);
     std::string oneLine = top5;
     std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
@@ -230,6 +233,8 @@ void CGameMenu::startSingleplayerRound()
     std::array<std::string, 4> cameras = {kCameraNames[0], "", "", ""};
     if (!startRound(std::move(players), mapName, cameras, kSingleViewport))
         return;
+    if (auto* state = dynamic_cast<CGameState*>(CApplication::getInstance()->getActiveListener()))
+        state->recordRuns(videooptions::readGhost(paths::configFile(kOgreConfig)));
     guitext::setWindowText(getWindow("HUD/NamePlayer1"), name);
     enterRound(1);
 }
@@ -342,8 +347,17 @@ void CGameMenu::enterRound(int playerCount)
     }
     for (int number = 1; number <= kPlayerCount; ++number)
         guitext::setWindowText(getWindow("HUD/TimePlayer" + std::to_string(number)), "00:00:000");
+    replayStatusWindow()->setVisible(false);
     if (mMenuMusic)
         mMenuMusic->setIsPaused(true);
+}
+
+void CGameMenu::retryRound()
+{
+    const auto* state =
+        dynamic_cast<const CGameState*>(CApplication::getInstance()->getActiveListener());
+    if (state && state->getPlayerCount() == 1)
+        restartRound();
 }
 
 void CGameMenu::restartRound()
@@ -361,5 +375,8 @@ void CGameMenu::restartRound()
     getWindow("HUD/Group")->setVisible(false);
     getWindow("HUD/InfoText")->setVisible(false);
     mIngameRoot->setVisible(false);
-    swapGuiSheet();
+    // From the dialog or the end of a round (pointer shown) back to the display; a retry in the
+    // middle of a try is on the display already.
+    if (CEGUI::System::getSingleton().getDefaultGUIContext().getMouseCursor().isVisible())
+        swapGuiSheet();
 }

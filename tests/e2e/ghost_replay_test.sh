@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Racing the best run, as a player would: a round won with W leaves a recording beside the best
+# times; the next try shows the ghost of that run (screenshot "ghost"); R starts a new try at
+# once; a second win shows the difference to the best run; the single-player page plays the
+# stored run back with its keys, and watching it changes no best time.
+source "$(dirname "$0")/e2e_lib.sh"
+
+SP_WATCH=(843 553)
+
+e2e_prepare_game
+e2e_start_game
+click "${SP_MAP_DROPDOWN[@]}"
+click 606 187
+type_into "${SP_NAME[@]}" "Racer"
+click "${PAGE_START[@]}"
+wait_for_log 'Menu: round started on "00_straight_run.kivom" with 1 players' 10 ||
+    fail "the round did not start"
+xdotool keydown w
+wait_for_log "Menu: winner:" 40 || fail "the ball never reached the finish"
+xdotool keyup w
+sleep 1
+runs=("$E2E_GAME"/data/maps/00_straight_run.kivom.data.run-*.kivorun)
+[[ -f "${runs[0]}" ]] || fail "the won round left no recording beside the best times"
+echo "recording: $(basename "${runs[0]}"), $(stat -c %s "${runs[0]}") bytes for $(top5_value time1) s"
+
+# The next try: the ghost of the run just won rolls off while the ball waits on its start.
+click 300 461 # Restart
+wait_for_log "Menu: round restarted" 5 || fail "Restart did not restart the round"
+wait_for_log "Ghost: racing the best run of Racer" 5 || fail "no ghost in the next round"
+sleep 2.5
+shot ghost_restart
+
+# R: a new try at once, without the level being built again; the ghost rolls off again.
+builds=$(log_count "round started")
+tap r
+wait_for_count "round restarted" 2 5 || fail "R did not start a new try"
+[[ $(log_count "round started") -eq $builds ]] || fail "R built the level again"
+sleep 1
+xdotool keydown w
+sleep 1.5
+shot ghost
+wait_for_count "winner:" 2 40 || fail "the new try never finished"
+xdotool keyup w
+sleep 1
+shot second_win
+grep -q -E "Menu: compared with the best run: [+-][0-9]+\.[0-9]{3} s" "$E2E_GAME/Ogre.log" ||
+    fail "the winner text shows no difference to the best run"
+
+click "${HUD_BACK_TO_MENU[@]}"
+sleep 1
+cp "$E2E_GAME/data/maps/00_straight_run.kivom.data" "$E2E_WORK/top5.before"
+click "${SP_WATCH[@]}"
+wait_for_log "Menu: replay of place 1" 10 || fail "Watch run did not start the replay"
+wait_for_log "Menu: replay Playing at 1x" 5 || fail "the replay shows no state line"
+sleep 1.5
+shot replay
+tap Up
+wait_for_log "Menu: replay Playing at 2x" 5 || fail "Up did not speed the replay up"
+tap space
+wait_for_log "Menu: replay Stopped at 2x" 5 || fail "Space did not stop the replay"
+menus=$(log_count "viewports in mode 0")
+tap Escape
+wait_for_count "viewports in mode 0" $((menus + 1)) 5 || fail "Escape did not lead back to the menu"
+cmp -s "$E2E_GAME/data/maps/00_straight_run.kivom.data" "$E2E_WORK/top5.before" ||
+    fail "watching the replay changed the best times"
+e2e_quit_game
+e2e_finish
