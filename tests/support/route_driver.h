@@ -16,7 +16,6 @@ public:
     static constexpr float kReached = 0.5f;
 
     explicit CRouteDriver(std::vector<Ogre::Vector2> route) : mRoute(std::move(route)) {}
-    // Heads for the next route point at a walking pace.
     Ogre::Vector3 steer(const Ogre::Vector3& position, const Ogre::Vector3& velocity)
     {
         Ogre::Vector2 toTarget(mRoute[mNext].x - position.x, mRoute[mNext].y - position.z);
@@ -58,7 +57,6 @@ inline const std::vector<Ogre::Vector2>& monsterLevelRoute()
     return route;
 }
 
-// The shipped courses as drivers take them.
 inline std::vector<SCourse> shippedCourses()
 {
     const std::vector<Ogre::Vector2> slopesRoute = {{1, -2},  {1, -15}, {4, -17}, {4, -25},

@@ -29,7 +29,6 @@ protected:
 
 TEST_F(RepairedInputFileTest, duplicatesAndBadValuesFallBackToDefaultsOrErr)
 {
-    // Actions of a player: Forward, Right, Left, Back, Pause, Menu, Retry.
     const auto key = [this](int player, int action) {
         return mMenu->getUsedKeys()[size_t((player - 1) * CGameMenu::kActionsPerPlayer + action)];
     };
