@@ -28,13 +28,16 @@ protected:
 
 TEST_F(RepairedInputFileTest, duplicatesAndBadValuesFallBackToDefaultsOrErr)
 {
-    const auto& keys = mMenu->getUsedKeys();
-    EXPECT_EQ(keys[0].second, OIS::KC_W);
-    EXPECT_EQ(keys[1].second, OIS::KC_D) << "unreadable value: default";
-    EXPECT_EQ(keys[6].second, OIS::KC_UP) << "the later of two equal keys: default";
-    EXPECT_EQ(keys[9].second, OIS::KC_DOWN) << "zero: default";
-    EXPECT_EQ(keys[12].second, OIS::KC_NUMPAD8);
-    EXPECT_EQ(keys[18], (CGameMenu::KeyBinding{"ERR", 0}));
+    const auto key = [this](int player, int action) {
+        return mMenu->getUsedKeys()[size_t((player - 1) * CGameMenu::kActionsPerPlayer + action)];
+    };
+    EXPECT_EQ(key(1, 0).second, OIS::KC_W);
+    EXPECT_EQ(key(1, 1).second, OIS::KC_D) << "unreadable value: default";
+    EXPECT_EQ(key(1, 6).second, OIS::KC_R) << "missing retry key: default";
+    EXPECT_EQ(key(2, 0).second, OIS::KC_UP) << "the later of two equal keys: default";
+    EXPECT_EQ(key(2, 3).second, OIS::KC_DOWN) << "zero: default";
+    EXPECT_EQ(key(3, 0).second, OIS::KC_NUMPAD8);
+    EXPECT_EQ(key(4, 0), (CGameMenu::KeyBinding{"ERR", 0}));
     EXPECT_EQ(text("Settings/Inputsettings2/Player4ForwardKey"), "ERR");
 
     EXPECT_EQ(stored(2, "Forward"), OIS::KC_UP);
