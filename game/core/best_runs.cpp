@@ -80,6 +80,8 @@ int enterBestRun(const std::string& mapName, const std::string& winnerName, doub
         // by the next entry.
         const std::string file =
             bestRunFileName(highscoreFileName(mapName), winnerName, formatHighscoreTime(seconds));
+        std::error_code ec; // the user's map folder may not be there yet; the write then says so
+        std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ec);
         if (!replaceFile(file, encodeRecording(*run)))
             std::cerr << "Best runs: cannot write \"" << file << "\"" << std::endl;
     }

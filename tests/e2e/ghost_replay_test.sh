@@ -19,7 +19,7 @@ xdotool keydown w
 wait_for_log "Menu: winner:" 40 || fail "the ball never reached the finish"
 xdotool keyup w
 sleep 1
-runs=("$E2E_GAME"/data/maps/00_straight_run.kivom.data.run-*.kivorun)
+runs=("$E2E_BEST"/00_straight_run.kivom.data.run-*.kivorun)
 [[ -f "${runs[0]}" ]] || fail "the won round left no recording beside the best times"
 echo "recording: $(basename "${runs[0]}"), $(stat -c %s "${runs[0]}") bytes for $(top5_value time1) s"
 
@@ -35,18 +35,18 @@ shot ghost
 tap r
 wait_for_log "Menu: round restarted" 5 || fail "R did not start a new try"
 [[ $(log_count "round started") -eq 2 ]] || fail "R built the level again"
-[[ $(grep -c "Ghost: racing" "$E2E_GAME/Ogre.log") -eq 2 ]] || fail "the new try has no ghost"
+[[ $(grep -c "Ghost: racing" "$E2E_LOG") -eq 2 ]] || fail "the new try has no ghost"
 xdotool keydown w
 wait_for_count "winner:" 2 40 || fail "the new try never finished"
 xdotool keyup w
 sleep 1
 shot second_win
-grep -q -E "Menu: compared with the best run: [+-][0-9]+\.[0-9]{3} s" "$E2E_GAME/Ogre.log" ||
+grep -q -E "Menu: compared with the best run: [+-][0-9]+\.[0-9]{3} s" "$E2E_LOG" ||
     fail "the winner text shows no difference to the best run"
 
 click "${HUD_BACK_TO_MENU[@]}"
 sleep 1
-cp "$E2E_GAME/data/maps/00_straight_run.kivom.data" "$E2E_WORK/top5.before"
+cp "$E2E_BEST/00_straight_run.kivom.data" "$E2E_WORK/top5.before"
 click "${SP_WATCH[@]}"
 wait_for_log "Menu: replay of place 1" 10 || fail "Watch run did not start the replay"
 wait_for_log "Menu: replay Playing at 1x" 5 || fail "the replay shows no state line"
@@ -59,7 +59,7 @@ wait_for_log "Menu: replay Stopped at 2x" 5 || fail "Space did not stop the repl
 menus=$(log_count "viewports in mode 0")
 tap Escape
 wait_for_count "viewports in mode 0" $((menus + 1)) 5 || fail "Escape did not lead back to the menu"
-cmp -s "$E2E_GAME/data/maps/00_straight_run.kivom.data" "$E2E_WORK/top5.before" ||
+cmp -s "$E2E_BEST/00_straight_run.kivom.data" "$E2E_WORK/top5.before" ||
     fail "watching the replay changed the best times"
 e2e_quit_game
 e2e_finish

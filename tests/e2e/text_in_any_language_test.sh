@@ -25,18 +25,19 @@ xdotool keyup w
 sleep 1
 shot winner
 
-grep -q -F "Menu: winner: $NAME" "$E2E_GAME/Ogre.log" || fail "the winner line does not name $NAME"
-stored=$(sed -n "s/^name1=//p" "$E2E_GAME/data/maps/$MAP.data" | tr -d '\r')
+grep -q -F "Menu: winner: $NAME" "$E2E_LOG" || fail "the winner line does not name $NAME"
+stored=$(sed -n "s/^name1=//p" "$E2E_BEST/$MAP.data" | tr -d '\r')
 [[ "$stored" == "$NAME" ]] || fail "the best time is stored under '$stored', not '$NAME'"
-ls "$E2E_GAME/data/maps" | grep -v -x -F -e "$MAP" -e "$MAP.data" &&
-    fail "a stray file appeared beside the map"
+{ ls "$E2E_GAME/data/maps"; ls "$E2E_BEST"; } | grep -v -x -F -e "$MAP" -e "$MAP.data" |
+    grep -v -F -e "$MAP.data.run-" &&
+    fail "a stray file appeared beside the map or its best times"
 
 click "${HUD_BACK_TO_MENU[@]}"
 sleep 1
 shot best_times
-grep "Menu: best times of \"$MAP\"" "$E2E_GAME/Ogre.log" | tail -1 | grep -q -F "1. $NAME (" ||
+grep "Menu: best times of \"$MAP\"" "$E2E_LOG" | tail -1 | grep -q -F "1. $NAME (" ||
     fail "the best times shown do not start with $NAME"
-grep -q 'Menu: message' "$E2E_GAME/Ogre.log" && fail "an unexpected message box appeared"
+grep -q 'Menu: message' "$E2E_LOG" && fail "an unexpected message box appeared"
 
 e2e_quit_game
 e2e_finish

@@ -14,7 +14,8 @@ protected:
         testenv::writeFile(file("data/maps/über.kivom"), "");
         testenv::writeFile(file("data/maps/\xfc-latin1.kivom"), ""); // not UTF-8: not listed
         testenv::writeFile(file("data/maps/über.kivom.data"),
-                           "[Mapinfo]\nDescription=Straße über Höhen, Ωραία\nAuthor=Ђорђе\n"
+                           "[Mapinfo]\nDescription=Straße über Höhen, Ωραία\nAuthor=Ђорђе\n");
+        testenv::writeFile(testenv::userFile(testenv::kData, "maps/über.kivom.data"),
                            "[Top5]\nname1=Renée\ntime1=12.5\n");
     }
 };
