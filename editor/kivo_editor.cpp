@@ -19,7 +19,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -116,8 +115,6 @@ KIVOEditor::~KIVOEditor()
     // The scene goes before the view's Ogre root; the window hears nothing of its end.
     mDocument->undoStack().disconnect(this);
     mDocument.reset();
-    if (!mPlayTestFile.isEmpty())
-        QFile::remove(mPlayTestFile);
 }
 
 void KIVOEditor::setUpDocument(const std::string& sceneManagerName, const std::string& cameraName)
@@ -232,7 +229,9 @@ bool KIVOEditor::saveTo(const QString& path)
             return false;
     }
     if (path.isEmpty() || !mDocument->saveMap(path.toStdString())) {
-        warn(QStringLiteral("Can't save map file!"));
+        const QString reason = QString::fromStdString(mDocument->saveError());
+        warn(QStringLiteral("Can't save map file!") +
+             (reason.isEmpty() ? QString() : QStringLiteral("\n") + reason));
         return false;
     }
     actionSave->setEnabled(true);

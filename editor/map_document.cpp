@@ -8,6 +8,7 @@
 #include "world/box_grid.h"
 #include "world/map_io.h"
 #include "world/monster.h"
+#include "world/safe_file.h"
 #include "world/scene.h"
 #include "world/waypoint.h"
 
@@ -16,7 +17,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <set>
@@ -121,33 +121,22 @@ std::string CMapDocument::mapText() const
 
 bool CMapDocument::saveMap(const std::string& path)
 {
+    mSaveError.clear();
     if (!mScene || path.empty())
         return false;
-    namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::is_directory(path, error))
-        return false;
-    const std::string temporary = path + ".saving";
-    {
-        std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!out.is_open()) {
-            std::cerr << "CIOMap: Can't open or create file: " << temporary << "!" << std::endl;
-            return false;
-        }
-        out << mapText();
-        out.close();
-        if (!out.good()) {
-            std::cerr << "CIOMap: Can't close file!" << std::endl;
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    fs::rename(temporary, path, error);
-    if (error) {
-        std::cerr << "CIOMap: Can't replace " << path << ": " << error.message() << std::endl;
-        fs::remove(temporary, error);
+    if (std::filesystem::is_directory(path, error)) {
+        mSaveError = path + " is a folder.";
         return false;
     }
+    mSaveError = CIOMap::unstorableReason(*mScene);
+    if (!mSaveError.empty())
+        return false;
+    if (!replaceFile(path, mapText(), &mSaveError)) {
+        std::cerr << "CIOMap: " << mSaveError << std::endl;
+        return false;
+    }
+    std::cout << "CIOMap: Successful saved!" << std::endl;
     mFileName = path;
     mUndoStack.setClean();
     return true;

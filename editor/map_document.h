@@ -52,9 +52,12 @@ public:
     void newMap();
     // Reads the map; on failure the map that was open stays as it was.
     bool openMap(const std::string& path);
-    // Writes a temporary file beside the target and renames it over the target, so a failed
-    // save leaves the old file whole.
+    // Replaces the file in one crash-safe step (see replaceFile), so a failed save leaves the
+    // old file whole; a link at the path is followed. A map the file cannot hold exactly is not
+    // written.
     bool saveMap(const std::string& path);
+    // Why the last save failed, for the designer.
+    const std::string& saveError() const { return mSaveError; }
     bool isLoaded() const { return mScene != nullptr; }
     const std::string& fileName() const { return mFileName; }
     bool isModified() const { return !mUndoStack.isClean(); }
@@ -168,6 +171,7 @@ private:
     std::string mSceneManagerName;
     std::string mCameraName;
     std::string mFileName;
+    std::string mSaveError;
     std::unique_ptr<CScene> mScene;
     QUndoStack mUndoStack;
 };

@@ -85,7 +85,7 @@ bool materialExists(const std::string& name)
     return Ogre::MaterialManager::getSingleton().resourceExists(name);
 }
 
-const float kMinLightRange = 0.01f;
+const float kMinLightRange = kMapMinLightRange;
 
 void setLightAttenuation(Ogre::Light* light, float range)
 {
@@ -549,26 +549,31 @@ void CScene::removeMarker(CBox* box, const std::string& setPrefix, const std::st
         mSceneManager->destroySceneNode(nodeName);
 }
 
+bool CScene::addPoint(CBox* box, bool start)
+{
+    std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
+    if (!box || std::find(points.begin(), points.end(), box) != points.end())
+        return false;
+    if (mEditorMode) {
+        if (start)
+            addMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
+        else
+            addMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
+    }
+    points.push_back(box);
+    return true;
+}
+
 void CScene::addSelectedAsStartPoints()
 {
-    for (CBox* box : mSelection) {
-        if (std::find(mStartBoxes.begin(), mStartBoxes.end(), box) != mStartBoxes.end())
-            continue;
-        if (mEditorMode)
-            addMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
-        mStartBoxes.push_back(box);
-    }
+    for (CBox* box : mSelection)
+        addPoint(box, true);
 }
 
 void CScene::addSelectedAsFinishPoints()
 {
-    for (CBox* box : mSelection) {
-        if (std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box) != mFinishBoxes.end())
-            continue;
-        if (mEditorMode)
-            addMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
-        mFinishBoxes.push_back(box);
-    }
+    for (CBox* box : mSelection)
+        addPoint(box, false);
 }
 
 void CScene::removeSelectedFromStartPoints()

@@ -116,6 +116,8 @@ public:
     void clearSelection();
     bool addToSelection(CBox* box); // false when already selected
     const std::vector<CBox*>& getSelection() const { return mSelection; }
+    // Makes the box a start (or finish) point; false when it is one already.
+    bool addPoint(CBox* box, bool start);
     void addSelectedAsStartPoints();
     void addSelectedAsFinishPoints();
     void removeSelectedFromStartPoints();
