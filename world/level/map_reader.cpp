@@ -18,11 +18,14 @@
 #include "world/level/map_format.h"
 
 #include <algorithm>
-#include <cctype>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <istream>
 #include <locale>
 #include <sstream>
+#include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 
@@ -31,19 +34,62 @@ namespace {
 constexpr float kDefaultAmbient = 1.0f;
 constexpr float kDefaultLightRange = 1000.0f;
 
-// Reads a number from a field as a standard stream extraction does (leading white space
-// skipped, trailing characters ignored), in the "C" locale whatever the program's locale. One
-// stream serves every field: making a stream per field costs more than the rest of reading.
-template <typename T> bool readNumber(const std::string& field, T& value)
+bool isBlank(char c)
 {
-    thread_local std::istringstream stream = [] {
-        std::istringstream made;
-        made.imbue(std::locale::classic());
-        return made;
-    }();
-    stream.clear();
-    stream.str(field);
-    return static_cast<bool>(stream >> value);
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Reads a number from a field as a standard stream extraction does in the "C" locale, whatever
+// the program's locale: white space skipped; a sign, digits, for a float one decimal point and
+// an exponent after a digit; the characters after the number ignored. No stream is made per
+// field: that would cost more than all the rest of reading.
+template <typename T> bool readNumber(std::string_view field, T& value)
+{
+    size_t at = 0;
+    while (at < field.size() && isBlank(field[at]))
+        ++at;
+    const size_t start = at;
+    if (at < field.size() && (field[at] == '+' || field[at] == '-'))
+        ++at;
+    bool digits = false;
+    for (; at < field.size() && isDigit(field[at]); ++at)
+        digits = true;
+    if constexpr (std::is_floating_point_v<T>) {
+        if (at < field.size() && field[at] == '.') {
+            for (++at; at < field.size() && isDigit(field[at]); ++at)
+                digits = true;
+        }
+        if (digits && at < field.size() && (field[at] == 'e' || field[at] == 'E')) {
+            ++at;
+            if (at < field.size() && (field[at] == '+' || field[at] == '-'))
+                ++at;
+            while (at < field.size() && isDigit(field[at]))
+                ++at;
+        }
+    }
+    std::string_view number = field.substr(start, at - start);
+    if (!number.empty() && number[0] == '+')
+        number.remove_prefix(1);
+    T parsed{};
+    const std::from_chars_result result =
+        std::from_chars(number.data(), number.data() + number.size(), parsed);
+    if constexpr (std::is_floating_point_v<T>) {
+        // A stream takes numbers too small for a normal float, as 0 or as a denormal.
+        if (result.ec == std::errc::result_out_of_range) {
+            std::istringstream in{std::string(number)};
+            in.imbue(std::locale::classic());
+            return static_cast<bool>(in >> value);
+        }
+    }
+    if (result.ec != std::errc() || result.ptr != number.data() + number.size())
+        return false;
+    value = parsed;
+    return true;
 }
 
 // Splits a record's value one field at a time. An empty field (the rest starting with ",")
@@ -51,23 +97,25 @@ template <typename T> bool readNumber(const std::string& field, T& value)
 class CFieldReader
 {
 public:
-    explicit CFieldReader(std::string value) : mRest(std::move(value)) {}
+    explicit CFieldReader(std::string_view value) : mRest(value) {}
 
     bool hasMore() const { return mHasMore; }
 
-    std::string next()
+    std::string_view next()
     {
         if (!mHasMore)
-            return std::string();
+            return std::string_view();
         const size_t comma = mRest.find(',');
-        if (comma == std::string::npos || comma == 0) {
+        if (comma == std::string_view::npos || comma == 0) {
             mHasMore = false;
-            return std::move(mRest);
+            return mRest;
         }
-        std::string field = mRest.substr(0, comma);
-        mRest.erase(0, comma + 1);
+        const std::string_view field = mRest.substr(0, comma);
+        mRest.remove_prefix(comma + 1);
         return field;
     }
+
+    std::string nextName() { return std::string(next()); }
 
     float nextFloat(float fallback = 0.0f)
     {
@@ -104,7 +152,7 @@ public:
     }
 
 private:
-    std::string mRest;
+    std::string_view mRest;
     bool mHasMore = true;
 };
 
@@ -119,9 +167,8 @@ const SLevelBox* referencedBox(const CLevel& level, const std::string& field)
 {
     if (const SLevelBox* box = level.findBox(field))
         return box;
-    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    const auto begin = std::find_if_not(field.begin(), field.end(), blank);
-    const std::string word(begin, std::find_if(begin, field.end(), blank));
+    const auto begin = std::find_if_not(field.begin(), field.end(), isBlank);
+    const std::string word(begin, std::find_if(begin, field.end(), isBlank));
     return word != field ? level.findBox(word) : nullptr;
 }
 
@@ -156,13 +203,13 @@ private:
         const size_t equals = line.find('=');
         if (equals == std::string::npos)
             return;
-        const std::string key = line.substr(0, equals);
-        CFieldReader fields(line.substr(equals + 1));
+        const std::string_view key = std::string_view(line).substr(0, equals);
+        CFieldReader fields(std::string_view(line).substr(equals + 1));
         if (key == "box") {
             SLevelBox box;
-            box.name = fields.next();
-            box.material = fields.next();
-            const std::string grid = fields.next();
+            box.name = fields.nextName();
+            box.material = fields.nextName();
+            const std::string grid = fields.nextName();
             box.position = fields.nextVector();
             bool valid = withinLimits(box.position);
             for (SLevelVector& vertex : box.vertices) {
@@ -174,7 +221,7 @@ private:
                 mLevel.addBox(grid, std::move(box));
         } else if (key == "light") {
             SLevelLight light;
-            light.name = fields.next();
+            light.name = fields.nextName();
             light.position = fields.nextVector();
             light.diffuse = fields.nextColour();
             light.specular = fields.nextColour();
@@ -187,22 +234,22 @@ private:
         } else if (key == "ambient") {
             mLevel.setAmbient(fields.nextColour(kDefaultAmbient));
         } else if (key == "startpoint" || key == "finishpoint") {
-            if (const SLevelBox* box = referencedBox(mLevel, fields.next()))
+            if (const SLevelBox* box = referencedBox(mLevel, fields.nextName()))
                 mLevel.addPoint(box->name, key == "startpoint");
         } else if (key == "waypoint") {
-            const SLevelBox* found = referencedBox(mLevel, fields.next());
+            const SLevelBox* found = referencedBox(mLevel, fields.nextName());
             const int weight = fields.nextInt();
             if (!found)
                 return;
             const std::string box = found->name;
             mLevel.addWaypoint(box, weight);
             while (fields.hasMore())
-                mLinks.emplace_back(box, fields.next());
+                mLinks.emplace_back(box, fields.nextName());
         } else if (key == "monster") {
             SLevelMonster monster;
             monster.kind = fields.nextInt(-1);
-            monster.name = fields.next();
-            if (const SLevelBox* start = referencedBox(mLevel, fields.next())) {
+            monster.name = fields.nextName();
+            if (const SLevelBox* start = referencedBox(mLevel, fields.nextName())) {
                 monster.start = start->name;
                 mLevel.addMonster(monster);
             }
@@ -232,15 +279,21 @@ std::vector<std::string> splitMapLines(std::istream& in)
         tooLong = false;
         pending = false;
     };
+    char block[16384];
     std::streambuf* buffer = in.rdbuf();
-    for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
-        if (c == '\n') {
-            endLine();
-        } else if (line.size() < keep) {
-            line.push_back(static_cast<char>(c));
-            pending = true;
-        } else {
-            tooLong = true;
+    for (std::streamsize got; (got = buffer->sgetn(block, sizeof(block))) > 0;) {
+        const char* const end = block + got;
+        for (const char* at = block; at < end;) {
+            const auto* newline = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)));
+            const char* const stop = newline ? newline : end;
+            const size_t count = size_t(stop - at);
+            const size_t room = keep - std::min(line.size(), keep);
+            tooLong = tooLong || count > room;
+            line.append(at, std::min(count, room));
+            pending = pending || count > 0;
+            if (newline)
+                endLine();
+            at = newline ? newline + 1 : end;
         }
     }
     if (pending)

@@ -1,9 +1,11 @@
 // Writing the level model as map text, and the check of what map text cannot hold.
 #include "world/level/map_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <sstream>
+#include <initializer_list>
+#include <ostream>
 
 namespace {
 
@@ -12,7 +14,7 @@ namespace {
 constexpr int kLeastDigits = 6;
 constexpr int kMostDigits = 9;
 
-std::string number(float value)
+void appendNumber(std::string& out, float value)
 {
     char text[32];
     for (int digits = kLeastDigits;; ++digits) {
@@ -20,19 +22,39 @@ std::string number(float value)
             std::to_chars(text, text + sizeof(text), value, std::chars_format::general, digits);
         float back = 0.0f;
         std::from_chars(text, end.ptr, back);
-        if (back == value || digits == kMostDigits)
-            return std::string(text, end.ptr);
+        if (back == value || digits == kMostDigits) {
+            out.append(text, end.ptr);
+            return;
+        }
     }
 }
 
-std::string vector(const SLevelVector& v)
+std::string number(float value)
 {
-    return number(v.x) + "," + number(v.y) + "," + number(v.z);
+    std::string text;
+    appendNumber(text, value);
+    return text;
 }
 
-std::string colour(const SLevelColour& c)
+void appendNumbers(std::string& out, std::initializer_list<float> values)
 {
-    return number(c.r) + "," + number(c.g) + "," + number(c.b);
+    bool first = true;
+    for (float value : values) {
+        if (!first)
+            out += ',';
+        first = false;
+        appendNumber(out, value);
+    }
+}
+
+void append(std::string& out, const SLevelVector& v)
+{
+    appendNumbers(out, {v.x, v.y, v.z});
+}
+
+void append(std::string& out, const SLevelColour& c)
+{
+    appendNumbers(out, {c.r, c.g, c.b});
 }
 
 bool withinLimits(const SLevelVector& v)
@@ -95,42 +117,54 @@ bool isStorableMapName(const std::string& name)
     return !name.empty() && name.find_first_of(",\r\n") == std::string::npos;
 }
 
-void writeMap(const CLevel& level, std::ostream& out)
-{
-    for (const SLevelGrid& grid : level.grids()) {
-        for (const SLevelBox& box : grid.boxes) {
-            out << "box=" << box.name << "," << box.material << "," << grid.name << ","
-                << vector(box.position);
-            for (const SLevelVector& vertex : box.vertices)
-                out << "," << vector(vertex);
-            out << "," << (box.fitTexture ? "1" : "0") << "\n";
-        }
-    }
-    for (const SLevelLight& light : level.lights())
-        out << "light=" << light.name << "," << vector(light.position) << ","
-            << colour(light.diffuse) << "," << colour(light.specular) << "," << number(light.range)
-            << "\n";
-    out << "ambient=" << colour(level.ambient()) << "\n";
-    for (const std::string& box : level.startPoints())
-        out << "startpoint=" << box << "\n";
-    for (const std::string& box : level.finishPoints())
-        out << "finishpoint=" << box << "\n";
-    for (const SLevelWaypoint& waypoint : level.waypoints()) {
-        out << "waypoint=" << waypoint.box << "," << std::to_string(waypoint.weight);
-        for (const std::string& neighbour : waypoint.neighbours)
-            out << "," << neighbour;
-        out << "\n";
-    }
-    for (const SLevelMonster& monster : level.monsters())
-        out << "monster=" << std::to_string(monster.kind) << "," << monster.name << ","
-            << monster.start << "\n";
-}
-
 std::string writeMap(const CLevel& level)
 {
-    std::ostringstream out;
-    writeMap(level, out);
-    return out.str();
+    std::string out;
+    out.reserve(level.boxCount() * 200);
+    for (const SLevelGrid& grid : level.grids()) {
+        for (const SLevelBox& box : grid.boxes) {
+            out += "box=" + box.name + ',' + box.material + ',' + grid.name + ',';
+            append(out, box.position);
+            for (const SLevelVector& vertex : box.vertices) {
+                out += ',';
+                append(out, vertex);
+            }
+            out += box.fitTexture ? ",1\n" : ",0\n";
+        }
+    }
+    for (const SLevelLight& light : level.lights()) {
+        out += "light=" + light.name + ',';
+        append(out, light.position);
+        out += ',';
+        append(out, light.diffuse);
+        out += ',';
+        append(out, light.specular);
+        out += ',';
+        appendNumber(out, light.range);
+        out += '\n';
+    }
+    out += "ambient=";
+    append(out, level.ambient());
+    out += '\n';
+    for (const std::string& box : level.startPoints())
+        out += "startpoint=" + box + '\n';
+    for (const std::string& box : level.finishPoints())
+        out += "finishpoint=" + box + '\n';
+    for (const SLevelWaypoint& waypoint : level.waypoints()) {
+        out += "waypoint=" + waypoint.box + ',' + std::to_string(waypoint.weight);
+        for (const std::string& neighbour : waypoint.neighbours)
+            out += ',' + neighbour;
+        out += '\n';
+    }
+    for (const SLevelMonster& monster : level.monsters())
+        out += "monster=" + std::to_string(monster.kind) + ',' + monster.name + ',' +
+               monster.start + '\n';
+    return out;
+}
+
+void writeMap(const CLevel& level, std::ostream& out)
+{
+    out << writeMap(level);
 }
 
 std::string unstorableReason(const CLevel& level)
@@ -155,12 +189,15 @@ std::string unstorableReason(const CLevel& level)
         if (!isStorableMapName(monster.name))
             return badName("monster", monster.name);
     }
-    std::istringstream lines(writeMap(level));
-    for (std::string line; std::getline(lines, line);) {
-        if (line.size() > kMapMaxLineLength)
+    const std::string text = writeMap(level);
+    for (size_t begin = 0, end; begin < text.size(); begin = end + 1) {
+        end = std::min(text.find('\n', begin), text.size());
+        if (end - begin > kMapMaxLineLength) {
+            const std::string line = text.substr(begin, end - begin);
             return "The record \"" + line.substr(0, line.find(',')) + "\" would be " +
                    std::to_string(line.size()) + " characters long; a map file line holds " +
                    std::to_string(kMapMaxLineLength) + " (fewer links or shorter names fit).";
+        }
     }
     return std::string();
 }
