@@ -4,6 +4,7 @@
 #include "editor/add_boxes_command.h"
 #include "editor/change_boxes_command.h"
 #include "editor/delete_boxes_command.h"
+#include "editor/undo_ids.h"
 #include "world/box.h"
 #include "world/box_grid.h"
 #include "world/map_io.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr int kNudgeMergeId = 1;
 const char* const kBoxPrefix = "box";
 
 // The editor's camera hangs on two nodes that the scene makes; a rebuilt scene gets new ones.
@@ -388,7 +388,7 @@ void CMapDocument::nudgeSelection(const Ogre::Vector3& offset)
         after.push_back(SBoxState::of(*box, std::string()));
         after.back().position += offset;
     }
-    pushChange(QStringLiteral("Move selection"), boxes, std::move(after), kNudgeMergeId);
+    pushChange(QStringLiteral("Move selection"), boxes, std::move(after), MERGE_NUDGE);
 }
 
 void CMapDocument::moveVertices(const VertexFlags& vertices, const Ogre::Vector3& value,

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "editor/box_state.h"
+#include "editor/undo_ids.h"
 
 #include <OgreColourValue.h>
 #include <OgreVector.h>
@@ -109,6 +110,14 @@ public:
         Ogre::ColourValue specular = Ogre::ColourValue::White;
         float range = 100.0f;
     };
+    // A light as an undo step keeps it: gone, or its values and place in the list.
+    struct SLightState
+    {
+        std::string name;
+        bool exists = false;
+        size_t index = 0;
+        SLight light;
+    };
     enum class ELightResult
     {
         Created,
@@ -155,6 +164,8 @@ public:
     // --- used by the commands --------------------------------------------------------------
     // Builds the level anew from map text, keeping the camera and the selection by name.
     void restoreFromText(const std::string& text);
+    // Gives the named lights these states: removed, changed or put back in their place.
+    void applyLightStates(const std::vector<SLightState>& states);
 
 private:
     void replaceScene(const std::vector<std::string>* lines);
@@ -162,11 +173,15 @@ private:
                           const std::vector<std::string>& grids, const QString& text);
     std::string gridOf(const CBox* box) const;
     // Runs the change and pushes it as one undo step when the map text changed; false if not.
+    template <typename Change> bool snapshotChange(const QString& text, Change&& change);
+    std::vector<SLightState> lightStates(const std::vector<std::string>& names) const;
+    // Runs the change of the named lights and pushes it as one undo step when they changed.
     template <typename Change>
-    bool snapshotChange(const QString& text, Change&& change, int mergeId = -1);
+    bool lightChange(const QString& text, const std::vector<std::string>& names, Change&& change,
+                     int mergeId = MERGE_NEVER);
     std::vector<CBox*> selection() const;
     void pushChange(const QString& text, const std::vector<CBox*>& boxes,
-                    std::vector<SBoxState> after, int mergeId = -1);
+                    std::vector<SBoxState> after, int mergeId = MERGE_NEVER);
 
     std::string mSceneManagerName;
     std::string mCameraName;

@@ -396,7 +396,7 @@ bool CScene::deleteGrid(const std::string& name)
 
 bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
                       const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular,
-                      float range)
+                      float range, size_t place)
 {
     const std::string lightName = kLightPrefix + name;
     const std::string nodeName = kLightNodePrefix + name;
@@ -423,7 +423,8 @@ bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
     light->setSpecularColour(specular);
     setLightAttenuation(light, range);
     node->attachObject(light);
-    mLights.push_back(light);
+    mLights.insert(mLights.begin() + static_cast<std::ptrdiff_t>(std::min(place, mLights.size())),
+                   light);
     return true;
 }
 
