@@ -166,6 +166,8 @@ public:
     void restoreFromText(const std::string& text);
     // Gives the named lights these states: removed, changed or put back in their place.
     void applyLightStates(const std::vector<SLightState>& states);
+    // Makes the named boxes the start (or finish) points, in that order.
+    void applyPoints(const std::vector<std::string>& boxes, bool start);
 
 private:
     void replaceScene(const std::vector<std::string>* lines);
@@ -175,6 +177,8 @@ private:
     // Runs the change and pushes it as one undo step when the map text changed; false if not.
     template <typename Change> bool snapshotChange(const QString& text, Change&& change);
     std::vector<SLightState> lightStates(const std::vector<std::string>& names) const;
+    std::vector<std::string> pointNames(bool start) const;
+    bool pointsChange(bool start, bool add);
     // Runs the change of the named lights and pushes it as one undo step when they changed.
     template <typename Change>
     bool lightChange(const QString& text, const std::vector<std::string>& names, Change&& change,

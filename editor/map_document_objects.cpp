@@ -1,9 +1,10 @@
 // The map being edited: lights, waypoints, start and finish points and monsters, each change one
-// undo step. Light steps keep the lights they change; the others keep the map text before and
-// after the change.
+// undo step. Light and point steps keep what they change; waypoint and monster steps keep the
+// map text before and after the change.
 #include "editor/map_document.h"
 
 #include "editor/light_commands.h"
+#include "editor/points_command.h"
 #include "editor/snapshot_command.h"
 #include "editor/undo_ids.h"
 #include "world/box.h"
@@ -265,26 +266,56 @@ bool CMapDocument::waypointWeight(const std::string& boxName, int& weight) const
 // ---------------------------------------------------------------------------------------------
 // Start and finish points
 
+std::vector<std::string> CMapDocument::pointNames(bool start) const
+{
+    std::vector<std::string> names;
+    for (const CBox* box : start ? mScene->getStartBoxes() : mScene->getFinishBoxes())
+        names.push_back(box->getName());
+    return names;
+}
+
+void CMapDocument::applyPoints(const std::vector<std::string>& boxes, bool start)
+{
+    std::vector<CBox*> points;
+    for (const std::string& name : boxes) {
+        if (CBox* box = mScene->findBox(name))
+            points.push_back(box);
+    }
+    mScene->setPoints(points, start);
+}
+
+bool CMapDocument::pointsChange(bool start, bool add)
+{
+    if (!mScene)
+        return false;
+    std::vector<std::string> before = pointNames(start);
+    if (add && start)
+        mScene->addSelectedAsStartPoints();
+    else if (add)
+        mScene->addSelectedAsFinishPoints();
+    else if (start)
+        mScene->removeSelectedFromStartPoints();
+    else
+        mScene->removeSelectedFromFinishPoints();
+    std::vector<std::string> after = pointNames(start);
+    if (after == before)
+        return false;
+    const QString text =
+        add ? (start ? QStringLiteral("Create start point") : QStringLiteral("Create finish point"))
+            : (start ? QStringLiteral("Delete start point")
+                     : QStringLiteral("Delete finish point"));
+    mUndoStack.push(new CPointsCommand(*this, text, start, std::move(before), std::move(after)));
+    return true;
+}
+
 bool CMapDocument::createPoints(bool start)
 {
-    return snapshotChange(
-        start ? QStringLiteral("Create start point") : QStringLiteral("Create finish point"), [&] {
-            if (start)
-                mScene->addSelectedAsStartPoints();
-            else
-                mScene->addSelectedAsFinishPoints();
-        });
+    return pointsChange(start, true);
 }
 
 bool CMapDocument::deletePoints(bool start)
 {
-    return snapshotChange(
-        start ? QStringLiteral("Delete start point") : QStringLiteral("Delete finish point"), [&] {
-            if (start)
-                mScene->removeSelectedFromStartPoints();
-            else
-                mScene->removeSelectedFromFinishPoints();
-        });
+    return pointsChange(start, false);
 }
 
 // ---------------------------------------------------------------------------------------------

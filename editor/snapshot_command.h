@@ -1,4 +1,4 @@
-// CSnapshotCommand: an undo step for the level's waypoints, points and monsters. The
+// CSnapshotCommand: an undo step for the level's waypoints and monsters. The
 // change is made before the command is pushed; the command keeps the map text before and after
 // it, and undo and redo rebuild the level from one of them.
 #pragma once

@@ -565,6 +565,22 @@ bool CScene::addPoint(CBox* box, bool start)
     return true;
 }
 
+void CScene::setPoints(const std::vector<CBox*>& boxes, bool start)
+{
+    std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
+    for (CBox* box : points) {
+        if (std::find(boxes.begin(), boxes.end(), box) != boxes.end())
+            continue;
+        if (start)
+            removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
+        else
+            removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
+    }
+    points.clear();
+    for (CBox* box : boxes)
+        addPoint(box, start);
+}
+
 void CScene::addSelectedAsStartPoints()
 {
     for (CBox* box : mSelection)

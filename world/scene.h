@@ -121,6 +121,8 @@ public:
     const std::vector<CBox*>& getSelection() const { return mSelection; }
     // Makes the box a start (or finish) point; false when it is one already.
     bool addPoint(CBox* box, bool start);
+    // Makes these boxes the start (or finish) points, in this order.
+    void setPoints(const std::vector<CBox*>& boxes, bool start);
     void addSelectedAsStartPoints();
     void addSelectedAsFinishPoints();
     void removeSelectedFromStartPoints();
