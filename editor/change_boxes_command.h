@@ -4,6 +4,7 @@
 #pragma once
 
 #include "editor/box_state.h"
+#include "editor/undo_ids.h"
 
 #include <QUndoCommand>
 
@@ -15,9 +16,9 @@ class CChangeBoxesCommand : public QUndoCommand
 {
 public:
     // Commands with the same merge id and the same boxes fold into one step (repeated arrow
-    // nudges of one selection); -1 never merges.
+    // nudges of one selection).
     CChangeBoxesCommand(CMapDocument& document, const QString& text, std::vector<SBoxState> before,
-                        std::vector<SBoxState> after, int mergeId = -1);
+                        std::vector<SBoxState> after, int mergeId = MERGE_NEVER);
 
     void undo() override;
     void redo() override;

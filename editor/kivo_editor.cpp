@@ -1,5 +1,5 @@
-// The editor window's behaviour: file actions with their guards, the grid and box tools
-// (read, validate, call the document), and the camera and picking input of the view.
+// The editor window's behaviour: file actions with their guards and the grid and box tools
+// (read, validate, call the document). The view's input is in kivo_editor_view.cpp.
 #include "editor/kivo_editor.h"
 
 #include "editor/box_picker.h"
@@ -20,7 +20,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -34,7 +33,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QUrl>
-#include <QWheelEvent>
 
 #include <set>
 
@@ -43,11 +41,6 @@ namespace {
 const char* const kTitle = "KIVOEditor";
 const char* const kFolderKey = "lastFolder";
 const int kStatusMs = 5000;
-const float kPanScale = 10.0f;    // a drag across the whole view pans 10 units
-const float kRotateScale = 10.0f; // pixels per degree
-const float kWheelScale = 100.0f; // wheel delta per unit
-const float kKeyStep = 1.0f;
-const Ogre::Vector3 kCameraHome(0.0f, 10.0f, 10.0f);
 
 // Materials the level's boxes are drawn with; markers, balls, monsters and Ogre's own are not
 // offered.
@@ -118,8 +111,6 @@ KIVOEditor::~KIVOEditor()
     // The scene goes before the view's Ogre root; the window hears nothing of its end.
     mDocument->undoStack().disconnect(this);
     mDocument.reset();
-    if (!mPlayTestFile.isEmpty())
-        QFile::remove(mPlayTestFile);
 }
 
 void KIVOEditor::setUpDocument(const std::string& sceneManagerName, const std::string& cameraName)
@@ -250,7 +241,9 @@ bool KIVOEditor::saveTo(const QString& path)
             return false;
     }
     if (path.isEmpty() || !mDocument->saveMap(path.toStdString())) {
-        warn(QStringLiteral("Can't save map file!"));
+        const QString reason = QString::fromStdString(mDocument->saveError());
+        warn(QStringLiteral("Can't save map file!") +
+             (reason.isEmpty() ? QString() : QStringLiteral("\n") + reason));
         return false;
     }
     actionSave->setEnabled(true);
@@ -534,138 +527,5 @@ void KIVOEditor::showSelectedPosition()
         const QString text = QString::number(position[i], 'g', 6);
         lineEditMove[i]->setText(text);
         lineBoxVertexMove[i]->setText(text);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// The view's input
-
-bool KIVOEditor::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != mView || !mDocument->isLoaded())
-        return QMainWindow::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        return viewMousePress(static_cast<QMouseEvent*>(event));
-    case QEvent::MouseMove:
-        return viewMouseMove(static_cast<QMouseEvent*>(event));
-    case QEvent::MouseButtonRelease:
-        return viewMouseRelease(static_cast<QMouseEvent*>(event));
-    case QEvent::Wheel:
-        return viewWheel(static_cast<QWheelEvent*>(event));
-    case QEvent::KeyPress:
-        return viewKeyPress(static_cast<QKeyEvent*>(event));
-    default:
-        return QMainWindow::eventFilter(watched, event);
-    }
-}
-
-QPointF KIVOEditor::normalised(const QPointF& position) const
-{
-    return QPointF(position.x() / std::max(mView->width(), 1),
-                   position.y() / std::max(mView->height(), 1));
-}
-
-bool KIVOEditor::viewMousePress(QMouseEvent* event)
-{
-    const QPointF at = normalised(event->position());
-    mView->setFocus();
-    if (event->button() == Qt::LeftButton) {
-        const bool inside = at.x() > 0 && at.x() < 1 && at.y() > 0 && at.y() < 1;
-        Ogre::Camera* camera = mOgreWidget ? mOgreWidget->camera() : nullptr;
-        if (inside && camera) {
-            const SPick pick =
-                pickBox(*mDocument->scene(), camera->getCameraToViewportRay(at.x(), at.y()));
-            if (pick.box) {
-                mDocument->toggleSelection(pick.box->getName());
-                showSelectedPosition();
-            }
-        }
-    } else if (event->button() == Qt::RightButton) {
-        listLights->clearSelection();
-        unselectLights();
-        mDocument->clearSelection();
-        mPanning = !mPanning;
-        mLastNormalised = at;
-    } else if (event->button() == Qt::MiddleButton) {
-        mRotating = !mRotating;
-        mFirstRotateMove = mRotating;
-    }
-    return true;
-}
-
-bool KIVOEditor::viewMouseMove(QMouseEvent* event)
-{
-    Ogre::SceneNode* outer = mDocument->scene()->getCameraPointNode(1);
-    if (!outer)
-        return true;
-    const QPointF at = normalised(event->position());
-    if (mPanning) {
-        outer->translate(Ogre::Vector3((at.x() - mLastNormalised.x()) * kPanScale, 0.0f,
-                                       (at.y() - mLastNormalised.y()) * kPanScale));
-        mLastNormalised = at;
-    }
-    if (mFirstRotateMove) {
-        mFirstRotateMove = false;
-        mLastAbsolute = event->position();
-    } else if (mRotating) {
-        const QPointF delta = event->position() - mLastAbsolute;
-        outer->yaw(Ogre::Degree(static_cast<float>(delta.x()) / kRotateScale),
-                   Ogre::Node::TS_LOCAL);
-        outer->pitch(Ogre::Degree(static_cast<float>(delta.y()) / kRotateScale),
-                     Ogre::Node::TS_LOCAL);
-        mLastAbsolute = event->position();
-    }
-    return true;
-}
-
-bool KIVOEditor::viewMouseRelease(QMouseEvent* event)
-{
-    if (event->button() == Qt::RightButton)
-        mPanning = false;
-    else if (event->button() == Qt::MiddleButton)
-        mRotating = false;
-    return true;
-}
-
-bool KIVOEditor::viewWheel(QWheelEvent* event)
-{
-    Ogre::SceneNode* outer = mDocument->scene()->getCameraPointNode(1);
-    if (outer && outer->numChildren() > 0) {
-        outer->getChild(0)->translate(
-            Ogre::Vector3(0.0f, 0.0f, -event->angleDelta().y() / kWheelScale),
-            Ogre::Node::TS_LOCAL);
-    }
-    return true;
-}
-
-bool KIVOEditor::viewKeyPress(QKeyEvent* event)
-{
-    Ogre::SceneNode* outer = mDocument->scene()->getCameraPointNode(1);
-    if (!outer || outer->numChildren() == 0)
-        return false;
-    auto* inner = static_cast<Ogre::SceneNode*>(outer->getChild(0));
-    switch (event->key()) {
-    case Qt::Key_Y:
-        outer->resetOrientation();
-        inner->resetOrientation();
-        inner->setPosition(kCameraHome);
-        inner->lookAt(Ogre::Vector3::ZERO, Ogre::Node::TS_WORLD, Ogre::Vector3::NEGATIVE_UNIT_Z);
-        return true;
-    // W and S step along z (forward is -z), A and D along x.
-    case Qt::Key_W:
-        outer->translate(Ogre::Vector3(0, 0, -kKeyStep));
-        return true;
-    case Qt::Key_S:
-        outer->translate(Ogre::Vector3(0, 0, kKeyStep));
-        return true;
-    case Qt::Key_A:
-        outer->translate(Ogre::Vector3(-kKeyStep, 0, 0));
-        return true;
-    case Qt::Key_D:
-        outer->translate(Ogre::Vector3(kKeyStep, 0, 0));
-        return true;
-    default:
-        return false;
     }
 }

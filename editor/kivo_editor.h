@@ -205,5 +205,4 @@ private:
     QAction* actionCheckMap = nullptr;
     QAction* actionPlayMap = nullptr;
     bool mUpdatingFromScene = false; // controls filled from the scene change nothing
-    QString mPlayTestFile;
 };

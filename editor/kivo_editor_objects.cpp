@@ -2,6 +2,7 @@
 #include "editor/kivo_editor.h"
 
 #include "world/map_check.h"
+#include "world/safe_file.h"
 #include "world/scene.h"
 
 #include <OgreLogManager.h>
@@ -13,7 +14,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
-#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,8 +27,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QStatusBar>
-
-#include <fstream>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -36,6 +35,7 @@ const int kPercent = 100;
 const int kStatusMs = 5000;
 const char* const kLightNodePrefix = "lightNode";
 const char* const kPlayTestName = "Tester";
+const char* const kPlayTestMap = "playtest.kivom";
 
 std::vector<std::string> selectedNames(const QListWidget* list)
 {
@@ -415,24 +415,32 @@ void KIVOEditor::playMap()
 {
     if (!mDocument->isLoaded())
         return;
-    if (mPlayTestFile.isEmpty())
-        mPlayTestFile = QDir::temp().filePath(
-            QStringLiteral("kivo-playtest-%1.kivom").arg(QCoreApplication::applicationPid()));
-    {
-        std::ofstream out(mPlayTestFile.toStdString(), std::ios::out | std::ios::trunc);
-        out << mDocument->mapText();
-        out.close();
-        if (!out.good()) {
-            warn(QStringLiteral("Can't write the map for the play-test!"));
-            return;
-        }
-    }
     QString program = qEnvironmentVariable("KIVO_GAME");
     if (program.isEmpty())
         program = QCoreApplication::applicationDirPath() + QStringLiteral("/kivo");
-    if (!startGame(program, {QStringLiteral("--play"), mPlayTestFile, QStringLiteral("--name"),
-                             QString::fromLatin1(kPlayTestName)}))
+    if (!QFileInfo(program).isExecutable()) {
         warn(QStringLiteral("Can't start the game: ") + program);
-    else
-        statusBar()->showMessage(QStringLiteral("Play-test started"), kStatusMs);
+        return;
+    }
+    // A private folder per play-test: the copy of the map and the best times the game writes
+    // beside it. The shell that runs the game removes the folder when the game ends, whether
+    // the editor is still open or not.
+    QTemporaryDir folder(QDir::temp().filePath(QStringLiteral("kivo-playtest-XXXXXX")));
+    std::string reason = folder.isValid() ? std::string() : folder.errorString().toStdString();
+    const QString map = folder.filePath(QString::fromLatin1(kPlayTestMap));
+    if (!folder.isValid() || !replaceFile(map.toStdString(), mDocument->mapText(), &reason)) {
+        warn(QStringLiteral("Can't write the map for the play-test!\n") +
+             QString::fromStdString(reason));
+        return;
+    }
+    const QString script = QStringLiteral("\"$1\" --play \"$3\" --name \"$4\"; status=$?; "
+                                          "rm -rf -- \"$2\"; exit $status");
+    if (!startGame(QStringLiteral("/bin/sh"),
+                   {QStringLiteral("-c"), script, QStringLiteral("kivo-playtest"), program,
+                    folder.path(), map, QString::fromLatin1(kPlayTestName)})) {
+        warn(QStringLiteral("Can't start the game: ") + program);
+        return;
+    }
+    folder.setAutoRemove(false);
+    statusBar()->showMessage(QStringLiteral("Play-test started"), kStatusMs);
 }

@@ -4,10 +4,12 @@
 #include "editor/add_boxes_command.h"
 #include "editor/change_boxes_command.h"
 #include "editor/delete_boxes_command.h"
+#include "editor/undo_ids.h"
 #include "world/box.h"
 #include "world/box_grid.h"
 #include "world/map_io.h"
 #include "world/monster.h"
+#include "world/safe_file.h"
 #include "world/scene.h"
 #include "world/waypoint.h"
 
@@ -16,7 +18,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <set>
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr int kNudgeMergeId = 1;
 const char* const kBoxPrefix = "box";
 
 // The editor's camera hangs on two nodes that the scene makes; a rebuilt scene gets new ones.
@@ -121,33 +121,22 @@ std::string CMapDocument::mapText() const
 
 bool CMapDocument::saveMap(const std::string& path)
 {
+    mSaveError.clear();
     if (!mScene || path.empty())
         return false;
-    namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::is_directory(path, error))
-        return false;
-    const std::string temporary = path + ".saving";
-    {
-        std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!out.is_open()) {
-            std::cerr << "CIOMap: Can't open or create file: " << temporary << "!" << std::endl;
-            return false;
-        }
-        out << mapText();
-        out.close();
-        if (!out.good()) {
-            std::cerr << "CIOMap: Can't close file!" << std::endl;
-            fs::remove(temporary, error);
-            return false;
-        }
-    }
-    fs::rename(temporary, path, error);
-    if (error) {
-        std::cerr << "CIOMap: Can't replace " << path << ": " << error.message() << std::endl;
-        fs::remove(temporary, error);
+    if (std::filesystem::is_directory(path, error)) {
+        mSaveError = path + " is a folder.";
         return false;
     }
+    mSaveError = CIOMap::unstorableReason(*mScene);
+    if (!mSaveError.empty())
+        return false;
+    if (!replaceFile(path, mapText(), &mSaveError)) {
+        std::cerr << "CIOMap: " << mSaveError << std::endl;
+        return false;
+    }
+    std::cout << "CIOMap: Successful saved!" << std::endl;
     mFileName = path;
     mUndoStack.setClean();
     return true;
@@ -399,7 +388,7 @@ void CMapDocument::nudgeSelection(const Ogre::Vector3& offset)
         after.push_back(SBoxState::of(*box, std::string()));
         after.back().position += offset;
     }
-    pushChange(QStringLiteral("Move selection"), boxes, std::move(after), kNudgeMergeId);
+    pushChange(QStringLiteral("Move selection"), boxes, std::move(after), MERGE_NUDGE);
 }
 
 void CMapDocument::moveVertices(const VertexFlags& vertices, const Ogre::Vector3& value,

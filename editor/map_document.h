@@ -5,6 +5,7 @@
 #pragma once
 
 #include "editor/box_state.h"
+#include "editor/undo_ids.h"
 
 #include <OgreColourValue.h>
 #include <OgreVector.h>
@@ -52,9 +53,12 @@ public:
     void newMap();
     // Reads the map; on failure the map that was open stays as it was.
     bool openMap(const std::string& path);
-    // Writes a temporary file beside the target and renames it over the target, so a failed
-    // save leaves the old file whole.
+    // Replaces the file in one crash-safe step (see replaceFile), so a failed save leaves the
+    // old file whole; a link at the path is followed. A map the file cannot hold exactly is not
+    // written.
     bool saveMap(const std::string& path);
+    // Why the last save failed, for the designer.
+    const std::string& saveError() const { return mSaveError; }
     bool isLoaded() const { return mScene != nullptr; }
     const std::string& fileName() const { return mFileName; }
     bool isModified() const { return !mUndoStack.isClean(); }
@@ -106,6 +110,14 @@ public:
         Ogre::ColourValue specular = Ogre::ColourValue::White;
         float range = 100.0f;
     };
+    // A light as an undo step keeps it: gone, or its values and place in the list.
+    struct SLightState
+    {
+        std::string name;
+        bool exists = false;
+        size_t index = 0;
+        SLight light;
+    };
     enum class ELightResult
     {
         Created,
@@ -152,6 +164,10 @@ public:
     // --- used by the commands --------------------------------------------------------------
     // Builds the level anew from map text, keeping the camera and the selection by name.
     void restoreFromText(const std::string& text);
+    // Gives the named lights these states: removed, changed or put back in their place.
+    void applyLightStates(const std::vector<SLightState>& states);
+    // Makes the named boxes the start (or finish) points, in that order.
+    void applyPoints(const std::vector<std::string>& boxes, bool start);
 
 private:
     void replaceScene(const std::vector<std::string>* lines);
@@ -159,15 +175,22 @@ private:
                           const std::vector<std::string>& grids, const QString& text);
     std::string gridOf(const CBox* box) const;
     // Runs the change and pushes it as one undo step when the map text changed; false if not.
+    template <typename Change> bool snapshotChange(const QString& text, Change&& change);
+    std::vector<SLightState> lightStates(const std::vector<std::string>& names) const;
+    std::vector<std::string> pointNames(bool start) const;
+    bool pointsChange(bool start, bool add);
+    // Runs the change of the named lights and pushes it as one undo step when they changed.
     template <typename Change>
-    bool snapshotChange(const QString& text, Change&& change, int mergeId = -1);
+    bool lightChange(const QString& text, const std::vector<std::string>& names, Change&& change,
+                     int mergeId = MERGE_NEVER);
     std::vector<CBox*> selection() const;
     void pushChange(const QString& text, const std::vector<CBox*>& boxes,
-                    std::vector<SBoxState> after, int mergeId = -1);
+                    std::vector<SBoxState> after, int mergeId = MERGE_NEVER);
 
     std::string mSceneManagerName;
     std::string mCameraName;
     std::string mFileName;
+    std::string mSaveError;
     std::unique_ptr<CScene> mScene;
     QUndoStack mUndoStack;
 };

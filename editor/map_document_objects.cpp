@@ -1,8 +1,12 @@
 // The map being edited: lights, waypoints, start and finish points and monsters, each change one
-// undo step kept as the map text before and after it.
+// undo step. Light and point steps keep what they change; waypoint and monster steps keep the
+// map text before and after the change.
 #include "editor/map_document.h"
 
+#include "editor/light_commands.h"
+#include "editor/points_command.h"
 #include "editor/snapshot_command.h"
+#include "editor/undo_ids.h"
 #include "world/box.h"
 #include "world/monster.h"
 #include "world/scene.h"
@@ -14,14 +18,11 @@
 
 namespace {
 
-constexpr int kAmbientMergeId = 2;
-constexpr int kLightColourMergeId = 3;
 const size_t kLightPrefixLength = 5; // the scene calls its lights "light" + name
 
 } // namespace
 
-template <typename Change>
-bool CMapDocument::snapshotChange(const QString& text, Change&& change, int mergeId)
+template <typename Change> bool CMapDocument::snapshotChange(const QString& text, Change&& change)
 {
     if (!mScene)
         return false;
@@ -30,9 +31,77 @@ bool CMapDocument::snapshotChange(const QString& text, Change&& change, int merg
     std::string after = mapText();
     if (after == before)
         return false;
-    mUndoStack.push(
-        new CSnapshotCommand(*this, text, std::move(before), std::move(after), mergeId));
+    mUndoStack.push(new CSnapshotCommand(*this, text, std::move(before), std::move(after)));
     return true;
+}
+
+std::vector<CMapDocument::SLightState>
+CMapDocument::lightStates(const std::vector<std::string>& names) const
+{
+    std::vector<SLightState> states;
+    for (const std::string& name : names) {
+        if (std::any_of(states.begin(), states.end(),
+                        [&name](const SLightState& state) { return state.name == name; }))
+            continue;
+        SLightState state;
+        state.name = name;
+        const auto& lights = mScene->getLights();
+        for (size_t i = 0; i < lights.size(); ++i) {
+            if (lights[i]->getName().substr(kLightPrefixLength) == name)
+                state.index = i;
+        }
+        state.exists = findLight(name, state.light);
+        states.push_back(state);
+    }
+    return states;
+}
+
+template <typename Change>
+bool CMapDocument::lightChange(const QString& text, const std::vector<std::string>& names,
+                               Change&& change, int mergeId)
+{
+    if (!mScene)
+        return false;
+    std::vector<SLightState> before = lightStates(names);
+    change();
+    std::vector<SLightState> after = lightStates(names);
+    bool changed = false;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const SLight& a = before[i].light;
+        const SLight& b = after[i].light;
+        changed = changed || before[i].exists != after[i].exists ||
+                  (after[i].exists && (a.position != b.position || a.diffuse != b.diffuse ||
+                                       a.specular != b.specular || a.range != b.range));
+    }
+    if (!changed)
+        return false;
+    mUndoStack.push(new CLightsCommand(*this, text, std::move(before), std::move(after), mergeId));
+    return true;
+}
+
+void CMapDocument::applyLightStates(const std::vector<SLightState>& states)
+{
+    for (const SLightState& state : states) {
+        if (!state.exists)
+            mScene->deleteLight(state.name);
+    }
+    std::vector<const SLightState*> present;
+    for (const SLightState& state : states) {
+        if (state.exists)
+            present.push_back(&state);
+    }
+    std::sort(present.begin(), present.end(),
+              [](const SLightState* a, const SLightState* b) { return a->index < b->index; });
+    for (const SLightState* state : present) {
+        const SLight& light = state->light;
+        SLight current;
+        if (findLight(state->name, current))
+            mScene->setLightValues(state->name, light.position, light.diffuse, light.specular,
+                                   light.range);
+        else
+            mScene->addLight(state->name, light.position, light.diffuse, light.specular,
+                             light.range, state->index);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -45,9 +114,8 @@ CMapDocument::ELightResult CMapDocument::addLight(const std::string& name, const
     SLight existing;
     if (findLight(name, existing))
         return ELightResult::NameTaken;
-    bool added = false;
-    snapshotChange(QStringLiteral("Create light"), [&] {
-        added = mScene->addLight(name, light.position, light.diffuse, light.specular, light.range);
+    const bool added = lightChange(QStringLiteral("Create light"), {name}, [&] {
+        mScene->addLight(name, light.position, light.diffuse, light.specular, light.range);
     });
     // The scene also refuses a name whose node or marker is taken by something else.
     return added ? ELightResult::Created : ELightResult::NameTaken;
@@ -57,7 +125,7 @@ bool CMapDocument::editLights(const std::vector<std::string>& names, const SLigh
 {
     if (!(light.range > 0.0f))
         return false;
-    return snapshotChange(QStringLiteral("Edit light"), [&] {
+    return lightChange(QStringLiteral("Edit light"), names, [&] {
         for (const std::string& name : names)
             mScene->setLightValues(name, light.position, light.diffuse, light.specular,
                                    light.range);
@@ -70,19 +138,19 @@ bool CMapDocument::setLightColours(const std::vector<std::string>& names,
 {
     if (!(range > 0.0f))
         return false;
-    return snapshotChange(
-        QStringLiteral("Change light colours"),
+    return lightChange(
+        QStringLiteral("Change light colours"), names,
         [&] {
             for (const std::string& name : names)
                 mScene->setLightColours(name, diffuse, specular, range);
         },
-        kLightColourMergeId);
+        MERGE_LIGHT_COLOURS);
 }
 
 int CMapDocument::deleteLights(const std::vector<std::string>& names)
 {
     int deleted = 0;
-    snapshotChange(QStringLiteral("Delete light"), [&] {
+    lightChange(QStringLiteral("Delete light"), names, [&] {
         for (const std::string& name : names)
             deleted += mScene->deleteLight(name) ? 1 : 0;
     });
@@ -107,8 +175,8 @@ std::vector<std::string> CMapDocument::lightNames() const
 
 void CMapDocument::setAmbientLight(const Ogre::ColourValue& colour)
 {
-    snapshotChange(
-        QStringLiteral("Ambient light"), [&] { mScene->setAmbientLight(colour); }, kAmbientMergeId);
+    if (mScene && mScene->getAmbientLight() != colour)
+        mUndoStack.push(new CAmbientCommand(*this, mScene->getAmbientLight(), colour));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -198,26 +266,56 @@ bool CMapDocument::waypointWeight(const std::string& boxName, int& weight) const
 // ---------------------------------------------------------------------------------------------
 // Start and finish points
 
+std::vector<std::string> CMapDocument::pointNames(bool start) const
+{
+    std::vector<std::string> names;
+    for (const CBox* box : start ? mScene->getStartBoxes() : mScene->getFinishBoxes())
+        names.push_back(box->getName());
+    return names;
+}
+
+void CMapDocument::applyPoints(const std::vector<std::string>& boxes, bool start)
+{
+    std::vector<CBox*> points;
+    for (const std::string& name : boxes) {
+        if (CBox* box = mScene->findBox(name))
+            points.push_back(box);
+    }
+    mScene->setPoints(points, start);
+}
+
+bool CMapDocument::pointsChange(bool start, bool add)
+{
+    if (!mScene)
+        return false;
+    std::vector<std::string> before = pointNames(start);
+    if (add && start)
+        mScene->addSelectedAsStartPoints();
+    else if (add)
+        mScene->addSelectedAsFinishPoints();
+    else if (start)
+        mScene->removeSelectedFromStartPoints();
+    else
+        mScene->removeSelectedFromFinishPoints();
+    std::vector<std::string> after = pointNames(start);
+    if (after == before)
+        return false;
+    const QString text =
+        add ? (start ? QStringLiteral("Create start point") : QStringLiteral("Create finish point"))
+            : (start ? QStringLiteral("Delete start point")
+                     : QStringLiteral("Delete finish point"));
+    mUndoStack.push(new CPointsCommand(*this, text, start, std::move(before), std::move(after)));
+    return true;
+}
+
 bool CMapDocument::createPoints(bool start)
 {
-    return snapshotChange(
-        start ? QStringLiteral("Create start point") : QStringLiteral("Create finish point"), [&] {
-            if (start)
-                mScene->addSelectedAsStartPoints();
-            else
-                mScene->addSelectedAsFinishPoints();
-        });
+    return pointsChange(start, true);
 }
 
 bool CMapDocument::deletePoints(bool start)
 {
-    return snapshotChange(
-        start ? QStringLiteral("Delete start point") : QStringLiteral("Delete finish point"), [&] {
-            if (start)
-                mScene->removeSelectedFromStartPoints();
-            else
-                mScene->removeSelectedFromFinishPoints();
-        });
+    return pointsChange(start, false);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,9 +4,8 @@
 #include "editor/map_document.h"
 
 CSnapshotCommand::CSnapshotCommand(CMapDocument& document, const QString& text, std::string before,
-                                   std::string after, int mergeId)
-    : QUndoCommand(text), mDocument(document), mBefore(std::move(before)), mAfter(std::move(after)),
-      mMergeId(mergeId)
+                                   std::string after)
+    : QUndoCommand(text), mDocument(document), mBefore(std::move(before)), mAfter(std::move(after))
 {
 }
 
@@ -22,12 +21,4 @@ void CSnapshotCommand::redo()
         return;
     }
     mDocument.restoreFromText(mAfter);
-}
-
-bool CSnapshotCommand::mergeWith(const QUndoCommand* other)
-{
-    const auto* next = static_cast<const CSnapshotCommand*>(other);
-    mAfter = next->mAfter;
-    setObsolete(mAfter == mBefore);
-    return true;
 }

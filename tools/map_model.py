@@ -63,7 +63,10 @@ class Map:
 
     def text(self):
         lines = []
-        for name, material, grid, pos, verts, fit in self.boxes:
+        # Grid by grid, in the order the grids first appear, as the editor writes a map.
+        grids = list(dict.fromkeys(box[2] for box in self.boxes))
+        boxes = [box for grid in grids for box in self.boxes if box[2] == grid]
+        for name, material, grid, pos, verts, fit in boxes:
             fields = [name, material, grid] + [fmt(c) for c in pos]
             for v in verts:
                 fields += [fmt(c) for c in v]

@@ -146,11 +146,6 @@ std::vector<const CBox*> startsWithoutWayToFinish(const CScene& scene)
 
 } // namespace
 
-bool isStorableMapName(const std::string& name)
-{
-    return !name.empty() && name.find_first_of(",\r\n") == std::string::npos;
-}
-
 std::vector<SMapProblem> checkMapDesign(const CScene& scene)
 {
     std::vector<SMapProblem> problems;

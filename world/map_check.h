@@ -4,6 +4,8 @@
 // reports what makes a level bad without making it unplayable.
 #pragma once
 
+#include "world/level/map_format.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -53,8 +55,6 @@ std::vector<SMapProblem> checkMapDesign(const CScene& scene);
 // What a map file names but does not hold (its reader drops such records): monsters whose
 // start box carries no waypoint. The lines are the map file's.
 std::vector<SMapProblem> checkMapReferences(const std::vector<std::string>& lines);
-// A name the map format can store: not empty, without "," or line breaks.
-bool isStorableMapName(const std::string& name);
 
 // The problems' sentences, one per line.
 std::string describeMapProblems(const std::vector<SMapProblem>& problems);

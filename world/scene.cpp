@@ -85,7 +85,7 @@ bool materialExists(const std::string& name)
     return Ogre::MaterialManager::getSingleton().resourceExists(name);
 }
 
-const float kMinLightRange = 0.01f;
+const float kMinLightRange = kMapMinLightRange;
 
 void setLightAttenuation(Ogre::Light* light, float range)
 {
@@ -396,7 +396,7 @@ bool CScene::deleteGrid(const std::string& name)
 
 bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
                       const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular,
-                      float range)
+                      float range, size_t place)
 {
     const std::string lightName = kLightPrefix + name;
     const std::string nodeName = kLightNodePrefix + name;
@@ -423,7 +423,8 @@ bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
     light->setSpecularColour(specular);
     setLightAttenuation(light, range);
     node->attachObject(light);
-    mLights.push_back(light);
+    mLights.insert(mLights.begin() + static_cast<std::ptrdiff_t>(std::min(place, mLights.size())),
+                   light);
     return true;
 }
 
@@ -549,26 +550,47 @@ void CScene::removeMarker(CBox* box, const std::string& setPrefix, const std::st
         mSceneManager->destroySceneNode(nodeName);
 }
 
+bool CScene::addPoint(CBox* box, bool start)
+{
+    std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
+    if (!box || std::find(points.begin(), points.end(), box) != points.end())
+        return false;
+    if (mEditorMode) {
+        if (start)
+            addMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
+        else
+            addMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
+    }
+    points.push_back(box);
+    return true;
+}
+
+void CScene::setPoints(const std::vector<CBox*>& boxes, bool start)
+{
+    std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
+    for (CBox* box : points) {
+        if (std::find(boxes.begin(), boxes.end(), box) != boxes.end())
+            continue;
+        if (start)
+            removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
+        else
+            removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
+    }
+    points.clear();
+    for (CBox* box : boxes)
+        addPoint(box, start);
+}
+
 void CScene::addSelectedAsStartPoints()
 {
-    for (CBox* box : mSelection) {
-        if (std::find(mStartBoxes.begin(), mStartBoxes.end(), box) != mStartBoxes.end())
-            continue;
-        if (mEditorMode)
-            addMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
-        mStartBoxes.push_back(box);
-    }
+    for (CBox* box : mSelection)
+        addPoint(box, true);
 }
 
 void CScene::addSelectedAsFinishPoints()
 {
-    for (CBox* box : mSelection) {
-        if (std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box) != mFinishBoxes.end())
-            continue;
-        if (mEditorMode)
-            addMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
-        mFinishBoxes.push_back(box);
-    }
+    for (CBox* box : mSelection)
+        addPoint(box, false);
 }
 
 void CScene::removeSelectedFromStartPoints()

@@ -39,6 +39,7 @@ public:
     using Vertices = std::array<Ogre::Vector3, 9>;
 
     static constexpr int kMaxCameras = 4;
+    static constexpr size_t kAtEnd = ~size_t(0);
     static constexpr float kBallSize = 0.8f;
     static constexpr float kBallMass = 7.5f;
     static constexpr float kBallStartHeight = 2.0f; // above the start box's top centre
@@ -99,8 +100,10 @@ public:
     bool deleteBox(CBox* box);
     bool deleteGrid(const std::string& name);
 
+    // The light goes to the place given in the list of lights (at the end by default).
     bool addLight(const std::string& name, const Ogre::Vector3& position,
-                  const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular, float range);
+                  const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular, float range,
+                  size_t place = kAtEnd);
     bool getLightValues(const std::string& name, Ogre::Vector3& position,
                         Ogre::ColourValue& diffuse, Ogre::ColourValue& specular,
                         float& range) const;
@@ -116,6 +119,10 @@ public:
     void clearSelection();
     bool addToSelection(CBox* box); // false when already selected
     const std::vector<CBox*>& getSelection() const { return mSelection; }
+    // Makes the box a start (or finish) point; false when it is one already.
+    bool addPoint(CBox* box, bool start);
+    // Makes these boxes the start (or finish) points, in this order.
+    void setPoints(const std::vector<CBox*>& boxes, bool start);
     void addSelectedAsStartPoints();
     void addSelectedAsFinishPoints();
     void removeSelectedFromStartPoints();

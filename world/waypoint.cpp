@@ -96,6 +96,23 @@ bool CWaypoint::unlink(CWaypoint* other)
     return true;
 }
 
+void CWaypoint::orderNeighbours(const std::vector<CWaypoint*>& first)
+{
+    std::vector<CWaypoint*> ordered;
+    for (CWaypoint* neighbour : first) {
+        if (std::find(mNeighbours.begin(), mNeighbours.end(), neighbour) != mNeighbours.end() &&
+            std::find(ordered.begin(), ordered.end(), neighbour) == ordered.end())
+            ordered.push_back(neighbour);
+    }
+    for (CWaypoint* neighbour : mNeighbours) {
+        if (std::find(ordered.begin(), ordered.end(), neighbour) == ordered.end())
+            ordered.push_back(neighbour);
+    }
+    if (ordered != mNeighbours)
+        ++sGraphRevision;
+    mNeighbours = std::move(ordered);
+}
+
 Ogre::Vector3 CWaypoint::getPosition() const
 {
     return mBox ? mBox->getTopCentre() : Ogre::Vector3::ZERO;

@@ -30,6 +30,9 @@ public:
     bool link(CWaypoint* other);
     // Removes the link both ways; false when there was none.
     bool unlink(CWaypoint* other);
+    // Puts the listed neighbours first, in the list's order; the others follow as they were.
+    // Names of waypoints that are not neighbours are passed over.
+    void orderNeighbours(const std::vector<CWaypoint*>& first);
 
     // The top of the box: its node position raised by the top centre vertex's height.
     Ogre::Vector3 getPosition() const;

@@ -2,39 +2,16 @@
 // is renamed over the old file, so readers see either the old or the new file, never a mix.
 #include "game/core/profile.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
 namespace {
-
-const mode_t kNewFileMode = 0644;
-const char* const kTemporarySuffix = ".tmp";
-const size_t kTemporaryRandomLength = 6; // mkstemp's XXXXXX
-
-// Whether a file name is one replaceFile gives its temporary files: name + ".tmp" + six
-// letters or digits.
-bool isTemporaryName(const std::string& name)
-{
-    const size_t suffix = std::char_traits<char>::length(kTemporarySuffix);
-    if (name.size() <= suffix + kTemporaryRandomLength)
-        return false;
-    const size_t at = name.size() - kTemporaryRandomLength - suffix;
-    if (name.compare(at, suffix, kTemporarySuffix) != 0)
-        return false;
-    return std::all_of(name.end() - kTemporaryRandomLength, name.end(),
-                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-}
 
 struct ProfileText
 {
@@ -152,59 +129,7 @@ bool hasLineBreak(const std::string& text)
     return text.find_first_of("\r\n") != std::string::npos;
 }
 
-std::string folderOf(const std::string& file)
-{
-    const size_t slash = file.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : file.substr(0, slash);
-}
-
-bool writeAll(int fd, const std::string& data)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t written = ::write(fd, data.data() + done, data.size() - done);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<size_t>(written);
-    }
-    return true;
-}
-
 } // namespace
-
-bool replaceFile(const std::string& file, const std::string& data)
-{
-    std::string tempName = file + kTemporarySuffix + "XXXXXX";
-    const int fd = mkstemp(&tempName[0]);
-    if (fd < 0)
-        return false;
-    // Held until the file is closed (or the process dies): it tells a running write from the
-    // leftover of a killed one.
-    flock(fd, LOCK_EX);
-
-    struct stat old;
-    const mode_t mode = stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : kNewFileMode;
-    bool ok = writeAll(fd, data) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    ok = (close(fd) == 0) && ok;
-    if (ok)
-        ok = std::rename(tempName.c_str(), file.c_str()) == 0;
-    if (!ok) {
-        unlink(tempName.c_str());
-        return false;
-    }
-    // Make the rename itself durable; the new file is already complete either way.
-    const int folder = open(folderOf(file).c_str(), O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return true;
-}
 
 std::string getProfileString(const std::string& section, const std::string& key,
                              const std::string& defaultValue, const std::string& file,
@@ -291,25 +216,4 @@ bool writeProfileString(const std::string& section, const std::string& key,
                         const std::string& value, const std::string& file)
 {
     return writeProfileStrings(section, {{key, value}}, file);
-}
-
-int removeStaleTemporaryFiles(const std::string& folder)
-{
-    namespace fs = std::filesystem;
-    int removed = 0;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!isTemporaryName(name) || !it->is_regular_file(ec))
-            continue;
-        const std::string path = it->path().string();
-        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW);
-        if (fd < 0)
-            continue;
-        // A write in progress (another game in this folder) holds its lock.
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && unlink(path.c_str()) == 0)
-            ++removed;
-        close(fd);
-    }
-    return removed;
 }

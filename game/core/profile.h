@@ -5,6 +5,8 @@
 // file in one step (temporary file, then rename), and no value or name can split into new lines.
 #pragma once
 
+#include "world/safe_file.h"
+
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -32,11 +34,3 @@ bool writeProfileString(const std::string& section, const std::string& key,
 bool writeProfileStrings(const std::string& section,
                          const std::vector<std::pair<std::string, std::string>>& keysAndValues,
                          const std::string& file);
-
-// Replaces the whole file with data in one step (a temporary file beside it, then a rename), so
-// readers see the old or the new file, never a half-written one. False leaves the old file.
-bool replaceFile(const std::string& file, const std::string& data);
-
-// Removes the temporary files that writes killed half way (power cut, kill -9) left in a folder;
-// files of writes still running are left alone. Returns how many were removed.
-int removeStaleTemporaryFiles(const std::string& folder);

@@ -21,6 +21,9 @@
 #include <functional>
 #include <random>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -134,13 +137,17 @@ TEST_F(EditingTest, vertexMovesAbsoluteRelativeAndWithNearPoints)
 }
 
 // Arrow nudges of one selection, a dragged colour slider and a dragged ambient slider are one
-// step each.
-TEST_F(EditingTest, changesInARowFoldIntoOneStep)
+// step each; undone, each gives back the state before its first change, and redone the state
+// after its last.
+TEST_F(EditingTest, changesInARowFoldIntoOneStepThatUndoesAndRedoesWhole)
 {
     document.createGrid("g", "stone", 2, 1, Ogre::Vector3(0, 1, 0), 1.0f);
     document.addLight("lamp", {});
     select({"box2"});
     const int steps = document.undoStack().count();
+    const Ogre::ColourValue ambient = scene().getAmbientLight();
+    const std::string before = document.mapText();
+    CMapDocument::SLight lamp;
     for (int i = 1; i <= 3; ++i)
         document.nudgeSelection(Ogre::Vector3(0, 0, -1));
     for (int i = 1; i <= 3; ++i)
@@ -150,6 +157,23 @@ TEST_F(EditingTest, changesInARowFoldIntoOneStep)
         document.setAmbientLight(Ogre::ColourValue(i / 10.0f, i / 10.0f, i / 10.0f));
     EXPECT_EQ(document.undoStack().count(), steps + 3);
     EXPECT_EQ(box("box2").getPosition(), Ogre::Vector3(1, 1, -3));
+    const std::string after = document.mapText();
+
+    document.undoStack().undo();
+    EXPECT_EQ(scene().getAmbientLight(), ambient);
+    document.undoStack().undo();
+    ASSERT_TRUE(document.findLight("lamp", lamp));
+    EXPECT_EQ(lamp.diffuse, CMapDocument::SLight().diffuse);
+    EXPECT_EQ(lamp.range, CMapDocument::SLight().range);
+    document.undoStack().undo();
+    EXPECT_EQ(box("box2").getPosition(), Ogre::Vector3(1, 1, 0));
+    EXPECT_EQ(document.mapText(), before);
+    for (int i = 0; i < 3; ++i)
+        document.undoStack().redo();
+    ASSERT_TRUE(document.findLight("lamp", lamp));
+    EXPECT_EQ(lamp.diffuse, Ogre::ColourValue(0.3f, 0, 0));
+    EXPECT_EQ(scene().getAmbientLight(), Ogre::ColourValue(0.3f, 0.3f, 0.3f));
+    EXPECT_EQ(document.mapText(), after);
 }
 
 // Points, waypoints with their links, and the monsters starting there go with their boxes; the
@@ -194,25 +218,91 @@ TEST_F(EditingTest, pickingFindsTheNearestFrontFace)
     EXPECT_NEAR(pickBox(scene(), rows[0].ray).point.y, 0.5f, 1e-4f);
 }
 
+// Runs the save as an ordinary user (root writes into read-only folders), in a child process;
+// true when it was refused with a message naming the folder.
+bool refusedAsUser(CMapDocument& document, const std::string& path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0)
+            _exit(2);
+        const bool refused =
+            !document.saveMap(path) && document.saveError().find("Can't write in the folder") == 0;
+        _exit(refused ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::vector<std::string> filesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TEST_F(EditingTest, savingReplacesTheFileOnlyWhenTheWholeMapIsWritten)
 {
     document.createGrid("g", "stone", 1, 1, kOrigin, 1.0f);
-    const std::string path = folder.file("level.kivom");
+    fs::permissions(folder.path(), fs::perms(0755));
+    const std::string maps = folder.file("maps");
+    const std::string elsewhere = folder.file("elsewhere");
+    fs::create_directories(maps);
+    fs::create_directories(elsewhere);
+    const std::string path = maps + "/level.kivom";
     testenv::writeFile(path, "old contents\n");
-    fs::create_directory(path + ".saving"); // the temporary file cannot be made
-    EXPECT_FALSE(document.saveMap(path));
+    fs::permissions(path, fs::perms(0640));
+
+    // Read-only folder: refused with a reason, the old file untouched, nothing left behind.
+    fs::permissions(maps, fs::perms(0555));
+    EXPECT_TRUE(refusedAsUser(document, path));
+    fs::permissions(maps, fs::perms(0755));
     EXPECT_EQ(testenv::readFile(path), "old contents\n");
-    EXPECT_TRUE(document.isModified());
+    EXPECT_EQ(filesIn(maps), std::vector<std::string>{"level.kivom"});
     EXPECT_FALSE(document.saveMap(""));
-    fs::remove(path + ".saving");
-    ASSERT_TRUE(document.saveMap(path));
+    EXPECT_TRUE(document.isModified());
+
+    // Two saves in a row: the map, with its permissions, and no temporary file.
+    ASSERT_TRUE(document.saveMap(path)) << document.saveError();
+    document.moveSelection(Ogre::Vector3(1, 0, 0), {false, false, false});
+    ASSERT_TRUE(document.saveMap(path)) << document.saveError();
     EXPECT_EQ(testenv::readFile(path), document.mapText());
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms(0640));
+    EXPECT_EQ(filesIn(maps), std::vector<std::string>{"level.kivom"});
     EXPECT_FALSE(document.isModified());
+
+    // A link at the map's path: its target gets the map, the link stays.
+    const std::string linked = maps + "/linked.kivom";
+    testenv::writeFile(elsewhere + "/real.kivom", "old contents\n");
+    fs::create_symlink(elsewhere + "/real.kivom", linked);
+    ASSERT_TRUE(document.saveMap(linked)) << document.saveError();
+    EXPECT_TRUE(fs::is_symlink(linked));
+    EXPECT_EQ(testenv::readFile(elsewhere + "/real.kivom"), document.mapText());
+    EXPECT_EQ(filesIn(elsewhere), std::vector<std::string>{"real.kivom"});
+
+    // A link that leads nowhere is refused, and left as it is.
+    const std::string dangling = maps + "/dangling.kivom";
+    fs::create_symlink(elsewhere + "/gone.kivom", dangling);
+    EXPECT_FALSE(document.saveMap(dangling));
+    EXPECT_NE(document.saveError().find("which does not exist"), std::string::npos)
+        << document.saveError();
+    EXPECT_EQ(fs::read_symlink(dangling), fs::path(elsewhere + "/gone.kivom"));
+    EXPECT_FALSE(fs::exists(elsewhere + "/gone.kivom"));
+
+    // A map the file cannot hold is refused with the reason; the old file stays.
+    scene().addBox("bad,name", "stone", "g", kOrigin, nullptr, false);
+    EXPECT_FALSE(document.saveMap(path));
+    EXPECT_NE(document.saveError().find("\"bad,name\""), std::string::npos);
+    EXPECT_EQ(filesIn(maps),
+              (std::vector<std::string>{"dangling.kivom", "level.kivom", "linked.kivom"}));
 
     // A failed open keeps the map that was open.
     EXPECT_FALSE(document.openMap(folder.file("nothere.kivom")));
     EXPECT_TRUE(scene().findBox("box1"));
-    EXPECT_EQ(document.fileName(), path);
+    EXPECT_EQ(document.fileName(), linked);
 }
 
 // A random designer: every operation on boxes, grids, lights, waypoints, points and monsters,
@@ -281,10 +371,9 @@ TEST_F(EditingTest, randomSessionsLeaveNoDanglingReferenceAndUndoToTheSameFile)
             name = "n" + std::to_string(sequence * 5 + op);
             operations[pick(std::size(operations))]();
         }
-        // Reading may list a waypoint's neighbours in another order, but it must drop nothing.
         const std::string text = document.mapText();
         document.restoreFromText(text);
-        ASSERT_EQ(document.mapText().size(), text.size()) << "sequence " << sequence;
+        ASSERT_EQ(document.mapText(), text) << "sequence " << sequence;
     }
     const std::string last = document.mapText();
     const int index = document.undoStack().index();
@@ -360,7 +449,8 @@ TEST_F(EditingTest, aFinishBeyondAGapOrAWallIsUnreachable)
     }
 }
 
-// Every shipped map: no error in the check, and saved then opened again it is the same map.
+// Every shipped map: no error in the check, saved it is the same file, byte for byte, and
+// opened again the same map.
 TEST_F(EditingTest, everyShippedMapHasNoErrorAndReadsBackTheSameAfterSaving)
 {
     namespace fs = std::filesystem;
@@ -379,6 +469,9 @@ TEST_F(EditingTest, everyShippedMapHasNoErrorAndReadsBackTheSameAfterSaving)
             EXPECT_TRUE(problem.warning) << entry.path().filename() << ": " << problem.text;
         const std::string opened = document.mapText();
         ASSERT_TRUE(document.saveMap(folder.file("copy.kivom")));
+        EXPECT_EQ(testenv::readFile(folder.file("copy.kivom")),
+                  testenv::readFile(entry.path().string()))
+            << entry.path().filename() << " saves to other bytes";
         ASSERT_TRUE(document.openMap(folder.file("copy.kivom")));
         EXPECT_EQ(document.mapText(), opened) << entry.path().filename();
     }

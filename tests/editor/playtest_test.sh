@@ -89,14 +89,16 @@ shot checked
 
 # F5: the game starts on a copy of the map, straight into a round.
 key F5
-round_started() { grep -q 'Menu: round started on ".*kivo-playtest-[0-9]*.kivom" with 1 players' "$GAME_LOG" 2>/dev/null; }
+round_started() { grep -q 'Menu: round started on ".*kivo-playtest-[^/]*/playtest.kivom" with 1 players' "$GAME_LOG" 2>/dev/null; }
 wait_until 60 round_started || fail "no play-test round"
 sleep 2
 shot game_round
-# The game runs detached from the editor; its command line names this editor's copy of the map.
-GAME=$(pgrep -f -- "--play .*kivo-playtest-$PID.kivom" | head -1)
+# The game runs detached from the editor on a copy of the map in a private folder.
+GAME=$(pgrep -f -- "^[^ ]*/kivo --play .*/kivo-playtest-[^/]*/playtest.kivom" | head -1)
 [[ -n "$GAME" ]] || fail "no game process"
-COPY=${TMPDIR:-/tmp}/kivo-playtest-$PID.kivom
+COPY=$(tr '\0' '\n' <"/proc/$GAME/cmdline" | grep '/playtest.kivom$')
+PLAY_DIR=$(dirname "$COPY")
+[[ "$(stat -c %a "$PLAY_DIR")" == 700 ]] || fail "the play-test folder is not private"
 for line in waypoint=c1_0,1,c1_1 waypoint=c1_1,1,c1_0,c1_2 waypoint=c1_2,1,c1_1 \
     monster=4,slimey,c1_0 startpoint=c1_2 finishpoint=c0_2; do
     grep -qx "$line" "$COPY" || fail "the played map has no line $line"
@@ -104,6 +106,7 @@ done
 kill "$GAME" && GAME=
 sleep 1
 kill -0 "$PID" 2>/dev/null || fail "the editor ended with the play-test"
+wait_until 10 test ! -e "$PLAY_DIR" || fail "the play-test folder outlived the game: $PLAY_DIR"
 
 # Undo step by step: seven steps bring back the map as it was opened.
 xdotool windowfocus --sync "$WINDOW"

@@ -243,8 +243,10 @@ TEST(SceneEditor, namesThatCollideWithOtherEngineObjectsNeverBreakTheLevel)
                                          .str(),
                                      editor()));
     ASSERT_EQ(s->getLights().size(), 1u);
+    // Lights are made before monsters: the monster's marker is the one with "_" added.
     ASSERT_TRUE(s->deleteLight("lamp"));
-    EXPECT_TRUE(level.ogre.sceneManager->hasBillboardSet("billboardlamp"))
+    EXPECT_FALSE(level.ogre.sceneManager->hasBillboardSet("billboardlamp"));
+    EXPECT_TRUE(level.ogre.sceneManager->hasBillboardSet("billboardlamp_"))
         << "the monster's marker";
 
     // Box geometry carries the plain box name, which a waypoint link line may also want.
