@@ -113,10 +113,11 @@ log_count() {
     grep -c -F -- "Menu: $1" "$E2E_LOG"
 }
 
-# Waits up to $2 seconds for a line in the Ogre log (or in the log file $3); false if it never came.
-wait_for_log() {
-    local needle=$1 limit=$2 log=${3:-$E2E_LOG} waited=0
-    until grep -q -F -- "$needle" "$log" 2>/dev/null; do
+# Waits up to $1 seconds until the command after it succeeds; false if it never did.
+e2e_poll() {
+    local limit=$1 waited=0
+    shift
+    until "$@"; do
         sleep 0.5
         waited=$((waited + 1))
         ((waited > limit * 2)) && return 1
@@ -124,15 +125,21 @@ wait_for_log() {
     return 0
 }
 
+# Waits up to $2 seconds for a line in the Ogre log (or in the log file $3).
+wait_for_log() { e2e_poll "$2" grep -q -F -- "$1" "${3:-$E2E_LOG}" 2>/dev/null; }
+
 # Waits up to $3 seconds until "Menu: $1" stands at least $2 times in the Ogre log.
-wait_for_count() {
-    local needle=$1 count=$2 limit=$3 waited=0
-    until (($(log_count "$needle") >= count)); do
-        sleep 0.5
-        waited=$((waited + 1))
-        ((waited > limit * 2)) && return 1
-    done
-    return 0
+wait_for_count() { e2e_poll "$3" count_reached "$1" "$2"; }
+count_reached() { (($(log_count "$1") >= $2)); }
+
+# Holds a key until the game shows its $2-th winner (default 1) and lets go; false after 40 s.
+hold_until_won() {
+    xdotool keydown "$1"
+    wait_for_count "winner:" "${2:-1}" 40
+    local won=$?
+    xdotool keyup "$1"
+    sleep 1
+    return $won
 }
 
 # Replaces the text of an edit box with new text.

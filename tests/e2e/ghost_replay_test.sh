@@ -15,10 +15,7 @@ type_into "${SP_NAME[@]}" "Racer"
 click "${PAGE_START[@]}"
 wait_for_log 'Menu: round started on "00_straight_run.kivom" with 1 players' 10 ||
     fail "the round did not start"
-xdotool keydown w
-wait_for_log "Menu: winner:" 40 || fail "the ball never reached the finish"
-xdotool keyup w
-sleep 1
+hold_until_won w || fail "the ball never reached the finish"
 runs=("$E2E_BEST"/00_straight_run.kivom.data.run-*.kivorun)
 [[ -f "${runs[0]}" ]] || fail "the won round left no recording beside the best times"
 echo "recording: $(basename "${runs[0]}"), $(stat -c %s "${runs[0]}") bytes for $(top5_value time1) s"
@@ -36,10 +33,7 @@ tap r
 wait_for_log "Menu: round restarted" 5 || fail "R did not start a new try"
 [[ $(log_count "round started") -eq 2 ]] || fail "R built the level again"
 [[ $(grep -c "Ghost: racing" "$E2E_LOG") -eq 2 ]] || fail "the new try has no ghost"
-xdotool keydown w
-wait_for_count "winner:" 2 40 || fail "the new try never finished"
-xdotool keyup w
-sleep 1
+hold_until_won w 2 || fail "the new try never finished"
 shot second_win
 grep -q -E "Menu: compared with the best run: [+-][0-9]+\.[0-9]{3} s" "$E2E_LOG" ||
     fail "the winner text shows no difference to the best run"

@@ -78,10 +78,7 @@ type_into "${SP_NAME[@]}" "Tester"
 click "${PAGE_START[@]}"
 wait_for_log 'Menu: round started on "00_straight_run.kivom" with 1 players' 10 ||
     fail "the round did not start"
-xdotool keydown w
-wait_for_log "Menu: winner: Tester" 40 || fail "the ball never reached the finish"
-xdotool keyup w
-sleep 1
+hold_until_won w || fail "the ball never reached the finish"
 shot installed_winner
 kill -TERM "$E2E_PID"
 wait "$E2E_PID" || fail "the game ended with status $? when asked to stop"

@@ -48,7 +48,6 @@ PID_B=$!
 wait_for_b_log "Frame loop started" 60 || { echo "the second game did not start:"; tail -n 5 "$E2E_WORK/kivo_b.out" "$LOG_B"; exit 1; }
 sleep 1.5
 
-# The server.
 click "${NET_NETWORK[@]}"
 type_into "${NET_SERVER_NAME[@]}" "Ann"
 type_into "${NET_SERVER_PORT[@]}" "$PORT"
@@ -56,7 +55,6 @@ click "${NET_SERVER_OPEN[@]}"
 wait_for_log "Menu: serving on port $PORT" 5 || fail "the server did not open on port $PORT"
 shot a_waiting
 
-# The client.
 on_b click "${NET_NETWORK[@]}"
 on_b type_into "${NET_CLIENT_NAME[@]}" "Bob"
 on_b type_into "${NET_CLIENT_PORT[@]}" "$PORT"

@@ -53,10 +53,7 @@ xdotool keyup w
 if grep -q "Menu: winner:" "$E2E_LOG"; then
     fail "the old forward key W still steers"
 fi
-xdotool keydown t
-wait_for_log "Menu: winner:" 40 || fail "the new forward key T did not bring the ball to the finish"
-xdotool keyup t
-sleep 1
+hold_until_won t || fail "the new forward key T did not bring the ball to the finish"
 click "${HUD_BACK_TO_MENU[@]}"
 sleep 1
 [[ "$(top5_value name1)" == "Player" ]] || fail "no highscore from the round steered with T"

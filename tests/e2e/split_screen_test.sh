@@ -3,6 +3,26 @@
 # then a vertical split, then four players in four quarters; each round shows its viewports.
 source "$(dirname "$0")/e2e_lib.sh"
 
+# A round of $1 players in viewport mode $2, the keys after $4 held until the $3-th winner of
+# the script, screenshots named $4 and $4_winner; then back to the menu.
+race() {
+    local players=$1 mode=$2 winners=$3 name=$4 key
+    shift 4
+    click "${PAGE_START[@]}"
+    wait_for_log "Menu: round started on \"00_straight_run.kivom\" with $players players" 10 ||
+        fail "the $players-player round did not start"
+    grep -q "Menu: viewports in mode $mode" "$E2E_LOG" || fail "no viewports in mode $mode"
+    for key; do xdotool keydown "$key"; done
+    sleep 1.5
+    shot "$name"
+    wait_for_count "winner:" "$winners" 40 || fail "nobody reached the finish with $players players"
+    for key; do xdotool keyup "$key"; done
+    sleep 1
+    shot "${name}_winner"
+    click "${HUD_BACK_TO_MENU[@]}"
+    sleep 1
+}
+
 e2e_prepare_game
 e2e_start_game
 
@@ -11,21 +31,8 @@ wait_for_log "Menu: page Multiplayer" 5 || fail "the multiplayer page did not op
 click "${MP_SPLIT_HORIZONTALLY[@]}"
 shot multiplayer_page
 
-# Two players, horizontal split; both hold their forward keys.
-click "${PAGE_START[@]}"
-wait_for_log 'Menu: round started on "00_straight_run.kivom" with 2 players' 10 ||
-    fail "the two-player round did not start"
-grep -q "Menu: viewports in mode 2" "$E2E_LOG" || fail "no horizontal split"
-xdotool keydown w keydown Up
-sleep 1.5
-shot split_horizontal
-wait_for_log "Menu: winner:" 40 || fail "nobody reached the finish in the two-player round"
-xdotool keyup w keyup Up
-sleep 1
-shot split_horizontal_winner
+race 2 2 1 split_horizontal w Up # one above the other
 grep -A1 "Menu: winner:" "$E2E_LOG" | grep -q "won the game in:" || fail "no winner text"
-click "${HUD_BACK_TO_MENU[@]}"
-sleep 1
 
 # Two players side by side: start and leave through the in-game dialog.
 click "${MP_SPLIT_VERTICALLY[@]}"
@@ -41,21 +48,8 @@ click 512 431 # Back to the menu
 sleep 1
 [[ $(log_count "viewports in mode 0") -ge 3 ]] || fail "the dialog did not lead back to the menu"
 
-# Four players.
 click "${MP_RADIO4[@]}"
-click "${PAGE_START[@]}"
-wait_for_log 'Menu: round started on "00_straight_run.kivom" with 4 players' 10 ||
-    fail "the four-player round did not start"
-grep -q "Menu: viewports in mode 4" "$E2E_LOG" || fail "no four-way split"
-xdotool keydown w keydown Up keydown u keydown KP_8
-sleep 1.5
-shot four_players
-wait_for_count "winner:" 2 40 || fail "nobody reached the finish in the four-player round"
-xdotool keyup w keyup Up keyup u keyup KP_8
-sleep 1
-shot four_players_winner
-click "${HUD_BACK_TO_MENU[@]}"
-sleep 1
+race 4 4 2 four_players w Up u KP_8
 
 # Back in the menu, the list holds the winners of both finished rounds.
 [[ "$(top5_value name1)" == Player* ]] || fail "Top5 place 1 is '$(top5_value name1)'"

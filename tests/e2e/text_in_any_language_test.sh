@@ -19,10 +19,7 @@ wait_for_log "Menu: round started on \"$MAP\" with 1 players" 10 ||
     fail "the round on \"$MAP\" did not start"
 sleep 1
 shot hud_name
-xdotool keydown w
-wait_for_log "Menu: winner:" 40 || fail "the ball never reached the finish"
-xdotool keyup w
-sleep 1
+hold_until_won w || fail "the ball never reached the finish"
 shot winner
 
 grep -q -F "Menu: winner: $NAME" "$E2E_LOG" || fail "the winner line does not name $NAME"

@@ -42,7 +42,6 @@ protected:
     }
 
     testenv::TempDir dir;
-    // Every player keeps the best times in a data folder of their own.
     const std::string kFile = testenv::userFile(testenv::kData, "maps/hills.kivom.data");
 };
 

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 
 namespace {
 
@@ -77,52 +76,30 @@ TEST(Recording, aWrittenRunReadsBackAsRecorded)
 TEST(Recording, damagedOrForeignFilesAreRefusedWithAReason)
 {
     const std::string good = encodeRecording(sampleRun(3.0, "Ann"));
-    const size_t countOffset = 24;
-    const size_t firstSample = 28 + 2 + 20 + 2 + 3;
-    const std::function<std::string(std::string)> damages[] = {
-        [](std::string b) { return b.substr(0, b.size() - 1); },
-        [](std::string b) { return b + '\0'; },
-        [](std::string) { return std::string(); },
-        [](std::string b) { return b.substr(0, 10); },
-        [](std::string b) { return b.replace(100, 1, 1, char(b[100] ^ 1)); },
-        [](std::string b) {
-            b[0] = 'X';
-            return withChecksum(b);
-        },
-        [](std::string b) {
-            b[4] = 2;
-            return withChecksum(b);
-        }, // a later version
-        [](std::string b) {
-            b[6] = 0;
-            b[7] = 0;
-            return withChecksum(b);
-        }, // rate 0
-        [=](std::string b) {
-            b[countOffset] ^= 1;
-            return withChecksum(b);
-        },
-        [](std::string b) {
-            b[29] = 1;
-            return withChecksum(b);
-        }, // a name of 276 bytes
-        [=](std::string b) {
-            const float nan = std::nanf("");
-            std::memcpy(&b[firstSample], &nan, sizeof(nan));
-            return withChecksum(b);
-        },
-        [](std::string b) { // time not a number
-            const double nan = std::nan("");
-            std::memcpy(&b[16], &nan, sizeof(nan));
-            return withChecksum(b);
-        },
-    };
-    int row = 0;
-    for (const auto& damage : damages) {
-        SCOPED_TRACE(row++);
+    std::string nanTime(8, '\0'), nanX(4, '\0');
+    const double nan = std::nan("");
+    const float nanf = std::nanf("");
+    std::memcpy(&nanTime[0], &nan, sizeof(nan));
+    std::memcpy(&nanX[0], &nanf, sizeof(nanf));
+    const std::string cut[] = {good.substr(0, good.size() - 1), good + '\0', "", good.substr(0, 10),
+                               std::string(good).replace(100, 1, 1, char(good[100] ^ 1))};
+    // Patches at an offset, the checksum written again: magic, a later version, rate 0, sample
+    // count, a name of 276 bytes, time and the first sample's x not numbers.
+    const std::pair<size_t, std::string> patches[] = {{0, "X"},
+                                                      {4, "\x02"},
+                                                      {6, std::string(2, '\0')},
+                                                      {24, std::string(1, char(good[24] ^ 1))},
+                                                      {29, "\x01"},
+                                                      {16, nanTime},
+                                                      {28 + 2 + 20 + 2 + 3, nanX}};
+    std::vector<std::string> damaged(std::begin(cut), std::end(cut));
+    for (const auto& [offset, bytes] : patches)
+        damaged.push_back(withChecksum(std::string(good).replace(offset, bytes.size(), bytes)));
+    for (size_t row = 0; row < damaged.size(); ++row) {
+        SCOPED_TRACE(row);
         SRecording read = sampleRun(1.0, "kept");
         std::string error;
-        EXPECT_FALSE(decodeRecording(damage(good), read, error));
+        EXPECT_FALSE(decodeRecording(damaged[row], read, error));
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(read.playerName, "kept"); // untouched
     }

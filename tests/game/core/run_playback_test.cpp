@@ -15,10 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <iostream>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -32,24 +29,11 @@ struct SDriven : CPlayer
     void steer(const Ogre::Vector3& direction) { mDirection = direction; }
 };
 
-// The game's data with a maps folder of this test's own, so best times land here.
-void linkDataWithPrivateMaps()
-{
-    const fs::path data = fs::path(testenv::runDir()) / "data";
-    fs::create_directories("data/maps");
-    for (const auto& entry : fs::directory_iterator(data))
-        if (entry.path().filename() != "maps")
-            fs::create_symlink(entry.path(), fs::path("data") / entry.path().filename());
-    for (const auto& entry : fs::directory_iterator(data / "maps"))
-        if (entry.path().extension() == ".kivom")
-            fs::create_symlink(entry.path(), fs::path("data/maps") / entry.path().filename());
-}
-
 using SLiveFrame = std::pair<double, Ogre::Vector3>; // clock, ball
 class RunPlaybackTest : public ::testing::Test
 {
 protected:
-    RunPlaybackTest() { linkDataWithPrivateMaps(); }
+    RunPlaybackTest() { dir.linkGameFiles(); }
     ~RunPlaybackTest() override { CApplication::destroyInstance(); }
 
     // Drives one round to its end and returns where the ball was at each clock reading.

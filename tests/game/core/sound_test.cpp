@@ -27,7 +27,6 @@ int frames(double seconds)
     return static_cast<int>(seconds * kRate);
 }
 
-// Writes a 16-bit sine tone file with the given channel count.
 void writeTone(const std::string& path, double seconds, int channels = 1)
 {
     SF_INFO info{};
@@ -82,6 +81,14 @@ protected:
 
     std::vector<float> render(double seconds) { return renderSoundEngine(frames(seconds)); }
     double level(double seconds) { return rmsAll(render(seconds), mChannels); }
+    // A fifth of a second of a sound playing at a place, past the source's start-up ramp.
+    std::vector<float> mixOf(const std::string& file, const Ogre::Vector3& position)
+    {
+        const auto sound = playSound3D(file, position, true); // looped: kept while it plays
+        sound->setIsPaused(false);
+        render(0.05);
+        return render(0.2);
+    }
     std::string tone() const { return mDir.file("tone.wav"); }
 
     int mChannels;
@@ -96,19 +103,13 @@ protected:
 
 TEST_F(LoopbackSound, monoSoundsArePlacedByPositionStereoFilesAreNot)
 {
-    const auto mix = [this](const std::string& file, const Ogre::Vector3& position) {
-        auto sound = playSound3D(file, position, true);
-        sound->setIsPaused(false);
-        render(0.05); // past the source's start-up ramp
-        return render(0.2);
-    };
-    const std::vector<float> right = mix(tone(), Ogre::Vector3(5, 0, 0));
+    const std::vector<float> right = mixOf(tone(), Ogre::Vector3(5, 0, 0));
     EXPECT_GT(rms(right, 1, 2), 2.0 * rms(right, 0, 2));
-    const std::vector<float> left = mix(tone(), Ogre::Vector3(-5, 0, 0));
+    const std::vector<float> left = mixOf(tone(), Ogre::Vector3(-5, 0, 0));
     EXPECT_GT(rms(left, 0, 2), 2.0 * rms(left, 1, 2));
 
     writeTone(mDir.file("stereo.wav"), 0.3, 2);
-    const std::vector<float> stereo = mix(mDir.file("stereo.wav"), Ogre::Vector3(5, 0, 0));
+    const std::vector<float> stereo = mixOf(mDir.file("stereo.wav"), Ogre::Vector3(5, 0, 0));
     EXPECT_GT(rms(stereo, 0, 2), kAudible);
     EXPECT_NEAR(rms(stereo, 0, 2), rms(stereo, 1, 2), 0.01);
 }
@@ -117,10 +118,7 @@ TEST_F(LoopbackSound, monoSoundsArePlacedByPositionStereoFilesAreNot)
 TEST_F(QuadLoopbackSound, ogreZIsNegatedSoPositiveZSoundsInFront)
 {
     auto frontAndBack = [this](const Ogre::Vector3& position) {
-        auto sound = playSound3D(tone(), position, true);
-        sound->setIsPaused(false);
-        render(0.05);
-        const std::vector<float> mix = render(0.2);
+        const std::vector<float> mix = mixOf(tone(), position);
         return std::make_pair(rms(mix, 0, 4) + rms(mix, 1, 4), rms(mix, 2, 4) + rms(mix, 3, 4));
     };
     const auto plusZ = frontAndBack(Ogre::Vector3(0.0f, 0.0f, 5.0f));

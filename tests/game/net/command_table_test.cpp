@@ -1,7 +1,6 @@
 // Every command word as each side receives it in each phase: what a well-behaved peer sends is
 // taken ("+") beside what is refused ("-") for its sender, phase or form; "=" rows are own steps.
 #include "game/net/protocol.h"
-#include "level_fixture.h"
 #include "net_peer.h"
 
 #include <gtest/gtest.h>
@@ -17,13 +16,7 @@ const std::string kCorrections = "/corrMove 0 2 0 0 0 0 0 0 0 2 2 0 0 0 0 0 0 0$
 class CommandTableTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directories("data/maps");
-        testenv::writeFile("data/maps/alpha.kivom", leveltest::straightCourse(3, 2).str());
-        scene = std::make_unique<CScene>(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName,
-                                         "", "", "", false, "alpha.kivom", 2, 1, nullptr);
-    }
+    void SetUp() override { scene.reset(newCourseScene("alpha.kivom", 1)); }
     void TearDown() override { CNetwork::destroySingleton(); }
 
     // Rows separated by "|".

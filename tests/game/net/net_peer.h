@@ -6,6 +6,8 @@
 #include "game/net/network_menu.h"
 #include "game/net/network_round.h"
 #include "headless_ogre.h"
+#include "level_fixture.h"
+#include "world/scene.h"
 
 #include <OgreFrameListener.h>
 #include <boost/asio.hpp>
@@ -138,6 +140,15 @@ inline void startClientOf(boost::asio::ip::tcp::acceptor& acceptor, CRawPeer& se
     CNetwork::getSingleton().start(CNetwork::ROLE_CLIENT, acceptor.local_endpoint().port(),
                                    "127.0.0.1");
     acceptor.accept(server.socket);
+}
+
+// A two-player straight course saved as "data/maps/<map>" and built for its local player.
+inline CScene* newCourseScene(const std::string& map, int localPlayer)
+{
+    std::filesystem::create_directories("data/maps");
+    testenv::writeFile("data/maps/" + map, leveltest::straightCourse(3, 2).str());
+    return new CScene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false,
+                      map, 2, localPlayer, nullptr);
 }
 
 // A loopback port nobody listens on (just closed).

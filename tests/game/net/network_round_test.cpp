@@ -1,7 +1,6 @@
 // The network object with a real level on headless Ogre: corrections of balls and monsters in
 // both directions, and the winner and time from the server.
 #include "headless_ogre.h"
-#include "level_fixture.h"
 #include "net_peer.h"
 #include "test_env.h"
 #include "world/box.h"
@@ -11,8 +10,6 @@
 
 #include <OgreSceneManager.h>
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 
@@ -30,10 +27,7 @@ class NetworkRoundTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::filesystem::create_directories("data/maps");
-        testenv::writeFile("data/maps/net.kivom", leveltest::straightCourse(3, 2).str());
-        scene = std::make_unique<CScene>(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName,
-                                         "", "", "", false, "net.kivom", 2, 2, nullptr);
+        scene.reset(newCourseScene("net.kivom", 2));
         ASSERT_TRUE(scene->addWaypoint(scene->findBox("b2"), 1));
         ASSERT_TRUE(scene->addMonster(CMonster::KIND_EVIL_MARBLE, "m1",
                                       scene->findWaypoint(scene->findBox("b2"))));

@@ -38,10 +38,7 @@ class ServerAuthorityTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        std::filesystem::create_directories("data/maps");
-        testenv::writeFile("data/maps/net.kivom", leveltest::straightCourse(3, 2).str());
-        scene = new CScene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "",
-                           false, "net.kivom", 2, 1, nullptr);
+        scene = newCourseScene("net.kivom", 1);
         ASSERT_TRUE(network().start(CNetwork::ROLE_SERVER, 0, ""));
         ASSERT_FALSE(client.connect(network().getServerPort()));
         ASSERT_TRUE(run([&] { return menu.saw("serverConnected"); }));

@@ -15,7 +15,6 @@ using Bytes = CSimulatedWiimote::Bytes;
 class WiimoteTest : public ::testing::Test
 {
 protected:
-    // Takes the state until the condition holds.
     static bool settle(wiimote& remote, const std::function<bool()>& condition)
     {
         return CSimulatedWiimote::waitUntil([&] {
