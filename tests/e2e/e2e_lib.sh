@@ -148,7 +148,9 @@ type_into() {
     xdotool key End
     local i
     for i in $(seq 1 24); do xdotool key BackSpace; done
-    xdotool type --delay 60 "$3"
+    # A character the keymap lacks is typed through a key that xdotool remaps for it; the game
+    # must see the new mapping before the key, so such text goes slower (E2E_TYPE_DELAY, in ms).
+    xdotool type --delay "${E2E_TYPE_DELAY:-60}" "$3"
     sleep 0.3
 }
 

@@ -4,6 +4,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 NAME="Renée Łukasz"
+E2E_TYPE_DELAY=250
 MAP="straße über.kivom"
 
 e2e_prepare_game
