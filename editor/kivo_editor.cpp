@@ -5,7 +5,12 @@
 #include "editor/box_picker.h"
 #include "editor/map_document.h"
 #include "editor/ogre_widget.h"
+#include "editor/recent_files.h"
+#include "editor/recovery.h"
+#include "editor/selection_rule.h"
 #include "world/box.h"
+#include "world/box_grid.h"
+#include "world/box_materials.h"
 #include "world/monster.h"
 #include "world/paths.h"
 #include "world/scene.h"
@@ -22,6 +27,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -32,27 +38,14 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QUrl>
-
-#include <set>
 
 namespace {
 
 const char* const kTitle = "KIVOEditor";
 const char* const kFolderKey = "lastFolder";
 const int kStatusMs = 5000;
-
-// Materials the level's boxes are drawn with; markers, balls, monsters and Ogre's own are not
-// offered.
-bool offeredMaterial(const Ogre::Material& material)
-{
-    static const std::set<std::string> notForBoxes = {"light",    "startpoint", "finishpoint",
-                                                      "waypoint", "sphere",     "evilsphere",
-                                                      "obstacle", "ogrehead"};
-    const std::string& name = material.getName();
-    return material.getGroup() != Ogre::RGN_INTERNAL && name.find('/') == std::string::npos &&
-           name.rfind("Base", 0) != 0 && name != "DefaultSettings" && !notForBoxes.count(name);
-}
 
 float number(const QLineEdit* field)
 {
@@ -94,6 +87,9 @@ KIVOEditor::KIVOEditor(QWidget* parent) : QMainWindow(parent)
     mView = mOgreWidget;
     setUpDocument(OgreWidget::kSceneManagerName, OgreWidget::kCameraName);
     connect(mOgreWidget, &OgreWidget::ready, this, &KIVOEditor::loadMaterialsToComboLists);
+    // Asked once the window shows and maps can be opened.
+    connect(mOgreWidget, &OgreWidget::ready, this,
+            [this] { QTimer::singleShot(0, this, &KIVOEditor::offerRecoveryCopies); });
 }
 
 KIVOEditor::KIVOEditor(const std::string& sceneManagerName, const std::string& cameraName,
@@ -119,6 +115,7 @@ void KIVOEditor::setUpDocument(const std::string& sceneManagerName, const std::s
     buildWidgets();
     buildMenus();
     buildCheckDock();
+    buildSessionTools();
     connectSlots();
     mView->installEventFilter(this);
     connect(&mDocument->undoStack(), &QUndoStack::indexChanged, this, &KIVOEditor::updateFromScene);
@@ -248,6 +245,7 @@ bool KIVOEditor::saveTo(const QString& path)
     }
     actionSave->setEnabled(true);
     updateTitle();
+    mRecentFiles->add(path);
     statusBar()->showMessage(QStringLiteral("Saved ") + path, kStatusMs);
     return true;
 }
@@ -298,14 +296,8 @@ void KIVOEditor::menuBar(QAction* action)
         if ((mOgreWidget && !mOgreWidget->isReady()) || !maySkipUnsavedChanges())
             return;
         const QString path = chooseOpenFile(lastFolder());
-        if (path.isEmpty())
-            return;
-        rememberFolder(path);
-        if (!mDocument->openMap(path.toStdString())) {
-            warn(QStringLiteral("Can't open map file!"));
-            return;
-        }
-        mapLoaded();
+        if (!path.isEmpty())
+            openPath(path);
     } else if (action == actionSave_as) {
         const QString path = chooseSaveFile(saveFolder());
         if (path.isEmpty())
@@ -317,12 +309,25 @@ void KIVOEditor::menuBar(QAction* action)
     }
 }
 
+void KIVOEditor::openPath(const QString& path)
+{
+    rememberFolder(path);
+    if (!mDocument->openMap(path.toStdString())) {
+        warn(QStringLiteral("Can't open map file!"));
+        return;
+    }
+    mRecentFiles->add(path);
+    mapLoaded();
+}
+
 void KIVOEditor::closeEvent(QCloseEvent* event)
 {
-    if (maySkipUnsavedChanges())
+    if (maySkipUnsavedChanges()) {
+        mRecovery->remove(); // saved or given up: nothing is left to recover
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void KIVOEditor::updateFromScene()
@@ -350,13 +355,10 @@ void KIVOEditor::loadMaterialsToComboLists()
     if (!Ogre::MaterialManager::getSingletonPtr())
         return;
     QStringList names;
-    for (const auto& [handle, resource] :
-         Ogre::MaterialManager::getSingleton().getResourceIterator()) {
-        const auto* material = static_cast<const Ogre::Material*>(resource.get());
-        if (offeredMaterial(*material))
-            names << QString::fromStdString(material->getName());
+    for (const std::string& material : boxMaterials()) {
+        if (CMapDocument::materialExists(material))
+            names << QString::fromStdString(material);
     }
-    names.sort();
     for (QComboBox* combo : {comboBoxGridMaterial, comboBoxEditMaterial}) {
         while (combo->count() > 1)
             combo->removeItem(1);
@@ -397,7 +399,18 @@ void KIVOEditor::buttonGridAddBox()
 
 void KIVOEditor::buttonGridSelectGrid()
 {
-    mDocument->selectGrids(selectedNames(listGrid));
+    const CScene* scene = mDocument->scene();
+    if (!scene)
+        return;
+    std::vector<std::string> boxes;
+    for (const std::string& name : selectedNames(listGrid)) {
+        if (const CBoxGrid* grid = scene->findGrid(name)) {
+            for (const auto& box : grid->getBoxes())
+                boxes.push_back(box->getName());
+        }
+    }
+    changeSelection(*mDocument, boxes,
+                    selectionChangeFor(QGuiApplication::keyboardModifiers(), false));
     showSelectedPosition();
 }
 

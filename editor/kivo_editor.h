@@ -8,6 +8,7 @@
 #include <OgreColourValue.h>
 #include <OgreVector.h>
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -15,7 +16,10 @@
 #include <memory>
 #include <string>
 
+class CRecentFiles;
+class CRecovery;
 class OgreWidget;
+struct SRecoveryCopy;
 class QAction;
 class QButtonGroup;
 class QCheckBox;
@@ -28,6 +32,7 @@ class QRadioButton;
 class QSlider;
 class QSpinBox;
 class QTabWidget;
+class QTimer;
 
 class KIVOEditor : public QMainWindow
 {
@@ -93,6 +98,14 @@ public slots:
     void listOtherMonsterUpdate();
     // The map check into its dock; true when it found no error (warnings may remain).
     bool checkMap();
+    // The same, quietly: the dock's list follows the map (a short pause after each change).
+    bool refreshMapCheck();
+    // Offers each recovery copy that an editor left behind; restoring one opens it as unsaved
+    // changes of its map (the program's window does this once its 3D view runs).
+    void offerRecoveryCopies();
+    // The camera looks at the selected boxes (F), or at the whole level (Home).
+    void frameSelection();
+    void frameAll();
     // Saves the map to a temporary file and starts the game on it in a single-player round.
     void playMap();
 
@@ -105,6 +118,8 @@ protected:
     virtual int askToSave();
     // Save a map with the listed errors anyway?
     virtual bool confirmSaveWithProblems(const QString& problems);
+    // Restore, Discard or keep for later (anything else) a recovery copy.
+    virtual int askToRestore(const QString& mapName, const QDateTime& written);
     // Starts the game program detached; false when it could not be started.
     virtual bool startGame(const QString& program, const QStringList& arguments);
 
@@ -123,6 +138,14 @@ private:
     QString lastFolder() const;
     QString saveFolder() const;
     void rememberFolder(const QString& path);
+    void openPath(const QString& path);
+
+    // History dock, recent maps, live check, recovery copies (kivo_editor_session.cpp).
+    void buildSessionTools();
+    void documentChanged();
+    void writeRecoveryCopy();
+    bool restore(SRecoveryCopy& copy);
+    void frame(bool selectionOnly);
 
     void toggleVertexButton(int index);
     void nudge(QLineEdit* field, const Ogre::Vector3& direction);
@@ -200,6 +223,11 @@ private:
     QListWidget* listOtherMonster;
     QComboBox* comboBoxOtherMonster;
     QLineEdit* lineEditOtherMonster;
+
+    CRecentFiles* mRecentFiles = nullptr;
+    std::unique_ptr<CRecovery> mRecovery;
+    QTimer* mRecoveryTimer = nullptr;
+    QTimer* mCheckTimer = nullptr;
 
     QListWidget* listMapProblems = nullptr;
     QAction* actionCheckMap = nullptr;

@@ -353,7 +353,7 @@ void KIVOEditor::buildCheckDock()
     connect(actionPlayMap, &QAction::triggered, this, &KIVOEditor::playMap);
 }
 
-bool KIVOEditor::checkMap()
+bool KIVOEditor::refreshMapCheck()
 {
     listMapProblems->clear();
     const CScene* scene = mDocument->scene();
@@ -371,10 +371,16 @@ bool KIVOEditor::checkMap()
         item->setData(Qt::UserRole, boxes);
         errors = errors || !problem.warning;
     }
-    if (errors)
-        findChild<QDockWidget*>(QStringLiteral("dockMapCheck"))->show();
     if (listMapProblems->count() == 0)
         listMapProblems->addItem(QStringLiteral("No problems found."));
+    return !errors;
+}
+
+bool KIVOEditor::checkMap()
+{
+    const bool errors = !refreshMapCheck();
+    if (errors)
+        findChild<QDockWidget*>(QStringLiteral("dockMapCheck"))->show();
     // The list also goes to the editor's log, where a bug report or a script can read it.
     if (Ogre::LogManager* log = Ogre::LogManager::getSingletonPtr()) {
         for (int i = 0; i < listMapProblems->count(); ++i)

@@ -5,7 +5,9 @@
 #include "editor/box_picker.h"
 #include "editor/map_document.h"
 #include "editor/ogre_widget.h"
+#include "editor/selection_rule.h"
 #include "world/box.h"
+#include "world/box_grid.h"
 #include "world/scene.h"
 
 #include <OgreCamera.h>
@@ -14,7 +16,10 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QStatusBar>
 #include <QWheelEvent>
+
+#include <cmath>
 
 namespace {
 
@@ -23,6 +28,12 @@ const float kRotateScale = 10.0f; // pixels per degree
 const float kWheelScale = 100.0f; // wheel delta per unit
 const float kKeyStep = 1.0f;
 const Ogre::Vector3 kCameraHome(0.0f, 10.0f, 10.0f);
+// Framing: the camera stands back so the boxes' bounding sphere fills this share of the
+// narrower side of the view, and never nearer than kFrameNearest.
+const float kFrameFill = 0.8f;
+const float kFrameNearest = 3.0f;
+const Ogre::Radian kDefaultFovY(Ogre::Degree(45.0f));
+const int kStatusMs = 3000;
 
 } // namespace
 bool KIVOEditor::eventFilter(QObject* watched, QEvent* event)
@@ -61,10 +72,13 @@ bool KIVOEditor::viewMousePress(QMouseEvent* event)
         if (inside && camera) {
             const SPick pick =
                 pickBox(*mDocument->scene(), camera->getCameraToViewportRay(at.x(), at.y()));
-            if (pick.box) {
-                mDocument->toggleSelection(pick.box->getName());
-                showSelectedPosition();
-            }
+            // A click into the void clears the selection, unless Ctrl keeps it.
+            const ESelectionChange change = selectionChangeFor(event->modifiers(), true);
+            changeSelection(*mDocument,
+                            pick.box ? std::vector<std::string>{pick.box->getName()}
+                                     : std::vector<std::string>{},
+                            change);
+            showSelectedPosition();
         }
     } else if (event->button() == Qt::RightButton) {
         listLights->clearSelection();
@@ -153,4 +167,61 @@ bool KIVOEditor::viewKeyPress(QKeyEvent* event)
     default:
         return false;
     }
+}
+
+void KIVOEditor::frameSelection()
+{
+    frame(true);
+}
+
+void KIVOEditor::frameAll()
+{
+    frame(false);
+}
+
+void KIVOEditor::frame(bool selectionOnly)
+{
+    const CScene* scene = mDocument->scene();
+    Ogre::SceneNode* outer = scene ? scene->getCameraPointNode(1) : nullptr;
+    if (!outer || outer->numChildren() == 0)
+        return;
+    Ogre::AxisAlignedBox bounds;
+    auto include = [&bounds](const CBox& box) {
+        for (const Ogre::Vector3& vertex : box.getVertices())
+            bounds.merge(box.getPosition() + vertex);
+    };
+    if (selectionOnly) {
+        for (const CBox* box : scene->getSelection())
+            include(*box);
+    } else {
+        for (const auto& grid : scene->getGrids()) {
+            for (const auto& box : grid->getBoxes())
+                include(*box);
+        }
+    }
+    if (bounds.isNull()) {
+        statusBar()->showMessage(selectionOnly ? QStringLiteral("Nothing selected to frame")
+                                               : QStringLiteral("The map has no boxes"),
+                                 kStatusMs);
+        return;
+    }
+    Ogre::Radian fovY = kDefaultFovY;
+    float aspect = 1.0f;
+    if (const Ogre::Camera* camera = mOgreWidget ? mOgreWidget->camera() : nullptr) {
+        fovY = camera->getFOVy();
+        aspect = camera->getAspectRatio();
+    }
+    // The narrower of the two view angles decides.
+    const float halfTan = std::tan(fovY.valueRadians() / 2.0f) * std::min(aspect, 1.0f);
+    const float radius = bounds.getHalfSize().length();
+    const float distance =
+        std::max(radius / (std::sin(std::atan(halfTan)) * kFrameFill), kFrameNearest);
+    // The camera keeps its direction and looks at the middle of the boxes from that distance.
+    auto* inner = static_cast<Ogre::SceneNode*>(outer->getChild(0));
+    Ogre::Vector3 direction = inner->getPosition();
+    if (direction.isZeroLength())
+        direction = kCameraHome;
+    outer->setPosition(bounds.getCenter());
+    inner->setPosition(direction.normalisedCopy() * distance);
+    inner->lookAt(Ogre::Vector3::ZERO, Ogre::Node::TS_PARENT, Ogre::Vector3::NEGATIVE_UNIT_Z);
 }

@@ -4,6 +4,7 @@
 
 #include "editor/map_document.h"
 #include "editor/ogre_widget.h"
+#include "editor/recent_files.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,6 +36,9 @@ const int kToolboxWidth = 330;
 const int kColourMax = 100;       // colour components in hundredths
 const int kAttenuationMax = 1000; // light range
 const int kAttenuationDefault = 100;
+// A new light is white with a softer highlight, so the first light lights the level.
+const int kDiffuseDefault = 100;
+const int kSpecularDefault = 50;
 const char* const kChooseMaterial = "choose material...";
 const char* const kMonsterKinds[] = {"EvilMarbleMonster", "Obstacle", "VenomMarble",
                                      "MovingObstacle",    "Slime",    "TheBall"};
@@ -91,7 +95,7 @@ void coupled(QGridLayout* grid, int row, const QString& caption, QSlider*& slide
 }
 
 void colourGroup(QVBoxLayout* parent, const QString& title, const QString& prefix,
-                 std::array<QSlider*, 3>& sliders, std::array<QSpinBox*, 3>& spins)
+                 std::array<QSlider*, 3>& sliders, std::array<QSpinBox*, 3>& spins, int value = 0)
 {
     auto* group = new QGroupBox(title);
     auto* grid = new QGridLayout(group);
@@ -99,7 +103,7 @@ void colourGroup(QVBoxLayout* parent, const QString& title, const QString& prefi
     for (int i = 0; i < 3; ++i) {
         coupled(grid, i, components[i], sliders[i], spins[i],
                 "horizontalSliderLights" + prefix + components[i],
-                "spinBoxLights" + prefix + components[i], kColourMax);
+                "spinBoxLights" + prefix + components[i], kColourMax, value);
     }
     parent->addWidget(group);
 }
@@ -180,9 +184,13 @@ void KIVOEditor::buildWidgets()
         listGrid->setSelectionMode(QAbstractItemView::ExtendedSelection);
         listLayout->addWidget(listGrid);
         buttonSelectGrid = button("buttonSelectGrid", "Select grid", "Select all boxes of a grid.");
-        buttonCopySelection_ = button("buttonCopySelection", "Copy Selection");
+        buttonSelectGrid->setToolTip(
+            QStringLiteral("Select all boxes of the chosen grids; with Ctrl, add them to the "
+                           "selection."));
+        buttonCopySelection_ = button("buttonCopySelection", "Copy selection",
+                                      "Copy the selected boxes into a new grid of this name.");
         buttonGridDelete =
-            button("buttonGridDelete", "Delete selected grid", "Deletes all boxen of a grid.");
+            button("buttonGridDelete", "Delete selected grids", "Delete all boxes of a grid.");
         for (QPushButton* b : {buttonSelectGrid, buttonCopySelection_, buttonGridDelete})
             listLayout->addWidget(b);
         column->addWidget(listGroup);
@@ -263,7 +271,7 @@ void KIVOEditor::buildWidgets()
         moveLayout->addWidget(buttonSelectionBackward, 5, 1);
         moveLayout->addWidget(buttonSelectionUp, 3, 2);
         moveLayout->addWidget(buttonSelectionDown, 5, 2);
-        moveLayout->addWidget(new QLabel(QStringLiteral("Uses the text input \nabove!")), 3, 0);
+        moveLayout->addWidget(new QLabel(QStringLiteral("Steps by the\nvalues above")), 3, 0);
         column->addWidget(move);
         column->addStretch();
         tabToolbox->addTab(tab, QStringLiteral("Edit"));
@@ -292,9 +300,9 @@ void KIVOEditor::buildWidgets()
         }
         column->addLayout(fields);
         colourGroup(column, QStringLiteral("Diffuse"), QStringLiteral("Diffuse"), sliderDiffuse,
-                    spinDiffuse);
+                    spinDiffuse, kDiffuseDefault);
         colourGroup(column, QStringLiteral("Specular"), QStringLiteral("Specular"), sliderSpecular,
-                    spinSpecular);
+                    spinSpecular, kSpecularDefault);
         auto* attenuation = new QGroupBox(QStringLiteral("Attenuation"));
         auto* attenuationGrid = new QGridLayout(attenuation);
         coupled(attenuationGrid, 0, QStringLiteral("Range"), horizontalSliderLightsAttenuation,
@@ -302,7 +310,7 @@ void KIVOEditor::buildWidgets()
                 "spinBoxLightsAttenuation", kAttenuationMax, kAttenuationDefault);
         column->addWidget(attenuation);
         column->addWidget(button("buttonLightsCreate", "Create light"));
-        column->addWidget(button("buttonLightsAdd", "Edit selected Light"));
+        column->addWidget(button("buttonLightsAdd", "Edit selected lights"));
         column->addWidget(button("buttonLightDelete", "Delete selected lights"));
         colourGroup(column, QStringLiteral("Ambient light"), QStringLiteral("Ambient"),
                     sliderAmbient, spinAmbient);
@@ -317,10 +325,12 @@ void KIVOEditor::buildWidgets()
         column->addWidget(listWaypoints);
         column->addWidget(button("buttonWaypointsCreate", "Create waypoint"));
         column->addWidget(button("buttonWaypointsRemove", "Remove waypoint"));
-        column->addWidget(new QLabel(QStringLiteral("Neighbour")));
+        column->addWidget(new QLabel(QStringLiteral("Neighbours")));
         listWaypointNeighbour = named(new QListWidget, "listWaypointNeighbour");
         column->addWidget(listWaypointNeighbour);
-        column->addWidget(button("buttonWaypointsNeighbourCreate", "Add neighour"));
+        column->addWidget(button("buttonWaypointsNeighbourCreate", "Add neighbour",
+                                 "Link the chosen waypoint with the waypoints of the selected "
+                                 "boxes."));
         column->addWidget(button("buttonWaypointsNeighbourRemove", "Remove neighbour"));
         lineEditWaypointsWeight = named(new QLineEdit, "lineEditWaypointsWeight");
         lineEditWaypointsWeight->setValidator(new QIntValidator(lineEditWaypointsWeight));
@@ -333,7 +343,7 @@ void KIVOEditor::buildWidgets()
     {
         auto* tab = named(new QWidget, "tabOther");
         auto* column = new QVBoxLayout(tab);
-        auto* points = new QGroupBox(QStringLiteral("Start points"));
+        auto* points = new QGroupBox(QStringLiteral("Start and finish points"));
         auto* pointsLayout = new QGridLayout(points);
         radioButtonOtherStartPoints =
             named(new QRadioButton(QStringLiteral("Start points")), "radioButtonOtherStartPoints");
@@ -343,7 +353,7 @@ void KIVOEditor::buildWidgets()
         pointsLayout->addWidget(radioButtonOtherStartPoints, 0, 0);
         pointsLayout->addWidget(radioButtonOtherFinishPoints, 0, 1);
         pointsLayout->addWidget(button("buttonOtherCreateStartPoint", "Create"), 1, 0);
-        pointsLayout->addWidget(button("buttonOtherDeleteStartPoint", "Delete selected point"), 1,
+        pointsLayout->addWidget(button("buttonOtherDeleteStartPoint", "Delete selected points"), 1,
                                 1);
         column->addWidget(points);
         auto* monsters = new QGroupBox(QStringLiteral("Monster"));
@@ -376,9 +386,15 @@ void KIVOEditor::buildMenus()
     };
     actionNeu = action("actionNeu", "New", QKeySequence::New);
     actionOpen = action("actionOpen", "Open", QKeySequence::Open);
+    QMenu* recent = named(file->addMenu(QStringLiteral("Open Recent")), "menuRecent");
+    mRecentFiles = new CRecentFiles(recent);
+    connect(mRecentFiles, &CRecentFiles::chosen, this, [this](const QString& path) {
+        if ((!mOgreWidget || mOgreWidget->isReady()) && maySkipUnsavedChanges())
+            openPath(path);
+    });
     actionSave = action("actionSave", "Save", QKeySequence::Save);
     actionSave_as =
-        action("actionSave_as", "Save as..", QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        action("actionSave_as", "Save as...", QKeySequence(QStringLiteral("Ctrl+Shift+S")));
     file->addSeparator();
     actionExit = action("actionExit", "Exit", QKeySequence::Quit);
     actionSave->setEnabled(false);

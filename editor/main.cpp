@@ -18,13 +18,18 @@ const char* const kUsage =
     "The KIVO level editor: builds the levels (.kivom map files) that the game kivo plays.\n"
     "  --help              show this text\n"
     "\n"
+    "While a map has unsaved changes the editor keeps a recovery copy of it, at most every\n"
+    "30 seconds (KIVO_EDITOR_RECOVERY_SECONDS sets another whole number of seconds); after a\n"
+    "crash the next start offers to restore it.\n"
+    "\n"
     "Files (XDG base directories; unset variables fall back to ~/.config, ~/.local/share and\n"
     "~/.local/state):\n"
     "  $XDG_DATA_HOME/kivo/maps/     your own maps: new maps are saved here, and the game lists\n"
     "                                them beside the shipped ones\n"
     "  $XDG_CONFIG_HOME/kivo/        ogre.cfg, the render system the game chose (shared), and\n"
-    "                                kivo-editor.conf, the folder last opened\n"
-    "  $XDG_STATE_HOME/kivo/         OgreEditor.log\n";
+    "                                kivo-editor.conf, the folder last opened and the\n"
+    "                                recent maps\n"
+    "  $XDG_STATE_HOME/kivo/         OgreEditor.log, and recovery/ with the recovery copies\n";
 
 } // namespace
 

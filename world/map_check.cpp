@@ -3,6 +3,7 @@
 
 #include "world/box.h"
 #include "world/box_grid.h"
+#include "world/box_materials.h"
 #include "world/monster.h"
 #include "world/scene.h"
 #include "world/waypoint.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <queue>
 #include <set>
 #include <unordered_map>
@@ -209,6 +211,24 @@ std::vector<SMapProblem> checkMapDesign(const CScene& scene)
         storable("light", light->getName().substr(5), {}); // lights are "light" + name
     for (const CMonster* monster : scene.getMonsters())
         storable("monster", monster->getName(), {});
+    // One warning per foreign material, naming all its boxes: a level of thousands of such boxes
+    // gets a short list.
+    std::map<std::string, std::vector<std::string>> foreign;
+    for (const auto& grid : scene.getGrids()) {
+        for (const auto& box : grid->getBoxes()) {
+            if (!isBoxMaterial(box->getMaterialName()))
+                foreign[box->getMaterialName()].push_back(box->getName());
+        }
+    }
+    for (auto& [material, boxes] : foreign) {
+        const std::size_t count = boxes.size();
+        problems.push_back({EMapProblem::NO_BOX_MATERIAL,
+                            std::to_string(count) + (count == 1 ? " box has" : " boxes have") +
+                                " the material \"" + material +
+                                "\", which is not made for boxes: the game cannot draw " +
+                                (count == 1 ? "it" : "them") + " as meant.",
+                            true, std::move(boxes)});
+    }
     return problems;
 }
 

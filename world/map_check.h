@@ -21,7 +21,8 @@ enum class EMapProblem
     FINISH_UNREACHABLE,    // from this start no finish can be reached over the boxes
     LONELY_SLIME_WAYPOINT, // a slime starts on a waypoint without neighbours and never moves
     MONSTER_WITHOUT_START, // the map names a start waypoint that is not there
-    UNSTORABLE_NAME        // a name the map file cannot hold (empty, or with "," or a line break)
+    UNSTORABLE_NAME,       // a name the map file cannot hold (empty, or with "," or a line break)
+    NO_BOX_MATERIAL        // a warning: boxes drawn with a material that is not made for boxes
 };
 
 struct SMapProblem
@@ -50,7 +51,7 @@ std::vector<SMapProblem> checkMap(const CScene& scene, int playerCount);
 // Everything the design check finds in a built level: the errors above for one player, a
 // warning for fewer than kMaxRoundPlayers start points, starts from which no finish is
 // reachable, slimes on waypoints without neighbours, monsters without a start waypoint and
-// names that cannot be stored.
+// names that cannot be stored, and a warning per material that is not a box material.
 std::vector<SMapProblem> checkMapDesign(const CScene& scene);
 // What a map file names but does not hold (its reader drops such records): monsters whose
 // start box carries no waypoint. The lines are the map file's.

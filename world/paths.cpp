@@ -147,6 +147,11 @@ std::string stateFile(const std::string& name)
     return (fs::path(stateDir()) / name).string();
 }
 
+std::string recoveryDir()
+{
+    return (fs::path(stateDir()) / "recovery").string();
+}
+
 bool makeUserFolders(std::string& error)
 {
     for (const std::string& folder : {configDir(), userMapDir(), stateDir()}) {

@@ -29,6 +29,8 @@ std::string stateDir();
 std::string userMapDir();
 std::string configFile(const std::string& name);
 std::string stateFile(const std::string& name);
+// Where the editor keeps recovery copies of maps with unsaved changes (below stateDir).
+std::string recoveryDir();
 
 // Creates the per-user folders (owner only) where missing. False, with the reason, when one of
 // them cannot be made.

@@ -29,6 +29,8 @@ fail() {
     exit 1
 }
 click() { xdotool mousemove "$1" "$2" sleep 0.3 click "${3:-1}" sleep 0.5; }
+# A click in the view with Ctrl held adds the box to the selection (or takes it out).
+ctrl_click() { xdotool mousemove "$1" "$2" sleep 0.3 keydown ctrl click 1 keyup ctrl sleep 0.5; }
 key() { xdotool key "$@" sleep 0.7; }
 type_into() {
     click "$1" "$2"

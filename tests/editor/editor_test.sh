@@ -40,7 +40,7 @@ click 740 352
 
 # Pick box1 (at the origin) and box3 (one to the right) by their top faces.
 click 338 423
-click 411 423
+ctrl_click 411 423
 shot two_boxes_selected
 
 # Raise the top centre of the selected boxes by 1.
