@@ -18,7 +18,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QtTest>
 
 #include <functional>
@@ -96,8 +95,10 @@ private:
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
         folder = std::make_unique<testenv::TempDir>();
+        // The editor's settings go below this test's own folders, where the program keeps them.
+        QCoreApplication::setOrganizationName(QStringLiteral("kivo"));
+        QCoreApplication::setApplicationName(QStringLiteral("kivo-editor"));
         folder->linkGameFiles();
         testenv::writeFile(testenv::userFile(testenv::kConfig, "ogre.cfg"),
                            "Render System=OpenGL Rendering Subsystem\n\n"
