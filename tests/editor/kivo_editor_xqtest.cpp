@@ -1,23 +1,34 @@
 // The editor window with its real 3D view under Xvfb: the camera controls of the mouse, wheel
 // and keys, every warning of the tools on its condition with the map unchanged, and the question
-// about unsaved changes.
+// about unsaved changes; and the designer's session: the undo history, the recent maps, the
+// defaults of new lights and of the material lists, the selection rules of clicks and grids,
+// the frame keys, the map check that follows each change, and a running editor's recovery copy.
 #include "editor/kivo_editor.h"
 #include "editor/map_document.h"
+#include "editor/ogre_widget.h"
+#include "editor/recovery.h"
 #include "test_env.h"
 #include "world/box.h"
 #include "world/box_grid.h"
+#include "world/box_materials.h"
 #include "world/scene.h"
 
+#include <OgreCamera.h>
 #include <OgreNode.h>
+#include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
+#include <QUndoView>
 #include <QtTest>
 
 #include <functional>
@@ -48,6 +59,7 @@ protected:
         return answer;
     }
     bool confirmSaveWithProblems(const QString&) override { return true; }
+    int askToRestore(const QString&, const QDateTime&) override { return QMessageBox::Cancel; }
 };
 
 } // namespace
@@ -85,11 +97,45 @@ private:
         trigger("actionNeu");
         for (const char* field : {"lineGridXBoxes", "lineGridYBoxes"})
             type(field, QStringLiteral("2"));
-        for (const char* field : {"lineGridPosX", "lineGridPosY", "lineGridPosZ"})
-            type(field, QStringLiteral("0"));
+        type("lineGridPosY", QStringLiteral("0"));
         find<QComboBox>("comboBoxGridMaterial")->setCurrentText(QStringLiteral("stone"));
         find<QRadioButton>("radioButtonGridCreate")->setChecked(true);
+        grid("base", 0, 0);
+    }
+    // A grid of the counts and material in the fields, named name, at (x, 0, z).
+    void grid(const char* name, int x, int z)
+    {
+        find<QLineEdit>("lineGridName")->setText(QString::fromLatin1(name));
+        find<QLineEdit>("lineGridPosX")->setText(QString::number(x));
+        find<QLineEdit>("lineGridPosZ")->setText(QString::number(z));
         click("buttonGridCreate");
+    }
+    Ogre::Camera* camera()
+    {
+        Ogre::SceneManager* manager = document().scene()->getSceneManager();
+        manager->getRootSceneNode()->_update(true, false);
+        return manager->getCamera(OgreWidget::kCameraName);
+    }
+    // Where the top centre of the box is seen in the view.
+    QPoint pixelOf(const std::string& box)
+    {
+        const CBox* found = document().scene()->findBox(box);
+        const Ogre::Vector3 top = found->getPosition() + found->getVertices()[CBox::kTopCentre];
+        const Ogre::Vector3 at =
+            camera()->getProjectionMatrix() * (camera()->getViewMatrix() * top);
+        return QPoint(int((at.x + 1) / 2 * view->width()), int((1 - at.y) / 2 * view->height()));
+    }
+    bool inView(const std::string& box)
+    {
+        return camera()->isVisible(document().scene()->findBox(box)->getPosition());
+    }
+    QStringList problems()
+    {
+        QStringList texts;
+        auto* list = find<QListWidget>("listMapProblems");
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
     }
 
 private slots:
@@ -100,12 +146,15 @@ private slots:
         QCoreApplication::setOrganizationName(QStringLiteral("kivo"));
         QCoreApplication::setApplicationName(QStringLiteral("kivo-editor"));
         folder->linkGameFiles();
+        qputenv(CRecovery::kIntervalVariable, "1");
         testenv::writeFile(testenv::userFile(testenv::kConfig, "ogre.cfg"),
                            "Render System=OpenGL Rendering Subsystem\n\n"
                            "[OpenGL Rendering Subsystem]\nFull Screen=No\n");
         editor = std::make_unique<CAnsweredEditor>();
         editor->show();
         QVERIFY(QTest::qWaitForWindowExposed(editor.get()));
+        editor->activateWindow(); // shortcuts need the active window
+        QVERIFY(QTest::qWaitForWindowActive(editor.get()));
         view = editor->findChild<QWidget*>(QStringLiteral("graphicsView"));
         QTest::qWait(200);
     }
@@ -113,6 +162,172 @@ private slots:
     {
         editor.reset();
         folder.reset();
+    }
+
+    // Before anything else is typed into the fields.
+    void newLightsStartWhiteAndTheFieldsKeepTheLastValues()
+    {
+        QCOMPARE(find<QSpinBox>("spinBoxLightsDiffuseGreen")->value(), 100);
+        QCOMPARE(find<QSpinBox>("spinBoxLightsSpecularBlue")->value(), 50);
+        QCOMPARE(find<QSpinBox>("spinBoxLightsAttenuation")->value(), 100);
+        newMapWithGrid();
+        for (const char* field : {"lineEditLightsX", "lineEditLightsY", "lineEditLightsZ"})
+            type(field, QStringLiteral("1"));
+        click("buttonLightsCreate");
+        CMapDocument::SLight light;
+        QVERIFY(document().findLight("light0", light));
+        QCOMPARE(light.diffuse, Ogre::ColourValue::White);
+        QCOMPARE(light.specular, Ogre::ColourValue(0.5f, 0.5f, 0.5f));
+        QCOMPARE(light.range, 100.0f);
+
+        find<QSpinBox>("spinBoxLightsDiffuseGreen")->setValue(40);
+        trigger("actionNeu");
+        QCOMPARE(find<QSpinBox>("spinBoxLightsDiffuseGreen")->value(), 40);
+        QCOMPARE(find<QLineEdit>("lineEditLightsX")->text(), QStringLiteral("1"));
+
+        // Only box materials are offered, all of them.
+        QStringList offered;
+        for (auto* combo :
+             {find<QComboBox>("comboBoxGridMaterial"), find<QComboBox>("comboBoxEditMaterial")}) {
+            offered.clear();
+            for (int i = 1; i < combo->count(); ++i)
+                offered << combo->itemText(i);
+            QCOMPARE(int(offered.size()), int(boxMaterials().size()));
+            for (const QString& material : offered)
+                QVERIFY2(isBoxMaterial(material.toStdString()), qPrintable(material));
+        }
+    }
+
+    void clicksAndGridsReplaceTheSelectionCtrlAddsOrToggles()
+    {
+        newMapWithGrid();
+        grid("far", 3, 0); // box5 to box8
+        trigger("actionFrameAll");
+        QTest::qWait(50);
+        using Names = std::vector<std::string>;
+        const struct
+        {
+            const char* box; // null: the "Select grid" button with "far" chosen
+            Qt::KeyboardModifiers modifiers;
+            Names selected;
+        } rows[] = {
+            {"box1", Qt::NoModifier, {"box1"}},
+            {"box2", Qt::NoModifier, {"box2"}},
+            {"box3", Qt::ControlModifier, {"box2", "box3"}},
+            {"box2", Qt::ControlModifier, {"box3"}},
+            {nullptr, Qt::ControlModifier, {"box3", "box5", "box6", "box7", "box8"}},
+            {nullptr, Qt::NoModifier, {"box5", "box6", "box7", "box8"}},
+            {"box6", Qt::ControlModifier, {"box5", "box7", "box8"}},
+            {"box4", Qt::NoModifier, {"box4"}},
+        };
+        auto* grids = find<QListWidget>("listGrid");
+        grids->findItems(QStringLiteral("far"), Qt::MatchExactly).at(0)->setSelected(true);
+        for (const auto& row : rows) {
+            if (row.box)
+                QTest::mouseClick(view, Qt::LeftButton, row.modifiers, pixelOf(row.box));
+            else
+                QTest::mouseClick(find<QPushButton>("buttonSelectGrid"), Qt::LeftButton,
+                                  row.modifiers);
+            Names selected = document().selectedBoxNames();
+            std::sort(selected.begin(), selected.end());
+            QVERIFY2(selected == row.selected, row.box ? row.box : "Select grid");
+        }
+        // A click beside every box clears the selection; with Ctrl it keeps it.
+        QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, QPoint(3, 3));
+        QCOMPARE(document().selectedBoxNames().size(), size_t(1));
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+        QVERIFY(document().selectedBoxNames().empty());
+    }
+
+    void frameKeysBringTheSelectionOrTheWholeLevelIntoView()
+    {
+        newMapWithGrid();
+        grid("far", 60, -60);
+        QVERIFY(!inView("box5"));
+        document().toggleSelection("box5");
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_F);
+        QVERIFY(inView("box5"));
+        QVERIFY(!inView("box1"));
+        QTest::keyClick(view, Qt::Key_Home);
+        for (const char* box : {"box1", "box4", "box5", "box8"})
+            QVERIFY2(inView(box), box);
+    }
+
+    void theHistoryDockGoesToTheClickedStep()
+    {
+        newMapWithGrid();
+        const std::string oneGrid = document().mapText();
+        grid("second", 5, 0);
+        grid("third", 10, 0);
+        auto* history = find<QUndoView>("undoView");
+        QCOMPARE(history->model()->rowCount(), 4); // the map as opened and three steps
+        QTest::mouseClick(history->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          history->visualRect(history->model()->index(1, 0)).center());
+        QCOMPARE(document().undoStack().index(), 1);
+        QCOMPARE(document().mapText(), oneGrid);
+        QVERIFY(editor->isWindowModified());
+        QTest::mouseClick(history->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          history->visualRect(history->model()->index(3, 0)).center());
+        QVERIFY(document().scene()->findGrid("third"));
+    }
+
+    // The check runs by itself a moment after each change; the dock is not pushed open.
+    void theMapCheckFollowsEachChangeAndKnowsBoxMaterials()
+    {
+        newMapWithGrid();
+        QTRY_VERIFY(problems().join('\n').contains("no start point"));
+        document().toggleSelection("box2");
+        QVERIFY(document().setMaterial("ball", false));
+        QTRY_VERIFY(problems().join('\n').contains(
+            "1 box has the material \"ball\", which is not made for boxes"));
+        document().undoStack().undo();
+        QTRY_VERIFY(!problems().join('\n').contains("not made for boxes"));
+    }
+
+    // A running editor's copy is never offered to another; saving removes it.
+    void aRunningEditorKeepsItsRecoveryCopyToItself()
+    {
+        newMapWithGrid();
+        const QDir copies(qEnvironmentVariable(testenv::kState) + QStringLiteral("/kivo/recovery"));
+        QTRY_COMPARE(copies.entryList({QStringLiteral("*.kivom")}).size(), 1);
+        QVERIFY(CRecovery::leftBehind().empty());
+        editor->saveAnswer = QString::fromStdString(folder->file("kept.kivom"));
+        trigger("actionSave_as");
+        QCOMPARE(copies.entryList({QStringLiteral("*.kivom")}).size(), 0);
+    }
+
+    void openRecentListsTheLastEightMapsNewestFirst()
+    {
+        newMapWithGrid();
+        for (int i = 1; i <= 9; ++i) {
+            editor->saveAnswer =
+                QString::fromStdString(folder->file("map" + std::to_string(i) + ".kivom"));
+            trigger("actionSave_as");
+        }
+        QFile::remove(QString::fromStdString(folder->file("map8.kivom")));
+        auto* menu = find<QMenu>("menuRecent");
+        emit menu->aboutToShow();
+        QStringList entries;
+        QList<bool> enabled;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator())
+                break;
+            entries << action->text();
+            enabled << action->isEnabled();
+        }
+        QCOMPARE(entries,
+                 (QStringList{"&1 map9.kivom", "&2 map8.kivom", "&3 map7.kivom", "&4 map6.kivom",
+                              "&5 map5.kivom", "&6 map4.kivom", "&7 map3.kivom", "&8 map2.kivom"}));
+        QCOMPARE(enabled, (QList<bool>{true, false, true, true, true, true, true, true}));
+        QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") +
+                              QStringLiteral("/kivo/kivo-editor.conf")));
+
+        menu->actions().at(2)->trigger();
+        QCOMPARE(QString::fromStdString(document().fileName()),
+                 QString::fromStdString(folder->file("map7.kivom")));
+        emit menu->aboutToShow();
+        QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("&1 map7.kivom"));
     }
 
     // The camera looks from (0, 10, 10) at the origin.
@@ -164,7 +379,10 @@ private slots:
             {[&] { click("buttonEditSetMaterial"); }, QStringLiteral("Material doesn't exist!")},
             {[&] { click("buttonBoxVertexMove"); },
              QStringLiteral("Please select at least one vertex!")},
-            {[&] { click("buttonGridI4"), click("buttonBoxVertexMove"); },
+            {[&] {
+                 type("lineBoxVertexMoveY", QString());
+                 click("buttonGridI4"), click("buttonBoxVertexMove");
+             },
              QStringLiteral("Please fill in a height value for the vertex manipulation!")},
             {[&] { type("lineEditLightsY", QString()), click("buttonLightsCreate"); },
              QStringLiteral("Can't create Light!\nPlease fill in all input widgets!")},
