@@ -60,6 +60,12 @@ file_dialog() {
     xdotool windowfocus --sync "$WINDOW"
 }
 title() { xdotool getwindowname "$WINDOW"; }
+# The window titled like the editor's messages (a warning, a question, an offer), focused.
+dialog_shown() {
+    DIALOG=$(xdotool search --onlyvisible --name '^KIVO Editor$' 2>/dev/null | head -1)
+    [[ -n "$DIALOG" ]] && xdotool windowfocus --sync "$DIALOG"
+}
+editor_ended() { ! kill -0 "$PID" 2>/dev/null; }
 
 # The game folder (programs and configuration copied, read-only data linked, maps copied), then
 # the editor started there; WINDOW is its main window, focused.

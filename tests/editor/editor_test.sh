@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The real kivo-editor driven with xdotool as a level designer would: a new map, a grid, two
 # boxes picked in the 3D view, a vertex raised and undone, the map saved into the maps
-# folder (checked after each step through the saved file and the window title); then the game
-# lists the new map.
+# folder (checked after each step through the saved file and the window title). Whether the game
+# lists such a map is the map list's own test (tests/world/paths_test.cpp).
 set -u
 WORK_NAME=kivo-editor-e2e
 EDITOR_TIMEOUT=600
@@ -14,13 +14,7 @@ top_centre() {
 }
 # The map has no start or finish point yet: saving warns first, and Return (the default) saves.
 confirm_save() {
-    local box=
-    warning_box() {
-        box=$(xdotool search --onlyvisible --name '^KIVO Editor$' 2>/dev/null | head -1)
-        [[ -n "$box" ]]
-    }
-    wait_until 10 warning_box || fail "no warning about the map's problems before saving"
-    xdotool windowfocus --sync "$box"
+    wait_until 10 dialog_shown || fail "no warning about the map's problems before saving"
     key Return
     xdotool windowfocus --sync "$WINDOW"
 }
@@ -65,20 +59,5 @@ key ctrl+s
 confirm_save
 [[ "$(top_centre box1)" == 0.5 ]] || fail "undo left box1 at $(top_centre box1)"
 shot vertex_undone
-
-# Nothing changed since the save: Exit ends the editor without a question.
-key ctrl+q
-editor_ended() { ! kill -0 "$PID" 2>/dev/null; }
-wait_until 10 editor_ended || fail "Exit asked or hung with nothing to save"
-wait "$PID" 2>/dev/null
-PID=
-
-# The game lists the new map first and shows its (fresh) best times.
-./kivo >"$WORK/kivo.out" 2>&1 &
-PID=$!
-listed() { grep -q 'Menu: best times of "000_editor.kivom"' "$GAME_LOG" 2>/dev/null; }
-wait_until 60 listed || fail "the game does not list the new map"
-sleep 2
-shot game_menu
 
 echo "all checks passed"

