@@ -67,7 +67,8 @@ for r in rows:
                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
         ran = re.search(r"tests passed, (\d+) tests failed out of (\d+)", run.stdout)
         if ran is None or ran.group(2) == "0":
-            print(f'STALE   {r["id"]}: no test matches {r["tests"]}')
+            why = [l for l in run.stdout.splitlines() if "Error" in l or "No tests" in l][:1]
+            print(f'STALE   {r["id"]}: no test of {r["tests"]} ran {why}')
             failures += 1
         elif run.returncode != 0:
             print(f'caught  {r["id"]}: {ran.group(1)} of {ran.group(2)} tests failed')
