@@ -9,7 +9,6 @@
 #include "editor/recovery.h"
 #include "editor/selection_rule.h"
 #include "world/box.h"
-#include "world/box_grid.h"
 #include "world/box_materials.h"
 #include "world/monster.h"
 #include "world/paths.h"
@@ -323,6 +322,7 @@ void KIVOEditor::openPath(const QString& path)
 void KIVOEditor::closeEvent(QCloseEvent* event)
 {
     if (maySkipUnsavedChanges()) {
+        mRecoveryTimer->stop();
         mRecovery->remove(); // saved or given up: nothing is left to recover
         event->accept();
     } else {
@@ -399,18 +399,10 @@ void KIVOEditor::buttonGridAddBox()
 
 void KIVOEditor::buttonGridSelectGrid()
 {
-    const CScene* scene = mDocument->scene();
-    if (!scene)
-        return;
-    std::vector<std::string> boxes;
-    for (const std::string& name : selectedNames(listGrid)) {
-        if (const CBoxGrid* grid = scene->findGrid(name)) {
-            for (const auto& box : grid->getBoxes())
-                boxes.push_back(box->getName());
-        }
-    }
-    changeSelection(*mDocument, boxes,
-                    selectionChangeFor(QGuiApplication::keyboardModifiers(), false));
+    if (selectionChangeFor(QGuiApplication::keyboardModifiers(), false) ==
+        ESelectionChange::Replace)
+        mDocument->clearSelection();
+    mDocument->selectGrids(selectedNames(listGrid));
     showSelectedPosition();
 }
 

@@ -77,6 +77,7 @@ for r in rows:
             failures += 1
     finally:
         shutil.move(backup, path)
+        os.utime(path)  # newer than the objects built with the fault, so the next build redoes them
 build()
 sys.exit(1 if failures else 0)
 PY
