@@ -166,6 +166,8 @@ SSide runSide(int role, int portPipe[2], std::vector<SFrame>& frames)
         if (t > kKeyTime + 3 * kLegTime && !braking && result.stoppedAt == 0)
             result.stoppedAt = now();
         scene.getBallForces()[static_cast<size_t>(own)] = steer;
+        // The other ball is pushed with the peer's last steering, as its network player does.
+        scene.getBallForces()[static_cast<size_t>(1 - own)] = network.getRemoteMovement();
         network.sendToPeer(protocol::moveDirCommand(steer));
         ogre.frame(static_cast<float>(kFrame));
         SFrame record{now(), {shown(manager, 0), shown(manager, 1)}};
@@ -180,6 +182,9 @@ SSide runSide(int role, int portPipe[2], std::vector<SFrame>& frames)
     }
     result.bytesPerSecond =
         static_cast<double>(network.getBytesSent() - sentBefore) / (now() - start);
+    // The server leaves first, so that only the client sees the connection end.
+    if (role == CNetwork::ROLE_CLIENT)
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
     for (std::size_t f = 2; f < frames.size(); ++f)
         for (int ball = 0; ball < 2; ++ball) {
             const Ogre::Vector3 change =
@@ -214,6 +219,9 @@ bool run(bool classic, double roundTrip, SRun& out)
     std::fflush(stdout);
     const pid_t child = fork();
     if (child == 0) {
+        // The client's reports (the server closing first) would only clutter the table.
+        if (!std::freopen("/dev/null", "w", stdout))
+            _exit(1);
         int clientPipe[2] = {relayPipe[0], -1};
         std::vector<SFrame> frames;
         const SSide result = runSide(CNetwork::ROLE_CLIENT, clientPipe, frames);
