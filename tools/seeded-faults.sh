@@ -77,6 +77,9 @@ for r in rows:
             failures += 1
     finally:
         shutil.move(backup, path)
+        # The backup kept the file's old time: without a new one the build would keep the
+        # objects made with the fault planted.
+        os.utime(path)
 build()
 sys.exit(1 if failures else 0)
 PY
