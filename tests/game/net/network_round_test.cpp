@@ -93,6 +93,7 @@ TEST_F(NetworkRoundTest, withStatesTheOwnBallBlendsItsCorrectionAndTheOtherIsSho
     ASSERT_TRUE(server.readUntil("/netVersion 2$"));
     server.write("/plyName Srv$/plyId 1$/netVersion 2$/startGame$");
     ASSERT_TRUE(pumpUntil([&] { return menu.saw("startClientRound"); }, 5.0, &ogre));
+    ASSERT_TRUE(scene->deleteMonster("m1")); // nothing but the server's word moves the balls
     pumpUntil([] { return false; }, 1.5, &ogre); // both balls land on their start boxes
     Ogre::SceneNode* shownOther = scene->getSceneManager()->getSceneNode("Ball0");
     const Ogre::Vector3 own = ball(1), other = ball(0);
@@ -128,7 +129,7 @@ TEST_F(NetworkRoundTest, withStatesTheOwnBallBlendsItsCorrectionAndTheOtherIsSho
     EXPECT_NEAR(ball(1).x, own.x + off.x, 0.05f);
     EXPECT_LT(largestOwnStep, 0.15f) << "the own ball was put there instead of blended";
     EXPECT_TRUE(shownOther->getPosition().positionEquals(stopped, 0.05f));
-    EXPECT_LT(largestOtherStep, 0.02f) << "the other ball jumped";
+    EXPECT_LT(largestOtherStep, 0.03f) << "the other ball jumped";
 }
 
 } // namespace
