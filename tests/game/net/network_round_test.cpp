@@ -93,7 +93,7 @@ TEST_F(NetworkRoundTest, withStatesTheOwnBallBlendsItsCorrectionAndTheOtherIsSho
     ASSERT_TRUE(server.readUntil("/netVersion 2$"));
     server.write("/plyName Srv$/plyId 1$/netVersion 2$/startGame$");
     ASSERT_TRUE(pumpUntil([&] { return menu.saw("startClientRound"); }, 5.0, &ogre));
-    ASSERT_TRUE(scene->deleteMonster("m1")); // nothing but the server's word moves the balls
+    ASSERT_TRUE(scene->deleteMonster("m1"));     // nothing but the server's word moves the balls
     pumpUntil([] { return false; }, 1.5, &ogre); // both balls land on their start boxes
     Ogre::SceneNode* shownOther = scene->getSceneManager()->getSceneNode("Ball0");
     const Ogre::Vector3 own = ball(1), other = ball(0);
