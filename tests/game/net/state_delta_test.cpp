@@ -44,10 +44,11 @@ TEST(StateDeltaTest, onlyBodiesOffTheirToldPathAndMovingBallsAreTold)
 TEST(StateReaderTest, aStateIsReadBackToTheHundredthAndMalformedOnesAreRefused)
 {
     const SBodyState ball{1, {1.234f, -0.5f, 1e5f}, {0.004f, 3, -2}, {0.25f, 0, 7}};
+    SBodyState monster; // at rest at the origin
+    monster.index = 9;
     double seconds = 0.0;
     std::vector<SBodyState> read;
-    ASSERT_TRUE(
-        protocol::readState(protocol::stateCommand(12.5, {ball, {9, {}, {}, {}}}), seconds, read));
+    ASSERT_TRUE(protocol::readState(protocol::stateCommand(12.5, {ball, monster}), seconds, read));
     ASSERT_EQ(read.size(), 2u);
     EXPECT_DOUBLE_EQ(seconds, 12.5);
     EXPECT_EQ(read[0].index, 1);
