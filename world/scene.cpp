@@ -891,6 +891,17 @@ void CScene::resetBall(int index)
         mBallForces[index] = Ogre::Vector3::ZERO;
 }
 
+void CScene::showBallAt(int index, const Ogre::Vector3& position)
+{
+    if (!validBall(index))
+        return;
+    SBall& ball = mBalls[index];
+    if (ball.body->getNode())
+        ball.body->attachNode(nullptr);
+    ball.node->setPosition(position);
+    ball.node->setOrientation(ball.body->getOrientation());
+}
+
 void CScene::restartRound()
 {
     for (CMonster* monster : mMonsters)
@@ -931,7 +942,7 @@ bool CScene::updateRunning(const Ogre::FrameEvent& evt)
     }
     for (SBall& ball : mBalls) {
         if (ball.shadow)
-            ball.shadow->update(*mWorld, ball.body->getPosition());
+            ball.shadow->update(*mWorld, ball.node->getPosition());
     }
     return true;
 }

@@ -174,6 +174,9 @@ public:
     // Ball numbers are 1-based; (0,0,0) when there is no start box of that number.
     Ogre::Vector3 getStartPosition(int ballNumber) const;
     void resetBall(int index);
+    // From now on the ball's look (mesh, light, shadow) stands here, apart from its body, which
+    // goes on as before: a network game shows the other ball where the server's word puts it.
+    void showBallAt(int index, const Ogre::Vector3& position);
     void restartRound();
     CWaypoint* getBallWaypoint(int index) const;
     // The dark disc under the ball, or nullptr (no ball, or no shadow material).

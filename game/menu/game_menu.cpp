@@ -9,6 +9,7 @@
 #include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "game/menu/window_names.h"
+#include "game/net/lan_discovery.h"
 #include "game/net/network.h"
 #include "world/paths.h"
 
@@ -239,6 +240,9 @@ void CGameMenu::bindHandlers()
          &CGameMenu::onWaitingDialogUpdated);
     bind("Network/Server/MapDropdown", Combobox::EventListSelectionAccepted,
          &CGameMenu::onMapChosen);
+    bind("Network/Client", CEGUI::Window::EventUpdated, &CGameMenu::onClientPageUpdated);
+    bind("Network/Client/ServerList", CEGUI::Listbox::EventSelectionChanged,
+         &CGameMenu::onServerChosen);
     bind("Message/GeneralMessageBox/ConfirmButton", PushButton::EventClicked,
          &CGameMenu::onConfirmMessage);
 }

@@ -25,6 +25,9 @@ class Camera;
 class Viewport;
 } // namespace Ogre
 
+namespace lan {
+class CLanListener;
+}
 class CPlayer;
 class CSoundHandle;
 
@@ -139,6 +142,8 @@ public:
     void connectToServer();
     void cancelWaitForClient();
     void startNetworkRound();
+    // The client page's list of servers heard on the local network (polled while it shows).
+    void updateServerList(double now);
     // Queues the local player's name, colour and number (and, serving, the map) for the peer.
     void sendPlayerInfo(bool server);
 
@@ -198,6 +203,8 @@ private:
     bool onWaitingDialogUpdated(const CEGUI::EventArgs& args);
     bool onRendererChosen(const CEGUI::EventArgs& args);
     bool onConfirmMessage(const CEGUI::EventArgs& args);
+    bool onClientPageUpdated(const CEGUI::EventArgs& args);
+    bool onServerChosen(const CEGUI::EventArgs& args);
 
     CEGUI::System* mGuiSystem = nullptr;
     Ogre::Camera* mCamera1 = nullptr;
@@ -225,4 +232,5 @@ private:
     CEGUI::Window* mMainRoot = nullptr;
     CEGUI::Window* mIngameRoot = nullptr;
     CEGUI::Window* mHudRoot = nullptr;
+    std::unique_ptr<lan::CLanListener> mLanListener;
 };

@@ -8,6 +8,7 @@
 #include "game/input/player.h"
 #include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
+#include "game/net/lan_discovery.h"
 #include "game/net/network.h"
 #include "game/net/network_player.h"
 #include "game/net/protocol.h"
@@ -16,6 +17,7 @@
 
 #include <boost/asio/ip/address.hpp>
 
+#include <chrono>
 #include <cstdlib>
 
 using guitext::windowText;
@@ -23,6 +25,8 @@ using guitext::windowText;
 namespace {
 const char* const kFirstCamera = "firstCamera";
 const char* const kNoRoundTitle = "Cannot start the game";
+const char* const kServerList = "Network/Client/ServerList";
+const char* const kSelectionBrush = "TaharezLook/MultiListSelectionBrush";
 
 // The number in a port field; text that is not a number gives 0 (the system picks a port).
 int portFromText(const std::string& text)
@@ -45,6 +49,56 @@ void CGameMenu::startServer()
         return;
     }
     logMenuEvent("serving on port " + std::to_string(network.getServerPort()));
+    network.announce(windowText(getWindow("Network/Server/Playername")),
+                     windowText(getWindow("Network/Server/MapDropdown")));
+}
+
+bool CGameMenu::onClientPageUpdated(const CEGUI::EventArgs&)
+{
+    updateServerList(
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count());
+    return true;
+}
+
+void CGameMenu::updateServerList(double now)
+{
+    if (!mLanListener)
+        mLanListener = std::make_unique<lan::CLanListener>(lan::discoveryPort());
+    if (!mLanListener->poll(now))
+        return;
+    auto* list = static_cast<CEGUI::Listbox*>(getWindow(kServerList));
+    const CEGUI::ListboxItem* selected = list->getFirstSelectedItem();
+    const std::string chosenId =
+        selected ? static_cast<const lan::SServer*>(selected->getUserData())->announced.id
+                 : std::string();
+    list->resetList();
+    const std::vector<lan::SServer>& servers = mLanListener->list().servers();
+    for (const lan::SServer& server : servers) {
+        const std::string text = server.announced.name + " – " + server.announced.map + " (" +
+                                 server.address + " port " + std::to_string(server.announced.port) +
+                                 ")";
+        auto* item = new CEGUI::ListboxTextItem(guitext::toShown(text, list->getFont()));
+        item->setTextParsingEnabled(false);
+        item->setSelectionBrushImage(kSelectionBrush);
+        // The list's entries stay in place until the next change, which rebuilds the items.
+        item->setUserData(const_cast<lan::SServer*>(&server));
+        list->addItem(item);
+        if (server.announced.id == chosenId)
+            list->setItemSelectState(item, true);
+    }
+}
+
+bool CGameMenu::onServerChosen(const CEGUI::EventArgs&)
+{
+    const auto* list = static_cast<CEGUI::Listbox*>(getWindow(kServerList));
+    const CEGUI::ListboxItem* item = list->getFirstSelectedItem();
+    if (!item)
+        return true;
+    const auto* server = static_cast<const lan::SServer*>(item->getUserData());
+    guitext::setWindowText(getWindow("Network/Client/IP"), server->address);
+    guitext::setWindowText(getWindow("Network/Client/Port"),
+                           std::to_string(server->announced.port));
+    return true;
 }
 
 void CGameMenu::connectToServer()

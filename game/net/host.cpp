@@ -163,6 +163,7 @@ bool CServer::start(int port, const std::string&)
             mAcceptor.bind(endpoint);
             mAcceptor.listen(kListenBacklog);
             mPort = mAcceptor.local_endpoint().port();
+            mWaiting = true;
             mAcceptor.async_accept(
                 mSocket, [this](const boost::system::error_code& error) { handleAccept(error); });
             return true;
@@ -179,6 +180,7 @@ bool CServer::start(int port, const std::string&)
 
 void CServer::handleAccept(const boost::system::error_code& error)
 {
+    mWaiting = false;
     mNetwork.onConnectResult(!error);
     // One client only: a second one is refused at once instead of waiting in the backlog for
     // an answer that never comes.
@@ -193,6 +195,7 @@ void CServer::handleAccept(const boost::system::error_code& error)
 
 void CServer::close()
 {
+    mWaiting = false;
     boost::system::error_code ignored;
     mAcceptor.close(ignored);
     CHost::close();

@@ -45,6 +45,8 @@ public:
     virtual bool send();
 
     bool isConnected() const { return mConnected; }
+    // A server still waiting for its client (any thread).
+    bool isWaiting() const { return mWaiting; }
 
 protected:
     // The accept or connect succeeded: reading and sending start.
@@ -66,6 +68,11 @@ private:
     void watchPeer();
 
     std::atomic<bool> mConnected{false};
+
+protected:
+    std::atomic<bool> mWaiting{false};
+
+private:
     boost::asio::steady_timer mWatchTimer{mIo};
     Clock::time_point mLastHeard{};
     Clock::time_point mLastSent{};

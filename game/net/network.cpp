@@ -3,8 +3,11 @@
 #include "game/net/network.h"
 
 #include "game/core/application.h"
+#include "game/net/ball_view.h"
 #include "game/net/host.h"
+#include "game/net/lan_discovery.h"
 #include "game/net/protocol.h"
+#include "game/net/state_delta.h"
 #include "world/monster.h"
 #include "world/scene.h"
 
@@ -13,6 +16,7 @@
 #include <boost/asio/executor_work_guard.hpp>
 #include <boost/asio/post.hpp>
 
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -20,7 +24,13 @@ CNetwork* gNetwork = nullptr;
 // Set while the instance handles commands: ending it then must wait until the pass is over.
 bool gDispatching = false;
 bool gDeleteAfterDispatch = false;
+bool gClassicPlay = false;
 } // namespace
+
+void CNetwork::setClassicPlay(bool classic)
+{
+    gClassicPlay = classic;
+}
 
 CNetwork& CNetwork::getSingleton()
 {
@@ -52,7 +62,11 @@ void CNetwork::destroySingleton()
         delete network;
 }
 
-CNetwork::CNetwork() = default;
+CNetwork::CNetwork()
+    : mClassic(gClassicPlay), mDelta(std::make_unique<CStateDelta>()),
+      mView(std::make_unique<CBallView>(kCorrectionInterval))
+{
+}
 
 CNetwork::~CNetwork()
 {
@@ -108,12 +122,30 @@ void CNetwork::releaseHost()
         mThread.join();
     // The I/O thread is gone: closing and freeing the host cannot race a handler, and the
     // handlers still queued are destroyed with the service without running.
+    if (mAnnouncer)
+        mAnnouncer->stop();
+    mAnnouncer.reset();
     if (mHost)
         mHost->close();
     mHost.reset();
     mIo.reset();
     mSending = false;
     mFrameWork = false;
+}
+
+double CNetwork::clock() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - mEpoch).count();
+}
+
+double CNetwork::getRoundTrip() const
+{
+    return mRoundTrips.empty() ? 0.0 : *std::min_element(mRoundTrips.begin(), mRoundTrips.end());
+}
+
+bool CNetwork::smoothPlay() const
+{
+    return !mClassic && mPeerVersion >= protocol::kNetVersion;
 }
 
 bool CNetwork::isConnected() const
@@ -127,8 +159,26 @@ unsigned short CNetwork::getServerPort() const
     return server ? server->getPort() : 0;
 }
 
+void CNetwork::announce(const std::string& playerName, const std::string& mapName)
+{
+    if (mRole != ROLE_SERVER || !mIo || mAnnouncer || isConnected())
+        return;
+    lan::SAnnouncement server;
+    server.id = lan::newServerId();
+    server.port = getServerPort();
+    server.name = playerName;
+    server.map = mapName;
+    mAnnouncer = std::make_unique<lan::CLanAnnouncer>(*mIo, lan::discoveryPort());
+    // It stops by itself once a client has come (or accepting failed).
+    CHost* host = mHost.get();
+    boost::asio::post(*mIo, [announcer = mAnnouncer.get(), text = lan::announcement(server), host] {
+        announcer->start(text, [host] { return host->isWaiting(); });
+    });
+}
+
 void CNetwork::onConnectResult(bool success, const std::string& reason)
 {
+
     {
         std::lock_guard<std::mutex> lock(mFailLock);
         mFailReason = reason;
@@ -248,12 +298,22 @@ bool CNetwork::updateAlways(const Ogre::FrameEvent& evt)
         mCorrectionTimer = 0.0;
         sendCorrections();
     }
+    if (mRole == ROLE_CLIENT && smoothPlay() && clock() >= mNextPing) {
+        mNextPing = clock() + kPingInterval;
+        pushLocal(protocol::pingCommand(clock(), false));
+    }
     flushLocal();
     return true;
 }
 
 bool CNetwork::frameEnded(const Ogre::FrameEvent&)
 {
+    // After the frame's physics: the client's own ball takes its share of a correction and
+    // the other ball is shown where the server's states put it.
+    CScene* scene = CScene::current();
+    if (mFrameWork && gNetwork == this && mRole == ROLE_CLIENT && mPhase == Phase::Round &&
+        smoothPlay() && scene)
+        mView->update(*scene, clock());
     // What the game queued during this frame leaves now rather than a frame later.
     if (mFrameWork && gNetwork == this && isConnected())
         flushLocal();
@@ -337,6 +397,30 @@ void CNetwork::sendCorrections()
     CScene* scene = CScene::current();
     if (!scene)
         return;
+    if (smoothPlay()) {
+        std::vector<protocol::SBodyState> bodies;
+        for (int ball = 0; ball < static_cast<int>(scene->getBallCount()); ++ball) {
+            protocol::SBodyState state;
+            state.index = ball;
+            scene->getBallState(ball, state.position, state.velocity, state.omega);
+            bodies.push_back(state);
+        }
+        int index = protocol::kPlayerCount;
+        for (const CMonster* monster : scene->getMonsters()) {
+            const CPhysicsBody* body = monster->getBody();
+            // Bodies without mass stand still on both sides.
+            if (body && body->getMass() > 0.0f)
+                bodies.push_back(
+                    {index, body->getPosition(), body->getVelocity(), body->getOmega()});
+            ++index;
+        }
+        const double now = clock();
+        const std::vector<protocol::SBodyState> changed =
+            mDelta->select(now, bodies, protocol::kPlayerCount);
+        if (!changed.empty())
+            pushLocal(protocol::stateCommand(now, changed));
+        return;
+    }
     if (scene->getBallCount() >= protocol::kPlayerCount) {
         std::string command = protocol::wordText(protocol::Word::Corrections);
         for (int ball = 0; ball < protocol::kPlayerCount; ++ball) {
@@ -379,6 +463,7 @@ void CNetwork::beginServerRound()
     if (mRole != ROLE_SERVER)
         return;
     mPhase = Phase::Round;
+    mDelta->clear();
     sendToPeer(protocol::startGameCommand());
 }
 

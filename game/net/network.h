@@ -26,7 +26,12 @@ namespace boost::asio {
 class io_context;
 }
 
+namespace lan {
+class CLanAnnouncer;
+}
+class CBallView;
 class CHost;
+class CStateDelta;
 class INetworkRound;
 
 class CNetwork : public CExtFrameListener
@@ -66,6 +71,14 @@ public:
     // Refused commands and queue overflows are reported at most this often.
     static constexpr std::chrono::seconds kReportInterval{1};
 
+    // Between two pings of the client (seconds); the round trip is the least of the last few.
+    static constexpr double kPingInterval = 0.5;
+    static constexpr std::size_t kRoundTripSamples = 8;
+
+    // Plays as a game before "/state" did: full corrections, put in place at once. For
+    // comparisons; takes effect for instances created afterwards.
+    static void setClassicPlay(bool classic);
+
     static CNetwork& getSingleton(); // creates the instance on first use
     static bool hasInstance();
     // Takes the instance out of the frame loop and hands it to the application's destroy list
@@ -104,7 +117,8 @@ public:
     // A received command refused before it reached the queue (any thread).
     void countRefused() { ++mRefusedElsewhere; }
 
-    // The server queues the state of both balls and of every monster.
+    // The server queues the state of both balls and of every monster: what changed enough
+    // to matter as "/state" for a peer that reads it, everything as corrections otherwise.
     void sendCorrections();
     // The server tells the round's end; the round is over for the network from then on.
     void sendWinner(int winner, double time);
@@ -120,6 +134,10 @@ public:
     // is the attached one.
     void attachRound(INetworkRound* round) { mRound = round; }
     void detachRound(INetworkRound* round);
+    // A server waiting for its client announces itself on the local network with its
+    // player's name and map until the client has come.
+    void announce(const std::string& playerName, const std::string& mapName);
+    bool isAnnouncing() const { return mAnnouncer != nullptr; }
     // Queues a command only while connected: a game without a peer has nobody to tell.
     void sendToPeer(const std::string& command);
 
@@ -136,6 +154,12 @@ public:
     MapAnswer getMapAnswer() const { return mMapAnswer; }
     Phase getPhase() const { return mPhase; }
     bool correctionsEnabled() const { return mCorrections; }
+    // The peer's network version (1: a game before "/netVersion").
+    int getPeerVersion() const { return mPeerVersion; }
+    // The least of the last measured round trips (seconds; 0 before the first).
+    double getRoundTrip() const;
+    // Seconds since this instance was made: the clock of stamps and pings.
+    double clock() const;
     // Received commands refused so far (wrong sender, wrong phase, malformed).
     std::uint64_t getRefusedCount() const { return mRefused + mRefusedElsewhere; }
     std::size_t incomingCount();
@@ -171,12 +195,19 @@ private:
     bool onWinner(const std::string& command);
     bool onReset(const std::string& command);
     bool onKeepAlive(const std::string& command);
+    bool onVersion(const std::string& command);
+    bool onPing(const std::string& command);
+    bool onPong(const std::string& command);
+    bool onState(const std::string& command);
+    // Whether the two games show rounds with "/state".
+    bool smoothPlay() const;
     bool onConnectionMade(const std::string& command);
     bool onConnectionFailed(const std::string& command);
     bool onConnectionLost(const std::string& command);
 
     std::unique_ptr<boost::asio::io_context> mIo;
     std::unique_ptr<CHost> mHost;
+    std::unique_ptr<lan::CLanAnnouncer> mAnnouncer;
     std::thread mThread;
     int mRole = ROLE_NONE;
     std::mutex mIncomingLock;
@@ -218,6 +249,14 @@ private:
     // handles commands and sends.
     std::atomic<bool> mFrameWork{false};
     double mCorrectionTimer = 0.0;
+
+    const bool mClassic;
+    const std::chrono::steady_clock::time_point mEpoch = std::chrono::steady_clock::now();
+    int mPeerVersion = 1;
+    double mNextPing = 0.0;
+    std::deque<double> mRoundTrips;
+    std::unique_ptr<CStateDelta> mDelta;
+    std::unique_ptr<CBallView> mView;
 
     std::atomic<std::uint64_t> mBytesSent{0};
     std::atomic<std::uint64_t> mBytesReceived{0};

@@ -4,6 +4,7 @@
 // it, is refused and counted.
 #include "game/net/network.h"
 
+#include "game/net/ball_view.h"
 #include "game/net/network_menu.h"
 #include "game/net/network_round.h"
 #include "game/net/protocol.h"
@@ -17,6 +18,8 @@ INetworkMenu* gNetworkMenu = nullptr;
 
 // A steering vector longer than this is no player's: a keyboard pushes 40 on each of two axes.
 constexpr float kMaxSteering = 60.0f;
+// A pong older than this answers no ping of ours (the peer would have been lost meanwhile).
+constexpr double kSilenceSeconds = 5.0;
 
 using Word = protocol::Word;
 using Phase = CNetwork::Phase;
@@ -90,6 +93,10 @@ bool CNetwork::dispatchCommand(const std::string& command)
         {Word::MapAvailable,       kClient, kIntroducing, &CNetwork::onMapAnswer,          false},
         {Word::MapNotAvailable,    kClient, kIntroducing, &CNetwork::onMapAnswer,          false},
         {Word::KeepAlive,          kPeers,  kAnyPhase,    &CNetwork::onKeepAlive,          false},
+        {Word::Version,            kPeers,  kIntroducing, &CNetwork::onVersion,            false},
+        {Word::Ping,               kPeers,  kAnyPhase,    &CNetwork::onPing,               false},
+        {Word::Pong,               kPeers,  kAnyPhase,    &CNetwork::onPong,               false},
+        {Word::State,              kServer, kPlaying,     &CNetwork::onState,              false},
     };
     // clang-format on
     const Word word = protocol::wordOf(command);
@@ -273,10 +280,54 @@ bool CNetwork::onKeepAlive(const std::string&)
     return true; // hearing it is all: the host notes when the peer was last heard
 }
 
+bool CNetwork::onVersion(const std::string& command)
+{
+    int version = 0;
+    if (!protocol::readVersion(command, version))
+        return false;
+    mPeerVersion = version;
+    return true;
+}
+
+bool CNetwork::onPing(const std::string& command)
+{
+    double stamp = 0.0;
+    if (mClassic || !protocol::readStamp(command, stamp))
+        return false;
+    pushLocal(protocol::pingCommand(stamp, true));
+    return true;
+}
+
+bool CNetwork::onPong(const std::string& command)
+{
+    double stamp = 0.0;
+    const double now = clock();
+    // Only an answer to a ping of ours: sent before now and within the last few seconds.
+    if (!protocol::readStamp(command, stamp) || stamp > now || stamp < now - kSilenceSeconds)
+        return false;
+    mRoundTrips.push_back(now - stamp);
+    if (mRoundTrips.size() > kRoundTripSamples)
+        mRoundTrips.pop_front();
+    return true;
+}
+
+bool CNetwork::onState(const std::string& command)
+{
+    CScene* scene = CScene::current();
+    double stamp = 0.0;
+    std::vector<protocol::SBodyState> bodies;
+    if (!mCorrections || !scene || !smoothPlay() || !protocol::readState(command, stamp, bodies))
+        return false;
+    mView->onState(*scene, clock(), getRoundTrip(), stamp, bodies);
+    return true;
+}
+
 // ---------------------------------------------------------------------- the connection events
 
 bool CNetwork::onConnectionMade(const std::string&)
 {
+    if (!mClassic)
+        pushLocal(protocol::versionCommand(protocol::kNetVersion));
     if (mRole == ROLE_SERVER) {
         mCorrections = true; // sent while a round runs
         if (gNetworkMenu)

@@ -3,6 +3,7 @@
 
 #include "game/core/utf8_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -12,9 +13,14 @@ namespace protocol {
 namespace {
 // In the order of Word; an entry is never changed, new ones are appended.
 const char* const kWordTexts[kWordCount] = {
-    "/plyName",    "/plyColor",      "/moveDir",     "/plyId",     "/mapName",  "/startGame$",
-    "/INTconEst$", "/INTconNotEst$", "/winner",      "/INTsrerr$", "/corrMove", "/monsterCorrMove",
-    "/reset",      "/mapAvbl$",      "/mapNotAvbl$", "/alive$"};
+    "/plyName",    "/plyColor",        "/moveDir",       "/plyId",    "/mapName",
+    "/startGame$", "/INTconEst$",      "/INTconNotEst$", "/winner",   "/INTsrerr$",
+    "/corrMove",   "/monsterCorrMove", "/reset",         "/mapAvbl$", "/mapNotAvbl$",
+    "/alive$",     "/netVersion",      "/ping",          "/pong",     "/state"};
+// Positions and velocities of "/state" to the hundredth, spins to the tenth: finer than the eye
+// can tell, and half the bytes of nine digits.
+constexpr int kStateDecimals = 2;
+constexpr int kSpinDecimals = 1;
 const char* const kPlayerColour = "3.0 3.0 3.0";
 
 // The text after the first blank up to the next blank or "$": one token.
@@ -136,6 +142,35 @@ std::string connectionEvent(Word word)
     return wordText(word);
 }
 
+std::string versionCommand(int version)
+{
+    return std::string(wordText(Word::Version)) + " " + std::to_string(version) + "$";
+}
+
+std::string pingCommand(double stamp, bool answer)
+{
+    return std::string(wordText(answer ? Word::Pong : Word::Ping)) + " " + formatDouble(stamp) +
+           "$";
+}
+
+std::string stateCommand(double seconds, const std::vector<SBodyState>& bodies)
+{
+    char time[32];
+    std::snprintf(time, sizeof time, " %.3f", seconds);
+    std::string command = std::string(wordText(Word::State)) + time;
+    for (const SBodyState& body : bodies) {
+        command += ' ';
+        command += std::to_string(body.index);
+        for (const Ogre::Vector3* vector : {&body.position, &body.velocity, &body.omega})
+            for (int axis = 0; axis < 3; ++axis) {
+                command += ' ';
+                command += formatShort((*vector)[axis],
+                                       vector == &body.omega ? kSpinDecimals : kStateDecimals);
+            }
+    }
+    return command + "$";
+}
+
 void appendBody(std::string& command, const Ogre::Vector3& position, const Ogre::Vector3& velocity,
                 const Ogre::Vector3& omega)
 {
@@ -207,6 +242,65 @@ bool readWinner(const std::string& command, int& number, double& seconds)
 bool readReset(const std::string& command, int& number)
 {
     return wordOf(command) == Word::Reset && readPlayerNumber(textArgument(command), number);
+}
+
+bool readVersion(const std::string& command, int& version)
+{
+    if (wordOf(command) != Word::Version)
+        return false;
+    const std::string token = textArgument(command);
+    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), version);
+    return !token.empty() && error == std::errc() && end == token.data() + token.size() &&
+           version >= 1;
+}
+
+bool readStamp(const std::string& command, double& stamp)
+{
+    const Word word = wordOf(command);
+    return (word == Word::Ping || word == Word::Pong) && readNumber(textArgument(command), stamp);
+}
+
+bool readState(const std::string& command, double& seconds, std::vector<SBodyState>& bodies)
+{
+    bodies.clear();
+    if (wordOf(command) != Word::State || command.size() < 2 || command.back() != '$')
+        return false;
+    std::vector<std::string> tokens;
+    std::size_t start = command.find(' ');
+    if (start == std::string::npos)
+        return false;
+    const std::size_t last = command.size() - 1; // the "$"
+    const std::size_t perBody = 1 + kNumbersPerBody;
+    while (start < last) {
+        const std::size_t end = std::min(command.find(' ', start + 1), last);
+        tokens.push_back(command.substr(start + 1, end - start - 1));
+        if (tokens.size() > 1 + perBody * static_cast<std::size_t>(kMaxStateBodies))
+            return false;
+        start = end;
+    }
+    if (tokens.empty() || (tokens.size() - 1) % perBody != 0 || !readNumber(tokens[0], seconds) ||
+        seconds < 0.0)
+        return false;
+    std::vector<bool> seen(kMaxStateBodies, false);
+    for (std::size_t first = 1; first < tokens.size(); first += perBody) {
+        SBodyState body;
+        const std::string& index = tokens[first];
+        const auto [end, error] =
+            std::from_chars(index.data(), index.data() + index.size(), body.index);
+        if (index.empty() || error != std::errc() || end != index.data() + index.size() ||
+            body.index < 0 || body.index >= kMaxStateBodies || seen[body.index])
+            return false;
+        seen[body.index] = true;
+        float n[kNumbersPerBody];
+        for (std::size_t i = 0; i < kNumbersPerBody; ++i)
+            if (!readNumber(tokens[first + 1 + i], n[i]))
+                return false;
+        body.position = Ogre::Vector3(n[0], n[1], n[2]);
+        body.velocity = Ogre::Vector3(n[3], n[4], n[5]);
+        body.omega = Ogre::Vector3(n[6], n[7], n[8]);
+        bodies.push_back(body);
+    }
+    return true;
 }
 
 bool readNumber(const std::string& token, double& value)
@@ -289,6 +383,20 @@ std::string formatFloat(float value)
     char text[32];
     std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
     return text;
+}
+
+std::string formatShort(float value, int decimals)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(value));
+    std::string result = text;
+    if (result.find('.') != std::string::npos) {
+        while (result.back() == '0')
+            result.pop_back();
+        if (result.back() == '.')
+            result.pop_back();
+    }
+    return result == "-0" ? "0" : result;
 }
 
 std::string formatDouble(double value)

@@ -25,6 +25,19 @@ constexpr std::size_t kMaxNameLength = 32;
 constexpr float kMaxMagnitude = 1.0e6f;
 // Nine numbers per ball or monster: position, linear velocity, angular velocity.
 constexpr std::size_t kNumbersPerBody = 9;
+// The network version of this game: 2 understands "/ping", "/pong" and "/state".
+constexpr int kNetVersion = 2;
+// "/state" numbers body 0 and 1 for the balls and 2 + n for monster n; no level has more.
+constexpr int kMaxStateBodies = 4096;
+
+// One body of a "/state": its index, position, linear and angular velocity.
+struct SBodyState
+{
+    int index = 0;
+    Ogre::Vector3 position = Ogre::Vector3::ZERO;
+    Ogre::Vector3 velocity = Ogre::Vector3::ZERO;
+    Ogre::Vector3 omega = Ogre::Vector3::ZERO;
+};
 
 // Every command word. The three connection events never travel: the network layer queues them
 // for itself, and a host drops any received text that starts like them.
@@ -46,6 +59,10 @@ enum class Word
     MapAvailable,       // "/mapAvbl$"
     MapNotAvailable,    // "/mapNotAvbl$"
     KeepAlive,          // "/alive$"
+    Version,            // "/netVersion <n>$": what the sender understands beyond the words above
+    Ping,               // "/ping <seconds>$": answered at once with the same stamp
+    Pong,               // "/pong <seconds>$"
+    State,              // "/state <seconds>" + per body " <index>" + 9 numbers + "$"
     Unknown
 };
 constexpr int kWordCount = static_cast<int>(Word::Unknown);
@@ -71,6 +88,10 @@ std::string winnerCommand(int playerNumber, double seconds);
 std::string resetCommand(int playerNumber);
 std::string keepAliveCommand();
 std::string connectionEvent(Word word); // one of the three connection events
+std::string versionCommand(int version);
+std::string pingCommand(double stamp, bool answer); // "/ping" or, answering, "/pong"
+// The server's clock and the bodies that changed enough to matter since it last told them.
+std::string stateCommand(double seconds, const std::vector<SBodyState>& bodies);
 // A correction command under construction: the word, then appendBody for each body, then "$".
 void appendBody(std::string& command, const Ogre::Vector3& position, const Ogre::Vector3& velocity,
                 const Ogre::Vector3& omega);
@@ -85,6 +106,11 @@ bool readMoveDir(const std::string& command, Ogre::Vector3& direction);
 // "/winner": a network player's number and a finite time of at most kMaxMagnitude seconds.
 bool readWinner(const std::string& command, int& number, double& seconds);
 bool readReset(const std::string& command, int& number);
+bool readVersion(const std::string& command, int& version);
+// "/ping" or "/pong": a finite stamp within kMaxMagnitude.
+bool readStamp(const std::string& command, double& stamp);
+// At most kMaxStateBodies bodies with distinct indices below kMaxStateBodies.
+bool readState(const std::string& command, double& seconds, std::vector<SBodyState>& bodies);
 // Reads exactly `count` numbers from the arguments (anything after them is ignored). False
 // when one is missing or is not a finite decimal number within kMaxMagnitude.
 bool readNumbers(const std::string& command, std::size_t count, std::vector<float>& numbers);
@@ -102,5 +128,7 @@ std::string cleanName(const std::string& name);
 // Number formats on the wire.
 std::string formatFloat(float value);   // %.9g
 std::string formatDouble(double value); // %.17g
+// Fixed point with at most `decimals` decimals, trailing zeros dropped ("1.5", "0", "-2.25").
+std::string formatShort(float value, int decimals);
 
 } // namespace protocol

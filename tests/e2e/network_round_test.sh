@@ -3,7 +3,8 @@
 # one opens a server, the other connects; each sees the other's name; the server starts; the
 # client's ball falls off and its reset reaches the server; both steer; the server's player
 # wins on both screens; the client leaves, and the server is back in the menu with the
-# "Connection broken" box.
+# "Connection broken" box. With NET_RELAY_RTT set (milliseconds), the client reaches the server
+# through the latency relay with that round trip and +-30 ms jitter each way.
 source "$(dirname "$0")/e2e_lib.sh"
 
 NET_NETWORK=(133 340)
@@ -24,8 +25,10 @@ for _ in $(seq 1 40); do [[ -s "$E2E_WORK/display_b" ]] && break; sleep 0.25; do
 B_DISPLAY=":$(head -1 "$E2E_WORK/display_b")"
 GAME_B=$E2E_WORK/game_b
 PID_B=
+RELAY_PID=
 net_cleanup() {
     [[ -n "$PID_B" ]] && kill "$PID_B" 2>/dev/null
+    [[ -n "$RELAY_PID" ]] && kill "$RELAY_PID" 2>/dev/null
     kill "$XVFB_B" 2>/dev/null
     e2e_cleanup
 }
@@ -40,7 +43,15 @@ wait_for_b_log() { wait_for_log "$1" "$2" "$LOG_B"; }
 
 e2e_prepare_game
 E2E_GAME=$GAME_B e2e_prepare_game
-PORT=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+PORT=$(free_port)
+CONNECT_PORT=$PORT
+if [[ -n "${NET_RELAY_RTT:-}" ]]; then
+    CONNECT_PORT=$(free_port)
+    "$KIVO_BUILD_DIR/tools/kivo_relay" --listen "$CONNECT_PORT" --to "127.0.0.1:$PORT" \
+        --rtt "$NET_RELAY_RTT" --jitter 30 >"$E2E_WORK/relay.out" 2>&1 &
+    RELAY_PID=$!
+fi
 
 e2e_start_game
 (cd "$GAME_B" && export $(e2e_user_folders "$HOME_B") && DISPLAY=$B_DISPLAY exec ./kivo >"$E2E_WORK/kivo_b.out" 2>&1) &
@@ -57,7 +68,7 @@ shot a_waiting
 
 on_b click "${NET_NETWORK[@]}"
 on_b type_into "${NET_CLIENT_NAME[@]}" "Bob"
-on_b type_into "${NET_CLIENT_PORT[@]}" "$PORT"
+on_b type_into "${NET_CLIENT_PORT[@]}" "$CONNECT_PORT"
 on_b click "${NET_CLIENT_CONNECT[@]}"
 wait_for_b_log "Menu: connected to the server" 10 || fail "the client did not connect"
 wait_for_log 'Menu: peer "Bob" is player 2' 10 || fail "the server did not learn the client's name"

@@ -1,7 +1,10 @@
 // The network pages with a real network object on loopback: the wait dialog, the player
 // information each side sends, the map check, the error boxes and the lost connection.
-#include "../net/net_peer.h"
+#include "game/net/lan_discovery.h"
 #include "gui_fixture.h"
+#include "net_peer.h"
+
+#include <CEGUI/CEGUI.h>
 
 namespace {
 
@@ -39,7 +42,8 @@ TEST_F(NetworkPagesTest, serverWaitsForItsClientTellsItAllAndReturnsToTheMenuWhe
     CRawPeer peer;
     ASSERT_FALSE(peer.connect(port));
     ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
-    EXPECT_EQ(peer.received, "/plyName Ann$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName alpha.kivom$");
+    EXPECT_EQ(peer.received, "/netVersion 2$/plyName Ann$/plyColor 3.0 3.0 3.0$/plyId 1$"
+                             "/mapName alpha.kivom$");
     EXPECT_TRUE(enabled("Message/WaitForClientDialog/ButtonStart"));
     // The end of a network round offers no restart of one side alone.
     mMenu->showWinner(nullptr, 1.0, -1);
@@ -63,7 +67,7 @@ TEST_F(NetworkPagesTest, clientSendsNoMapButAnswersTheServersAndReportsAServerTh
     CRawPeer server;
     acceptor.accept(server.socket);
     ASSERT_TRUE(server.readUntil("/plyId 2$"));
-    EXPECT_EQ(server.received, "/plyName Cy$/plyColor 3.0 3.0 3.0$/plyId 2$");
+    EXPECT_EQ(server.received, "/netVersion 2$/plyName Cy$/plyColor 3.0 3.0 3.0$/plyId 2$");
 
     server.write("/plyName Srv$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName beta.kivom$");
     ASSERT_TRUE(server.readUntil("/mapAvbl$"));
@@ -154,6 +158,35 @@ TEST_F(NetworkPagesTest, aMissingDeviceRefusesTheNetworkRoundLikeALocalOne)
     EXPECT_NE(text("Settings/Inputsettings1/StatusTextRed"), "");
     EXPECT_FALSE(visible("Message/WaitForClientDialog"));
     EXPECT_FALSE(CNetwork::hasInstance()) << "the peer learns it from the closed connection";
+}
+
+TEST_F(NetworkPagesTest, theClientPageListsServersHeardAndChoosingOneFillsAddressAndPort)
+{
+    boost::asio::io_context io;
+    const unsigned short port = [&] {
+        boost::asio::ip::udp::socket probe(io, {boost::asio::ip::udp::v4(), 0});
+        return probe.local_endpoint().port();
+    }();
+    boost::asio::ip::udp::socket announcer(io, boost::asio::ip::udp::v4());
+    lan::setDiscoveryPort(port);
+    const std::string announced =
+        lan::announcement({"00000000000000ab", 5123, "Bea", "beta.kivom"});
+    mMenu->showPage("Network");
+    auto* list = static_cast<CEGUI::Listbox*>(window("Network/Client/ServerList"));
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (list->getItemCount() == 0 && std::chrono::steady_clock::now() < end) {
+        announcer.send_to(boost::asio::buffer(announced),
+                          {boost::asio::ip::address_v4::loopback(), port});
+        CEGUI::System::getSingleton().getDefaultGUIContext().injectTimePulse(0.05f);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    lan::setDiscoveryPort(lan::kDiscoveryPort);
+    ASSERT_EQ(list->getItemCount(), 1u);
+    EXPECT_EQ(guitext::fromGui(list->getListboxItemFromIndex(0)->getText()),
+              "Bea – beta.kivom (127.0.0.1 port 5123)");
+    list->setItemSelectState(static_cast<size_t>(0), true);
+    EXPECT_EQ(text("Network/Client/IP"), "127.0.0.1");
+    EXPECT_EQ(text("Network/Client/Port"), "5123");
 }
 
 } // namespace

@@ -55,7 +55,8 @@ protected:
 TEST_F(HostTest, handshakeCrossesTheWireAndOnlyOneClientIsEverServed)
 {
     ASSERT_TRUE(peer.readUntil("/mapName alpha.kivom$"));
-    EXPECT_EQ(peer.received, "/plyName Ann$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName alpha.kivom$");
+    EXPECT_EQ(peer.received,
+              "/netVersion 2$/plyName Ann$/plyColor 3.0 3.0 3.0$/plyId 1$/mapName alpha.kivom$");
 
     // Two commands in one segment, then one command split over two segments.
     peer.write("/plyName Bob$/plyColor 3.0 3.0 3.0$/pl");

@@ -7,14 +7,17 @@
 #include "game/net/network_round.h"
 #include "headless_ogre.h"
 #include "level_fixture.h"
+#include "test_env.h"
 #include "world/scene.h"
 
 #include <OgreFrameListener.h>
 #include <boost/asio.hpp>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -150,6 +153,23 @@ inline CScene* newCourseScene(const std::string& map, int localPlayer)
     return new CScene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false,
                       map, 2, localPlayer, nullptr);
 }
+
+// A network test on a course: its own folder, headless Ogre, a recording menu and the scene a
+// test builds; the network ends before the scene.
+class CNetCourseTest : public ::testing::Test
+{
+protected:
+    void TearDown() override
+    {
+        CNetwork::destroySingleton();
+        scene.reset();
+    }
+
+    testenv::TempDir dir;
+    HeadlessOgre ogre;
+    CRecordingNetworkMenu menu;
+    std::unique_ptr<CScene> scene;
+};
 
 // A loopback port nobody listens on (just closed).
 inline unsigned short unusedPort()
