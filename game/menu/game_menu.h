@@ -25,6 +25,7 @@ class Camera;
 class Viewport;
 } // namespace Ogre
 
+class CBallLabels;
 class CPlayer;
 class CSoundHandle;
 
@@ -208,6 +209,8 @@ private:
     Ogre::Viewport* mViewport3 = nullptr;
     Ogre::Camera* mCamera4 = nullptr;
     Ogre::Viewport* mViewport4 = nullptr;
+    // The player numbers over the balls in split screen (inside the HUD, which goes after them).
+    std::unique_ptr<CBallLabels> mBallLabels;
     std::vector<std::string> mMapList;
     std::unique_ptr<CSoundHandle> mMenuMusic;
     std::string mCurrentPage = "Singleplayer";
