@@ -914,6 +914,7 @@ void CScene::restartRound()
         mBalls[i].resetEvent = false;
         mBalls[i].collisionEvent = false;
     }
+    followBalls(); // the next frame already looks at the balls on their start boxes
     mWinner = 0;
 }
 

@@ -7,6 +7,7 @@
 #include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/core/video_options.h"
+#include "game/core/viewport_clip.h"
 #include "game/core/window_icon.h"
 #include "game/input/input_manager.h"
 #include "game/menu/game_menu.h"
@@ -358,6 +359,8 @@ bool CApplication::configureRenderSystem()
 void CApplication::createWindow()
 {
     mWindow = mRoot->initialise(true, kWindowTitle);
+    mViewportClip = std::make_unique<CViewportClip>();
+    mWindow->addListener(mViewportClip.get());
     setWindowIcon(mWindow, paths::dataFile(kIconFile));
     // The message pump only looks at windows it was told about.
     OgreBites::WindowEventUtilities::_addRenderWindow(mWindow);

@@ -22,6 +22,7 @@ class SceneManager;
 class CGameMenu;
 class CGuiLog;
 class CLoadingScreen;
+class CViewportClip;
 
 class CApplication : public CExtFrameListener, public OgreBites::WindowEventListener
 {
@@ -93,6 +94,7 @@ private:
     Ogre::SceneManager* mSceneManager = nullptr;
     Ogre::Camera* mCamera = nullptr;
     Ogre::RenderWindow* mWindow = nullptr;
+    std::unique_ptr<CViewportClip> mViewportClip;
     std::unique_ptr<CGuiLog> mGuiLog;
     std::unique_ptr<CLoadingScreen> mLoadingScreen;
     std::unique_ptr<CGameMenu> mMenu;

@@ -134,8 +134,13 @@ void CGameState::startRound(int playerCount)
         mRecorder.restart();
         loadGhost(); // a run of the last try may have become the best
     }
-    // A new round's first display refresh comes a full interval after its start.
+    // A new round's first display refresh comes a full interval after its start; until then the
+    // display shows the clock at zero, not the time of the try before.
     gHudTimer = 0.0;
+    if (IHudView* hud = getHudView())
+        for (size_t i = 0; i < mRecords.size(); ++i)
+            if (mRecords[i].player)
+                hud->setPlayerTime(static_cast<int>(i) + 1, formatRaceTime(0.0));
     joinNetwork();
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <type_traits>
 
 namespace {
 const char kMagic[4] = {'K', 'V', 'R', 'C'};
@@ -21,6 +22,11 @@ const float kQuaternionScale = 32767.0f;
 const float kFullPush = 40.0f;
 const float kSteeringScale = 127.0f;
 
+// The unsigned integer with the bits of a float or a double.
+template <typename T>
+using RealBits = std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint64_t>;
+static_assert(sizeof(float) == 4 && sizeof(double) == 8, "IEEE 754 single and double");
+
 class CWriter
 {
 public:
@@ -30,15 +36,10 @@ public:
             mBytes.push_back(
                 static_cast<char>((static_cast<std::uint64_t>(value) >> (8 * i)) & 0xFF));
     }
-    void real32(float value)
+    // float as 4 bytes, double as 8 (their IEEE 754 bits).
+    template <typename T> void real(T value)
     {
-        std::uint32_t bits;
-        std::memcpy(&bits, &value, sizeof(bits));
-        integer(bits);
-    }
-    void real64(double value)
-    {
-        std::uint64_t bits;
+        RealBits<T> bits;
         std::memcpy(&bits, &value, sizeof(bits));
         integer(bits);
     }
@@ -74,17 +75,9 @@ public:
         value = static_cast<T>(bits);
         return true;
     }
-    bool real32(float& value)
+    template <typename T> bool real(T& value)
     {
-        std::uint32_t bits = 0;
-        if (!integer(bits))
-            return false;
-        std::memcpy(&value, &bits, sizeof(value));
-        return true;
-    }
-    bool real64(double& value)
-    {
-        std::uint64_t bits = 0;
+        RealBits<T> bits = 0;
         if (!integer(bits))
             return false;
         std::memcpy(&value, &bits, sizeof(value));
@@ -169,13 +162,13 @@ std::string encodeRecording(const SRecording& recording)
     out.integer(SRecording::kVersion);
     out.integer(static_cast<std::uint16_t>(recording.rate));
     out.integer(recording.mapHash);
-    out.real64(recording.time);
+    out.real(recording.time);
     out.integer(static_cast<std::uint32_t>(recording.samples.size()));
     out.text(cutName(recording.mapName));
     out.text(cutName(recording.playerName));
     for (const SRunSample& sample : recording.samples) {
         for (int i = 0; i < 3; ++i)
-            out.real32(sample.position[i]);
+            out.real(sample.position[i]);
         Ogre::Quaternion q = sample.orientation;
         q.normalise();
         for (float part : {q.w, q.x, q.y, q.z})
@@ -217,7 +210,7 @@ bool decodeRecording(const std::string& bytes, SRecording& recording, std::strin
     }
     in.integer(rate);
     in.integer(read.mapHash);
-    in.real64(read.time);
+    in.real(read.time);
     in.integer(count);
     if (rate < 1 || rate > kMaxRate || !std::isfinite(read.time) || read.time < 0.0 ||
         read.time > kMaxTime || count != sampleCountFor(read.time, rate)) {
@@ -233,7 +226,7 @@ bool decodeRecording(const std::string& bytes, SRecording& recording, std::strin
     read.samples.resize(count);
     for (SRunSample& sample : read.samples) {
         for (int i = 0; i < 3; ++i)
-            in.real32(sample.position[i]);
+            in.real(sample.position[i]);
         std::int16_t parts[4];
         for (std::int16_t& part : parts)
             in.integer(part);

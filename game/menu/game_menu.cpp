@@ -3,6 +3,7 @@
 #include "game/menu/game_menu.h"
 
 #include "game/core/application.h"
+#include "game/core/ball_labels.h"
 #include "game/core/profile.h"
 #include "game/core/sound.h"
 #include "game/input/input_manager.h"
@@ -92,6 +93,7 @@ CGameMenu::~CGameMenu()
         mMenuMusic->drop();
     if (!CEGUI::WindowManager::getSingletonPtr())
         return;
+    mBallLabels.reset();
     CEGUI::GUIContext& context = guiContext();
     for (CEGUI::Window* root : {mMainRoot, mIngameRoot, mHudRoot}) {
         if (!root)

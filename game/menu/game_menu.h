@@ -28,6 +28,7 @@ class Viewport;
 namespace lan {
 class CLanListener;
 }
+class CBallLabels;
 class CPlayer;
 class CSoundHandle;
 
@@ -215,6 +216,8 @@ private:
     Ogre::Viewport* mViewport3 = nullptr;
     Ogre::Camera* mCamera4 = nullptr;
     Ogre::Viewport* mViewport4 = nullptr;
+    // The player numbers over the balls in split screen (inside the HUD, which goes after them).
+    std::unique_ptr<CBallLabels> mBallLabels;
     std::vector<std::string> mMapList;
     std::unique_ptr<CSoundHandle> mMenuMusic;
     std::string mCurrentPage = "Singleplayer";

@@ -2,12 +2,12 @@
 #include "game/menu/game_menu.h"
 
 #include "game/core/application.h"
+#include "game/core/ball_labels.h"
 #include "game/core/time_text.h"
 #include "game/input/player.h"
 #include "game/menu/gui_text.h"
 #include "game/menu/menu_log.h"
 #include "game/net/network.h"
-#include "world/ball_look.h"
 #include "world/scene.h"
 
 #include <CEGUI/CEGUI.h>
@@ -27,18 +27,6 @@ const float kHudMargin = 0.01f;
 const float kHudWidth = 0.22f;
 const float kHudLineHeight = 0.045f;
 const float kHudLineGap = 0.002f;
-
-// Each player's name sits on a band in the colour of the player's ball, dimmed a little so the
-// white name stays readable on it.
-const float kBandShade = 0.7f;
-const float kBandAlpha = 0.8f;
-
-std::string hudBandColour(int player)
-{
-    const Ogre::ColourValue c = balllook::playerColour(player) * kBandShade;
-    return CEGUI::PropertyHelper<CEGUI::Colour>::toString(CEGUI::Colour(c.r, c.g, c.b, kBandAlpha))
-        .c_str();
-}
 
 struct Rect
 {
@@ -97,6 +85,7 @@ void CGameMenu::createViewports()
         *cameras[i] = camera;
         *viewports[i] = viewport;
     }
+    mBallLabels = std::make_unique<CBallLabels>(mHudRoot, window);
 }
 
 void CGameMenu::arrangeViewports(int mode)
@@ -115,6 +104,9 @@ void CGameMenu::arrangeViewports(int mode)
                                                 : 2;
     for (int i = 0; i < kPlayerCount; ++i)
         viewports[i]->setAutoUpdated(i < shown);
+    // Each ball carries its player's number only where several views share the window.
+    mBallLabels->setViews(shown > 1 ? std::vector<Ogre::Viewport*>(viewports, viewports + shown)
+                                    : std::vector<Ogre::Viewport*>());
     if (mode == kMenuViewports) {
         mViewport1->setDimensions(0, 0, kShrunkWidth, kShrunkSize);
         for (int i = 1; i < kPlayerCount; ++i)
@@ -146,7 +138,7 @@ void CGameMenu::placeHudTexts(int mode)
         const float top = r.top + kHudMargin;
         CEGUI::Window* name = getWindow("HUD/NamePlayer" + std::to_string(player));
         place(name, left, top);
-        name->setProperty("BackgroundColour", hudBandColour(player));
+        name->setProperty("BackgroundColour", playerBandColour(player));
         place(getWindow("HUD/TimePlayer" + std::to_string(player)), left,
               top + kHudLineHeight + kHudLineGap);
     }

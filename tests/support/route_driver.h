@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -57,16 +58,26 @@ private:
     size_t mNext = 0;
 };
 
-// A course a driver finishes: the map, the player count, the steered ball's index, the winner
-// (0: the route must end in a fall instead), how often the ball may be sent back, the route, the
-// cruising pace (a run-up for a jump needs more) and whether to wait for the stampers.
+// A course a driver finishes, written as one line: the map (without ".kivom"), the player count,
+// the steered ball's index, the winner (0: the route must end in a fall instead), how often the
+// ball may be sent back, the cruising pace (a run-up for a jump needs more), whether to wait for
+// the stampers (1) and the route's points "x,z".
 struct SCourse
 {
-    const char* map;
-    int players, ball, winner, maxResets;
-    std::vector<Ogre::Vector2> route;
-    float speed = CRouteDriver::kCruiseSpeed;
+    SCourse(const char* line)
+    {
+        std::istringstream in(line);
+        in >> map >> players >> ball >> winner >> maxResets >> speed >> watchStampers;
+        map += ".kivom";
+        char comma = 0;
+        for (Ogre::Vector2 point; in >> point.x >> comma >> point.y;)
+            route.push_back(point);
+    }
+    std::string map;
+    int players = 0, ball = 0, winner = 0, maxResets = 0;
+    float speed = 0.0f;
     bool watchStampers = false;
+    std::vector<Ogre::Vector2> route;
 };
 
 // A player's eye for stampers: the way is free while every stamper standing on it has just
@@ -115,60 +126,31 @@ inline float timeToBeat(const std::string& map)
 // The shipped courses as drivers take them.
 inline std::vector<SCourse> shippedCourses()
 {
-    // Weaving between the stampers of the monster level, under the gate, down the middle of the
-    // plaza wide of the fires and the venom pit, to the finish box.
-    const std::vector<Ogre::Vector2> monsterLevelRoute = {
-        {1, -3.5f}, {1, -6},  {-1, -7}, {-1, -9.5f}, {1, -10}, {1, -12.5f},
-        {0, -14},   {0, -16}, {0, -19}, {0, -22},    {0, -25}, {0, -27}};
-    const std::vector<Ogre::Vector2> slopesRoute = {{1, -2},  {1, -15}, {4, -17}, {4, -25},
-                                                    {0, -26}, {0, -30}, {3, -30}, {3, -43}};
-    // Along the ice bridge's bends; through the maze; round the spiral's turns.
-    const std::vector<Ogre::Vector2> iceBridgeRoute = {{1, -4},  {1, -16}, {7, -16},
-                                                       {7, -24}, {1, -24}, {1, -36}};
-    const std::vector<Ogre::Vector2> mazeRoute = {{0, -2},  {12, -2}, {12, -6}, {0, -6},
-                                                  {0, -14}, {4, -14}, {4, -10}, {8, -10},
-                                                  {8, -18}, {4, -18}, {4, -22}, {12, -22}};
-    const std::vector<Ogre::Vector2> spiralRoute = {{0, -4},  {0, -26}, {20, -26}, {20, -6},
-                                                    {4, -6},  {4, -22}, {16, -22}, {16, -10},
-                                                    {8, -10}, {8, -16}};
     return {
-        {"00_straight_run.kivom", 2, 1, 2, 0, {{-1, -22}}},
-        {"01_first_steps.kivom", 1, 0, 1, 0, {{1, -13}, {13, -13}, {13, -29}, {5, -29}, {5, -44}}},
-        {"02_slopes_and_gaps.kivom", 1, 0, 1, 0, slopesRoute},
-        // Straight on from the ramp into the first hole: the ball falls and is put back.
-        {"02_slopes_and_gaps.kivom", 1, 0, 0, 0, {{1, -2}, {1, -21}}},
-        {"03_arena.kivom", 4, 0, 1, 0, {{-1, 10}, {-1, 1}}},
-        {"03_arena.kivom", 4, 1, 2, 0, {{-1, -8}, {-1, 1}}},
-        {"03_arena.kivom", 4, 2, 3, 0, {{-1, 10}, {-1, 1}}},
-        {"03_arena.kivom", 4, 3, 4, 0, {{-1, -8}, {-1, 1}}},
-        {"04_monster_mayhem.kivom", 1, 0, 1, 3, monsterLevelRoute},
-        // Over a hill, through a dip and along a bank, all made of moved box corners.
-        {"06_rolling_hills.kivom", 1, 0, 1, 0, {{2, -4}, {2, -48}}},
-        // The gaps need a run-up: at the walking pace the ball falls into one.
-        {"07_the_leap.kivom", 1, 0, 1, 0, {{1, -4}, {1, -38}}, 4.5f},
-        {"07_the_leap.kivom", 1, 0, 0, 0, {{1, -4}, {1, -38}}},
-        // Waiting before each stamper on its bridge until it rises.
-        {"08_stamper_alley.kivom",
-         1,
-         0,
-         1,
-         0,
-         {{1, -4}, {1, -8}, {1, -15}, {1, -18}, {1, -25}, {1, -28}, {1, -36}},
-         3.0f,
-         true},
-        // Round the west side of the ring past the slimes coming that way.
-        {"09_slime_ring.kivom", 1, 0, 1, 0, {{1, -5}, {-7, -7}, {-7, -23}, {1, -23}, {1, -28}}},
-        {"10_ice_bridge.kivom", 1, 0, 1, 0, iceBridgeRoute},
-        {"11_maze.kivom", 1, 0, 1, 0, mazeRoute},
+        "00_straight_run 2 1 2 0 2.2 0  -1,-22",
+        "01_first_steps 1 0 1 0 2.2 0  1,-13 13,-13 13,-29 5,-29 5,-44",
+        "02_slopes_and_gaps 1 0 1 0 2.2 0  1,-2 1,-15 4,-17 4,-25 0,-26 0,-30 3,-30 3,-43",
+        "02_slopes_and_gaps 1 0 0 0 2.2 0  1,-2 1,-21", // into the first hole, and put back
+        "03_arena 4 0 1 0 2.2 0  -1,10 -1,1",
+        "03_arena 4 1 2 0 2.2 0  -1,-8 -1,1",
+        "03_arena 4 2 3 0 2.2 0  -1,10 -1,1",
+        "03_arena 4 3 4 0 2.2 0  -1,-8 -1,1",
+        // Between the stampers, under the gate, down the plaza wide of the fires and the venom.
+        "04_monster_mayhem 1 0 1 3 2.2 0  1,-3.5 1,-6 -1,-7 -1,-9.5 1,-10 1,-12.5 0,-14 0,-16 "
+        "0,-19 0,-22 0,-25 0,-27",
+        "06_rolling_hills 1 0 1 0 2.2 0  2,-4 2,-48", // hill, dip and bank of moved corners
+        "07_the_leap 1 0 1 0 4.5 0  1,-4 1,-38",      // the gaps need a run-up...
+        "07_the_leap 1 0 0 0 2.2 0  1,-4 1,-38",      // ...at walking pace the ball falls in
+        "08_stamper_alley 1 0 1 0 3 1  1,-4 1,-8 1,-15 1,-18 1,-25 1,-28 1,-36",
+        "09_slime_ring 1 0 1 0 2.2 0  1,-5 -7,-7 -7,-23 1,-23 1,-28", // west, past the slimes
+        "10_ice_bridge 1 0 1 0 2.2 0  1,-4 1,-16 7,-16 7,-24 1,-24 1,-36",
+        "11_maze 1 0 1 0 2.2 0  0,-2 12,-2 12,-6 0,-6 0,-14 4,-14 4,-10 8,-10 8,-18 4,-18 4,-22 "
+        "12,-22",
         // Slower than walking pace: on the one-cell track the ball must not run wide at a bend.
-        {"12_spiral_descent.kivom", 1, 0, 1, 0, spiralRoute, 1.9f},
-        // Between the fires, straight along the causeway, and up the field through the marbles
-        // and the boulder, which push the ball back; where they throw it off, it tries again.
-        {"13_gauntlet.kivom",
-         1,
-         0,
-         1,
-         2,
-         {{2, -4}, {2, -9}, {-2, -10}, {-2, -13}, {0, -14.5f}, {0, -16}, {0, -28}, {0, -56}}},
+        "12_spiral_descent 1 0 1 0 1.9 0  0,-4 0,-26 20,-26 20,-6 4,-6 4,-22 16,-22 16,-10 8,-10 "
+        "8,-16",
+        // Past the fires, along the causeway, up through the marbles and the boulder, which
+        // push the ball back; where they throw it off, it tries again.
+        "13_gauntlet 1 0 1 2 2.2 0  2,-4 2,-9 -2,-10 -2,-13 0,-14.5 0,-16 0,-28 0,-56",
     };
 }

@@ -133,6 +133,8 @@ TEST_F(GameStateTest, timeCountsFromTheThirdUpdateAfterStartRoundAndShowsTenTime
     frame(0.5, 5); // before startRound nothing counts or shows
     EXPECT_TRUE(script.texts.empty());
     state->startRound(1);
+    // A new round (a retry too) shows its clock at zero at once, not the time of the try before.
+    EXPECT_EQ(script.texts, (std::map<int, std::string>{{1, "00:00:000"}}));
     frame(0.06);
     EXPECT_TRUE(script.texts.empty());
     frame(0.06); // the display timer passes 0.1, still warm-up time

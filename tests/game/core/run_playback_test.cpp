@@ -67,7 +67,7 @@ protected:
 
 TEST_F(RunPlaybackTest, aDrivenRoundPlaysBackToTheFinishAtItsTimeAndRacesAsAGhostNextRound)
 {
-    std::vector<SCourse> courses = {{"00_straight_run.kivom", 1, 0, 1, 0, {{-3, -22}}}};
+    std::vector<SCourse> courses = {"00_straight_run 1 0 1 0 2.2 0  -3,-22"};
     for (const SCourse& course : shippedCourses())
         if (course.winner == 1 && course.ball == 0 && course.map != courses[0].map)
             courses.push_back(course);

@@ -1,5 +1,6 @@
 // Joystick players on SDL's virtual joysticks, read through SDL's own joystick code.
 #include "game/input/joystick_player.h"
+#include "game/input/menu_hooks.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -65,6 +66,29 @@ TEST_F(JoystickPlayerTest, theHatSteersOnBothAxes)
         player.getDirection(direction);
         EXPECT_EQ(direction, row.direction) << int(row.hat);
     }
+}
+
+TEST_F(JoystickPlayerTest, theRetryButtonAsksForOneNewTryEachTimeItIsPressed)
+{
+    CJoystickPlayer player;
+    ASSERT_TRUE(player.initInput());
+    int retries = 0;
+    setRetryHook([&retries] { ++retries; });
+    setIngameMenuToggleHook([] {});
+    // Button 1 held over frames, let go, pressed again; button 0 (the menu) is not a retry.
+    const struct
+    {
+        int button;
+        Uint8 state;
+        int retries;
+    } rows[] = {{1, 1, 1}, {1, 1, 1}, {1, 0, 1}, {1, 1, 2}, {1, 0, 2}, {0, 1, 2}};
+    for (const auto& row : rows) {
+        SDL_JoystickSetVirtualButton(pads[0], row.button, row.state);
+        frame(player);
+        EXPECT_EQ(retries, row.retries) << "button " << row.button << " " << int(row.state);
+    }
+    setRetryHook({});
+    setIngameMenuToggleHook({});
 }
 
 TEST_F(JoystickPlayerTest, joysticksAreHandedOutInTurnAndGivenBack)
