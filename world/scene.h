@@ -1,7 +1,9 @@
 // CScene: one level while it is on screen. It builds the level from a map file (boxes, lights,
 // start and finish points, waypoints, monsters), makes one ball and camera per player, owns the
 // physics world, and applies the contact rules (finish, bumps, falls, monster hits). There is
-// one current scene at a time, reachable through CScene::current().
+// one current scene at a time, reachable through CScene::current(). Its sources: scene.cpp
+// (building, teardown, frames), scene_boxes, scene_lights, scene_points (selection, points,
+// waypoints, monsters), scene_balls, particle_effects, see_through and contact_rules.cpp.
 #pragma once
 
 #include "world/ext_frame_listener.h"
@@ -148,13 +150,10 @@ public:
     const std::vector<CBox*>& getFinishBoxes() const { return mFinishBoxes; }
     Ogre::SceneManager* getSceneManager() const { return mSceneManager; }
     CPhysicsWorld* getPhysicsWorld() const { return mWorld.get(); }
-    CPhysicsFrameListener* getPhysicsListener() const { return mPhysicsListener.get(); }
     int getMaterialGroupID() const { return mMaterialGroup; }
-    Ogre::SceneNode* getBaseNode() const { return mBaseNode; }
     Ogre::SceneNode* getCameraPointNode(int camera) const; // camera 1..4, nullptr when none
     bool isEditorMode() const { return mEditorMode; }
     int getPlayerCount() const { return mPlayerCount; }
-    int getLocalPlayer() const { return mLocalPlayer; }
 
     // --- game ----------------------------------------------------------------------------
     const std::string& getMapName() const { return mMapName; }
@@ -179,7 +178,7 @@ public:
     // The dark disc under the ball, or nullptr (no ball, or no shadow material).
     const CBallShadow* getBallShadow(int index) const;
 
-    // --- particle effects and see-through boxes (scene_effects*.cpp) ---------------------
+    // --- particle effects and see-through boxes (particle_effects.cpp, see_through.cpp) --
     // Both return the effect's name (an automatic one when the name is empty), or an empty
     // string when nothing was started.
     std::string startParticleEffect(int effect, const Ogre::Vector3& position,
