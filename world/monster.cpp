@@ -74,12 +74,6 @@ void CMonster::reset()
     returnToStartHeight(kRespawnHeight);
 }
 
-void CMonster::refreshMarker()
-{
-    if (mEditorMode && mNode)
-        mNode->setPosition(getStartTop() + Ogre::Vector3(0.0f, kMarkerHeight, 0.0f));
-}
-
 void CMonster::createLook(const SKindLook& look)
 {
     Ogre::SceneManager* sceneManager = mScene.getSceneManager();
