@@ -89,10 +89,14 @@ public:
     bool findBox(const std::string& name, CBox*& box) const;
     CBox* findBox(const std::string& name) const;
     CBoxGrid* findGrid(const std::string& name) const;
-    // Adds a box to the named grid (created with the box's material when unknown). The name is
-    // made unique with a number suffix; vertices may be nullptr for a new unit cube.
+    // Adds a box to the named grid (created with the box's material when unknown), at the place
+    // in the grid's list. The name is made unique with a number suffix; vertices may be nullptr
+    // for a new unit cube.
     CBox* addBox(const std::string& name, const std::string& material, const std::string& gridName,
-                 const Ogre::Vector3& position, const Vertices* vertices, bool fitTexture);
+                 const Ogre::Vector3& position, const Vertices* vertices, bool fitTexture,
+                 size_t place = kAtEnd);
+    // An empty grid at the place in the list of grids; nullptr when the name is taken.
+    CBoxGrid* addGrid(const std::string& name, const std::string& material, size_t place = kAtEnd);
     // A grid of countX x countY cubes named "box" + counter, placed from the origin in steps of
     // the edge length along x and z. Refused (nullptr) when the grid name is taken.
     CBoxGrid* createGrid(const std::string& name, const std::string& material, int countX,
@@ -130,7 +134,7 @@ public:
     void removeSelectedFromStartPoints();
     void removeSelectedFromFinishPoints();
 
-    bool addWaypoint(CBox* box, int weight); // false when the box has one
+    bool addWaypoint(CBox* box, int weight, size_t place = kAtEnd); // false when the box has one
     CWaypoint* findWaypoint(const CBox* box) const;
     bool linkWaypoints(CBox* a, CBox* b);
     bool unlinkWaypoints(CBox* a, CBox* b);
@@ -140,7 +144,7 @@ public:
     bool removeWaypoint(CBox* box);
     const std::vector<CWaypoint*>& getWaypoints() const { return mWaypoints; }
 
-    bool addMonster(int kind, const std::string& name, CWaypoint* start);
+    bool addMonster(int kind, const std::string& name, CWaypoint* start, size_t place = kAtEnd);
     bool deleteMonster(const std::string& name);
     const std::vector<CMonster*>& getMonsters() const { return mMonsters; }
 

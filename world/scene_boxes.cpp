@@ -42,7 +42,7 @@ CBoxGrid* CScene::findGrid(const std::string& name) const
 
 CBox* CScene::addBox(const std::string& name, const std::string& material,
                      const std::string& gridName, const Ogre::Vector3& position,
-                     const Vertices* vertices, bool fitTexture)
+                     const Vertices* vertices, bool fitTexture, size_t place)
 {
     CBoxGrid* grid = findGrid(gridName);
     if (!grid) {
@@ -51,7 +51,7 @@ CBox* CScene::addBox(const std::string& name, const std::string& material,
         grid = mGrids.back().get();
     }
     ++boxCounter();
-    CBox* box = grid->addBox(name, material, 1.0f, fitTexture, vertices);
+    CBox* box = grid->addBox(name, material, 1.0f, fitTexture, vertices, place);
     box->setPosition(position);
     mBoxesByName[box->getName()] = box;
     // Boxes added to a running game (not from its map) get their body at once.
@@ -65,10 +65,9 @@ CBox* CScene::addBox(const std::string& name, const std::string& material,
 CBoxGrid* CScene::createGrid(const std::string& name, const std::string& material, int countX,
                              int countY, const Ogre::Vector3& origin, float edge)
 {
-    if (findGrid(name))
+    CBoxGrid* grid = addGrid(name, material);
+    if (!grid)
         return nullptr;
-    mGrids.push_back(std::make_unique<CBoxGrid>(name, material, mSceneManager, mWorld.get()));
-    CBoxGrid* grid = mGrids.back().get();
     for (int i = 0; i < countX; ++i) {
         for (int j = 0; j < countY; ++j) {
             ++boxCounter();
@@ -79,6 +78,16 @@ CBoxGrid* CScene::createGrid(const std::string& name, const std::string& materia
         }
     }
     return grid;
+}
+
+CBoxGrid* CScene::addGrid(const std::string& name, const std::string& material, size_t place)
+{
+    if (findGrid(name))
+        return nullptr;
+    place = std::min(place, mGrids.size());
+    mGrids.insert(mGrids.begin() + static_cast<std::ptrdiff_t>(place),
+                  std::make_unique<CBoxGrid>(name, material, mSceneManager, mWorld.get()));
+    return mGrids[place].get();
 }
 
 bool CScene::deleteBox(CBox* box)

@@ -132,12 +132,14 @@ void CScene::removeSelectedFromFinishPoints()
     }
 }
 
-bool CScene::addWaypoint(CBox* box, int weight)
+bool CScene::addWaypoint(CBox* box, int weight, size_t place)
 {
     if (!box || findWaypoint(box))
         return false;
-    mWaypoints.push_back(new CWaypoint(weight, mSceneManager, box, mEditorMode));
-    mWaypointsByBox[box] = mWaypoints.back();
+    CWaypoint* waypoint = new CWaypoint(weight, mSceneManager, box, mEditorMode);
+    place = std::min(place, mWaypoints.size());
+    mWaypoints.insert(mWaypoints.begin() + static_cast<std::ptrdiff_t>(place), waypoint);
+    mWaypointsByBox[box] = waypoint;
     return true;
 }
 
@@ -198,7 +200,7 @@ bool CScene::removeWaypoint(CBox* box)
     return true;
 }
 
-bool CScene::addMonster(int kind, const std::string& name, CWaypoint* start)
+bool CScene::addMonster(int kind, const std::string& name, CWaypoint* start, size_t place)
 {
     if (!start || kind < 0 || kind >= CMonster::kKindCount)
         return false;
@@ -209,7 +211,8 @@ bool CScene::addMonster(int kind, const std::string& name, CWaypoint* start)
     CMonster* monster = createMonster(kind, name, start, *this);
     if (!monster)
         return false;
-    mMonsters.push_back(monster);
+    place = std::min(place, mMonsters.size());
+    mMonsters.insert(mMonsters.begin() + static_cast<std::ptrdiff_t>(place), monster);
     return true;
 }
 
