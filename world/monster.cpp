@@ -133,7 +133,6 @@ void CMonster::createBody(const SKindBody& kindBody, CPhysicsBody::ForceCallback
     Ogre::Vector3 centreOfMass;
     shape->calculateInertialMatrix(inertia, centreOfMass);
     mBody->setMassMatrix(kindBody.mass, inertia);
-    mBody->setCentreOfMass(centreOfMass);
     mBody->attachNode(mNode);
     mBody->setForceCallback(std::move(callback));
     mBody->setMaterialGroupID(mScene.getMaterialGroupID());

@@ -41,7 +41,6 @@ public:
     float getDistance(int node) const { return mDistance[node]; }
     int getPredecessor(int node) const { return mPredecessor[node]; }
 
-
     // Searches from the start (until the goals are settled) and steers towards the reachable
     // goal whose top is nearest (in a straight line) to the start's top; goals that are kNoNode
     // or unreached are skipped. The direction points from the start's top to the first step's

@@ -83,9 +83,6 @@ public:
     // A mass > 0 makes the body dynamic; 0 makes it static again.
     void setMassMatrix(float mass, const Ogre::Vector3& inertia);
     float getMass() const { return mMass; }
-    // Stored for callers that read it back; the bodies of the level are symmetric about their
-    // origin, so the body always turns about its shape's origin.
-    void setCentreOfMass(const Ogre::Vector3& centre) { mCentreOfMass = centre; }
 
     // The node follows the body after every sub-step and on every teleport.
     void attachNode(Ogre::SceneNode* node);
@@ -132,7 +129,6 @@ private:
     std::unique_ptr<btRigidBody> mBody;
     Ogre::SceneNode* mNode = nullptr;
     float mMass = 0.0f;
-    Ogre::Vector3 mCentreOfMass = Ogre::Vector3::ZERO;
     std::intptr_t mUserData = 0;
     int mMaterialGroup = 0;
     ForceCallback mForceCallback;
@@ -169,7 +165,6 @@ public:
     // The listener receives the touching pairs of two bodies both in that group; nullptr
     // removes it. Not owned.
     void setContactListener(int group, CContactListener* listener);
-
 
     // The nearest point where the segment from -> to meets a static body (a level box), with
     // that surface's normal. Moving bodies (balls, monsters) are looked through.

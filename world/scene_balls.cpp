@@ -70,7 +70,7 @@ void CScene::createBall(int index)
     Ogre::Vector3 centre;
     body.getCollision()->calculateInertialMatrix(inertia, centre);
     body.setMassMatrix(kBallMass, inertia);
-    body.setCentreOfMass(centre);
+    // The ball is symmetric about its origin: it turns about its shape's origin.
     body.attachNode(ball.node);
 
     mBallForces.push_back(Ogre::Vector3::ZERO);
