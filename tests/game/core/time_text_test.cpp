@@ -17,7 +17,7 @@ TEST(TimeText, showsZeroPaddedMinutesSecondsAndMillisecondsTruncated)
         {119.9996, "01:59:999"},
         // Decimal times lie a hair below their value in binary; they still show their digits.
         {59.999, "00:59:999"},
-        {4.35, "00:04:350"},
+        {1.005, "00:01:005"},
         {std::numeric_limits<double>::quiet_NaN(), "00:00:000"},
         {-std::numeric_limits<double>::infinity(), "00:00:000"}};
     for (const auto& [seconds, text] : cases)
