@@ -8,6 +8,7 @@
 #include "editor/map_document.h"
 #include "world/box.h"
 #include "world/map_check.h"
+#include "world/paths.h"
 #include "world/scene.h"
 #include "world_bench_common.h"
 
@@ -40,7 +41,7 @@ int main()
 
     for (int run = 0; run < 3; ++run) {
         const auto start = std::chrono::steady_clock::now();
-        if (!document.openMap("data/maps/bench.kivom"))
+        if (!document.openMap(paths::mapFile("bench.kivom")))
             return 1;
         std::printf("open %d boxes: %.1f ms\n", boxes, millisecondsSince(start));
     }

@@ -3,6 +3,8 @@
 // other, and monsters spread over the field.
 #pragma once
 
+#include "world/paths.h"
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -26,8 +28,8 @@ inline int fieldSide(int boxes)
 inline void writeWaypointField(const std::string& name, int boxes,
                                const std::vector<SMonsterSpec>& monsters)
 {
-    std::filesystem::create_directories("data/maps");
-    std::ofstream out("data/maps/" + name);
+    std::filesystem::create_directories(paths::shippedMapDir());
+    std::ofstream out(paths::shippedMapDir() + "/" + name);
     const int side = fieldSide(boxes);
     for (int k = 0; k < boxes; ++k) {
         out << "box=b" << k << ",stone,field," << k / side << ",0," << -(k % side)

@@ -5,6 +5,8 @@
 #include <Ogre.h>
 #include <OgreDefaultHardwareBufferManager.h>
 
+#include "world/paths.h"
+
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -66,13 +68,13 @@ private:
     Ogre::SceneManager* mSceneManager;
 };
 
-// Writes data/maps/<name> (below the working folder): a square field of about n unit boxes
+// Writes <name> into the shipped map folder (data/maps below the working folder): a square field of about n unit boxes
 // with four start boxes in one corner and a finish box in the other; every tenth box has a
 // raised top centre so that not all hulls are alike.
 inline void writeFlatMap(const std::string& name, int boxes)
 {
-    std::filesystem::create_directories("data/maps");
-    std::ofstream out("data/maps/" + name);
+    std::filesystem::create_directories(paths::shippedMapDir());
+    std::ofstream out(paths::shippedMapDir() + "/" + name);
     const int side = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(boxes))));
     const char* materials[] = {"stone", "wood", "grass", "ice", "metal"};
     int made = 0;

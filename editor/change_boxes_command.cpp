@@ -3,23 +3,9 @@
 
 #include "editor/map_document.h"
 
-CChangeBoxesCommand::CChangeBoxesCommand(CMapDocument& document, const QString& text,
-                                         std::vector<SBoxState> before,
-                                         std::vector<SBoxState> after, int mergeId)
-    : QUndoCommand(text), mDocument(document), mBefore(std::move(before)), mAfter(std::move(after)),
-      mMergeId(mergeId)
+void CChangeBoxesCommand::apply(const std::vector<SBoxState>& states)
 {
-}
-
-void CChangeBoxesCommand::undo()
-{
-    for (const SBoxState& state : mBefore)
-        state.applyTo(*mDocument.scene());
-}
-
-void CChangeBoxesCommand::redo()
-{
-    for (const SBoxState& state : mAfter)
+    for (const SBoxState& state : states)
         state.applyTo(*mDocument.scene());
 }
 

@@ -4,30 +4,18 @@
 #pragma once
 
 #include "editor/box_state.h"
-#include "editor/undo_ids.h"
-
-#include <QUndoCommand>
+#include "editor/swap_command.h"
 
 #include <vector>
 
-class CMapDocument;
-
-class CChangeBoxesCommand : public QUndoCommand
+class CChangeBoxesCommand : public CSwapCommand<std::vector<SBoxState>>
 {
 public:
     // Commands with the same merge id and the same boxes fold into one step (repeated arrow
     // nudges of one selection).
-    CChangeBoxesCommand(CMapDocument& document, const QString& text, std::vector<SBoxState> before,
-                        std::vector<SBoxState> after, int mergeId = MERGE_NEVER);
-
-    void undo() override;
-    void redo() override;
-    int id() const override { return mMergeId; }
+    using CSwapCommand::CSwapCommand;
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    CMapDocument& mDocument;
-    std::vector<SBoxState> mBefore;
-    std::vector<SBoxState> mAfter;
-    int mMergeId;
+    void apply(const std::vector<SBoxState>& states) override;
 };

@@ -1,7 +1,6 @@
 // Undo steps of the lights and the ambient light.
 #include "editor/light_commands.h"
 
-#include "editor/undo_ids.h"
 #include "world/scene.h"
 
 namespace {
@@ -27,26 +26,9 @@ bool sameState(const CMapDocument::SLightState& a, const CMapDocument::SLightSta
 
 } // namespace
 
-CLightsCommand::CLightsCommand(CMapDocument& document, const QString& text,
-                               std::vector<CMapDocument::SLightState> before,
-                               std::vector<CMapDocument::SLightState> after, int mergeId)
-    : QUndoCommand(text), mDocument(document), mBefore(std::move(before)), mAfter(std::move(after)),
-      mMergeId(mergeId)
+void CLightsCommand::apply(const std::vector<CMapDocument::SLightState>& states)
 {
-}
-
-void CLightsCommand::undo()
-{
-    mDocument.applyLightStates(mBefore);
-}
-
-void CLightsCommand::redo()
-{
-    if (mApplied) {
-        mApplied = false;
-        return;
-    }
-    mDocument.applyLightStates(mAfter);
+    mDocument.applyLightStates(states);
 }
 
 bool CLightsCommand::mergeWith(const QUndoCommand* other)
@@ -64,24 +46,13 @@ bool CLightsCommand::mergeWith(const QUndoCommand* other)
 
 CAmbientCommand::CAmbientCommand(CMapDocument& document, const Ogre::ColourValue& before,
                                  const Ogre::ColourValue& after)
-    : QUndoCommand(QStringLiteral("Ambient light")), mDocument(document), mBefore(before),
-      mAfter(after)
+    : CSwapCommand(document, QStringLiteral("Ambient light"), before, after, MERGE_AMBIENT)
 {
 }
 
-void CAmbientCommand::undo()
+void CAmbientCommand::apply(const Ogre::ColourValue& colour)
 {
-    mDocument.scene()->setAmbientLight(mBefore);
-}
-
-void CAmbientCommand::redo()
-{
-    mDocument.scene()->setAmbientLight(mAfter);
-}
-
-int CAmbientCommand::id() const
-{
-    return MERGE_AMBIENT;
+    mDocument.scene()->setAmbientLight(colour);
 }
 
 bool CAmbientCommand::mergeWith(const QUndoCommand* other)

@@ -1,47 +1,31 @@
 // Undo steps of the lights: CLightsCommand keeps the named lights before and after a change
 // (gone, or their values and place in the list), CAmbientCommand the ambient colour. Neither
-// touches anything but the lights; the change is made before the command is pushed.
+// touches anything but the lights.
 #pragma once
 
 #include "editor/map_document.h"
+#include "editor/swap_command.h"
 
-#include <QUndoCommand>
-
-#include <string>
 #include <vector>
 
-class CLightsCommand : public QUndoCommand
+class CLightsCommand : public CSwapCommand<std::vector<CMapDocument::SLightState>>
 {
 public:
-    CLightsCommand(CMapDocument& document, const QString& text,
-                   std::vector<CMapDocument::SLightState> before,
-                   std::vector<CMapDocument::SLightState> after, int mergeId);
-    void undo() override;
-    void redo() override;
-    int id() const override { return mMergeId; }
+    using CSwapCommand::CSwapCommand;
     // Only steps on the same lights fold into one.
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    CMapDocument& mDocument;
-    std::vector<CMapDocument::SLightState> mBefore;
-    std::vector<CMapDocument::SLightState> mAfter;
-    int mMergeId;
-    bool mApplied = true;
+    void apply(const std::vector<CMapDocument::SLightState>& states) override;
 };
 
-class CAmbientCommand : public QUndoCommand
+class CAmbientCommand : public CSwapCommand<Ogre::ColourValue>
 {
 public:
     CAmbientCommand(CMapDocument& document, const Ogre::ColourValue& before,
                     const Ogre::ColourValue& after);
-    void undo() override;
-    void redo() override;
-    int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
-    CMapDocument& mDocument;
-    Ogre::ColourValue mBefore;
-    Ogre::ColourValue mAfter;
+    void apply(const Ogre::ColourValue& colour) override;
 };

@@ -3,7 +3,6 @@
 
 #include "editor/add_boxes_command.h"
 #include "editor/change_boxes_command.h"
-#include "editor/delete_boxes_command.h"
 #include "editor/undo_ids.h"
 #include "world/box.h"
 #include "world/box_grid.h"
@@ -27,6 +26,25 @@
 namespace {
 
 const char* const kBoxPrefix = "box";
+
+// The boxes that go: the named ones and all boxes of the named grids.
+std::unordered_set<const CBox*> boxesToDelete(const CScene& scene,
+                                              const std::vector<std::string>& boxes,
+                                              const std::vector<std::string>& grids)
+{
+    std::unordered_set<const CBox*> doomed;
+    for (const std::string& name : boxes) {
+        if (const CBox* box = scene.findBox(name))
+            doomed.insert(box);
+    }
+    for (const std::string& name : grids) {
+        if (const CBoxGrid* grid = scene.findGrid(name)) {
+            for (const auto& box : grid->getBoxes())
+                doomed.insert(box.get());
+        }
+    }
+    return doomed;
+}
 
 // The editor's camera hangs on two nodes that the scene makes; a rebuilt scene gets new ones.
 struct SCameraPlacement
@@ -140,18 +158,6 @@ bool CMapDocument::saveMap(const std::string& path)
     mFileName = path;
     mUndoStack.setClean();
     return true;
-}
-
-void CMapDocument::restoreFromText(const std::string& text)
-{
-    const std::vector<std::string> selected = selectedBoxNames();
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    replaceScene(&lines);
-    for (const std::string& name : selected)
-        mScene->addToSelection(mScene->findBox(name));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -311,22 +317,49 @@ CMapDocument::SDeletion CMapDocument::deleteBoxes(const std::vector<std::string>
     SDeletion deletion;
     if (!mScene)
         return deletion;
-    const std::unordered_set<const CBox*> doomed =
-        CDeleteBoxesCommand::boxesToDelete(*mScene, boxes, grids);
+    const std::unordered_set<const CBox*> doomed = boxesToDelete(*mScene, boxes, grids);
     if (doomed.empty() && grids.empty())
         return deletion;
+    // The piece of the level that goes with the boxes: their waypoints with the neighbours
+    // that lose a link, the monsters starting there, and the start and finish lists.
+    SLevelPiece::SKeys keys;
+    keys.grids = grids;
+    keys.points = true;
+    std::vector<std::string> monsters;
     deletion.boxes = static_cast<int>(doomed.size());
     for (const CBox* box : mScene->getStartBoxes())
         deletion.startPoints += static_cast<int>(doomed.count(box));
     for (const CBox* box : mScene->getFinishBoxes())
         deletion.finishPoints += static_cast<int>(doomed.count(box));
-    for (const CWaypoint* waypoint : mScene->getWaypoints())
-        deletion.waypoints += static_cast<int>(doomed.count(waypoint->getBox()));
+    for (const CWaypoint* waypoint : mScene->getWaypoints()) {
+        if (!doomed.count(waypoint->getBox()))
+            continue;
+        ++deletion.waypoints;
+        keys.waypoints.push_back(waypoint->getBox()->getName());
+        for (const CWaypoint* neighbour : waypoint->getNeighbours())
+            keys.waypoints.push_back(neighbour->getBox()->getName());
+    }
     for (const CMonster* monster : mScene->getMonsters()) {
         const CWaypoint* start = monster->getStartWaypoint();
-        deletion.monsters += static_cast<int>(start && doomed.count(start->getBox()));
+        if (start && doomed.count(start->getBox())) {
+            ++deletion.monsters;
+            keys.monsters.push_back(monster->getName());
+        }
     }
-    mUndoStack.push(new CDeleteBoxesCommand(*this, text, boxes, grids));
+    for (const CBox* box : doomed)
+        keys.boxes.push_back(box->getName());
+    pieceChange(
+        text, keys,
+        [&] {
+            // Monsters go first: the scene keeps a box that a monster starts on.
+            for (const std::string& name : keys.monsters)
+                mScene->deleteMonster(name);
+            for (const std::string& name : boxes)
+                mScene->deleteBox(mScene->findBox(name));
+            for (const std::string& name : grids)
+                mScene->deleteGrid(name);
+        },
+        boxes);
     return deletion;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "editor/box_state.h"
+#include "editor/level_piece.h"
 #include "editor/undo_ids.h"
 
 #include <OgreColourValue.h>
@@ -13,6 +14,7 @@
 #include <QUndoStack>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -162,8 +164,6 @@ public:
     void selectMonsterStarts(const std::vector<std::string>& names);
 
     // --- used by the commands --------------------------------------------------------------
-    // Builds the level anew from map text, keeping the camera and the selection by name.
-    void restoreFromText(const std::string& text);
     // Gives the named lights these states: removed, changed or put back in their place.
     void applyLightStates(const std::vector<SLightState>& states);
     // Makes the named boxes the start (or finish) points, in that order.
@@ -174,8 +174,12 @@ private:
     SDeletion deleteBoxes(const std::vector<std::string>& boxes,
                           const std::vector<std::string>& grids, const QString& text);
     std::string gridOf(const CBox* box) const;
-    // Runs the change and pushes it as one undo step when the map text changed; false if not.
-    template <typename Change> bool snapshotChange(const QString& text, Change&& change);
+    // Runs the change and pushes it as one undo step when the named piece of the level changed;
+    // false if not.
+    bool pieceChange(const QString& text, const SLevelPiece::SKeys& keys,
+                     const std::function<void()>& change, std::vector<std::string> reselect = {});
+    // The selected boxes that carry a waypoint, with the boxes of their neighbours.
+    std::vector<std::string> selectedWaypointsAndNeighbours() const;
     std::vector<SLightState> lightStates(const std::vector<std::string>& names) const;
     std::vector<std::string> pointNames(bool start) const;
     bool pointsChange(bool start, bool add);

@@ -1,11 +1,10 @@
 // The map being edited: lights, waypoints, start and finish points and monsters, each change one
-// undo step. Light and point steps keep what they change; waypoint and monster steps keep the
-// map text before and after the change.
+// undo step that keeps just what it changes.
 #include "editor/map_document.h"
 
+#include "editor/level_piece_command.h"
 #include "editor/light_commands.h"
 #include "editor/points_command.h"
-#include "editor/snapshot_command.h"
 #include "editor/undo_ids.h"
 #include "world/box.h"
 #include "world/monster.h"
@@ -20,19 +19,45 @@ namespace {
 
 const size_t kLightPrefixLength = 5; // the scene calls its lights "light" + name
 
+SLevelPiece::SKeys graphKeys(std::vector<std::string> waypoints,
+                             std::vector<std::string> monsters = {})
+{
+    SLevelPiece::SKeys keys;
+    keys.waypoints = std::move(waypoints);
+    keys.monsters = std::move(monsters);
+    return keys;
+}
+
 } // namespace
 
-template <typename Change> bool CMapDocument::snapshotChange(const QString& text, Change&& change)
+bool CMapDocument::pieceChange(const QString& text, const SLevelPiece::SKeys& keys,
+                               const std::function<void()>& change,
+                               std::vector<std::string> reselect)
 {
     if (!mScene)
         return false;
-    std::string before = mapText();
+    SLevelPiece before = SLevelPiece::of(*mScene, keys);
     change();
-    std::string after = mapText();
+    SLevelPiece after = SLevelPiece::of(*mScene, keys);
     if (after == before)
         return false;
-    mUndoStack.push(new CSnapshotCommand(*this, text, std::move(before), std::move(after)));
+    mUndoStack.push(new CLevelPieceCommand(*this, text, std::move(before), std::move(after),
+                                           std::move(reselect)));
     return true;
+}
+
+std::vector<std::string> CMapDocument::selectedWaypointsAndNeighbours() const
+{
+    std::vector<std::string> names;
+    for (const CBox* box : selection()) {
+        const CWaypoint* waypoint = mScene->findWaypoint(box);
+        if (!waypoint)
+            continue;
+        names.push_back(box->getName());
+        for (const CWaypoint* neighbour : waypoint->getNeighbours())
+            names.push_back(neighbour->getBox()->getName());
+    }
+    return names;
 }
 
 std::vector<CMapDocument::SLightState>
@@ -184,14 +209,24 @@ void CMapDocument::setAmbientLight(const Ogre::ColourValue& colour)
 
 bool CMapDocument::createWaypoints(int weight)
 {
-    return snapshotChange(QStringLiteral("Create waypoint"),
-                          [&] { mScene->addWaypointsOnSelection(weight); });
+    return pieceChange(QStringLiteral("Create waypoint"), graphKeys(selectedBoxNames()),
+                       [&] { mScene->addWaypointsOnSelection(weight); });
 }
 
 CMapDocument::SDeletion CMapDocument::removeWaypoints()
 {
     SDeletion deletion;
-    snapshotChange(QStringLiteral("Remove waypoint"), [&] {
+    if (!mScene)
+        return deletion;
+    std::vector<std::string> monsters;
+    for (const CMonster* monster : mScene->getMonsters()) {
+        const CWaypoint* start = monster->getStartWaypoint();
+        const std::vector<CBox*> boxes = selection();
+        if (start && std::find(boxes.begin(), boxes.end(), start->getBox()) != boxes.end())
+            monsters.push_back(monster->getName());
+    }
+    const auto keys = graphKeys(selectedWaypointsAndNeighbours(), std::move(monsters));
+    pieceChange(QStringLiteral("Remove waypoint"), keys, [&] {
         for (CBox* box : selection()) {
             const CWaypoint* waypoint = mScene->findWaypoint(box);
             if (!waypoint)
@@ -212,7 +247,11 @@ CMapDocument::SDeletion CMapDocument::removeWaypoints()
 
 bool CMapDocument::linkWaypoints(const std::vector<std::string>& boxNames)
 {
-    return snapshotChange(QStringLiteral("Add neighbour"), [&] {
+    if (!mScene)
+        return false;
+    std::vector<std::string> ends = selectedBoxNames();
+    ends.insert(ends.end(), boxNames.begin(), boxNames.end());
+    return pieceChange(QStringLiteral("Add neighbour"), graphKeys(ends), [&] {
         for (const std::string& name : boxNames) {
             CBox* from = mScene->findBox(name);
             for (CBox* to : selection())
@@ -223,15 +262,15 @@ bool CMapDocument::linkWaypoints(const std::vector<std::string>& boxNames)
 
 bool CMapDocument::unlinkWaypoints(const std::string& boxA, const std::string& boxB)
 {
-    return snapshotChange(QStringLiteral("Remove neighbour"), [&] {
+    return pieceChange(QStringLiteral("Remove neighbour"), graphKeys({boxA, boxB}), [&] {
         mScene->unlinkWaypoints(mScene->findBox(boxA), mScene->findBox(boxB));
     });
 }
 
 bool CMapDocument::setWaypointWeight(int weight)
 {
-    return snapshotChange(QStringLiteral("Set weight"),
-                          [&] { mScene->setWeightOnSelection(weight); });
+    return pieceChange(QStringLiteral("Set weight"), graphKeys(selectedBoxNames()),
+                       [&] { mScene->setWeightOnSelection(weight); });
 }
 
 std::vector<std::string> CMapDocument::waypointNames() const
@@ -326,7 +365,7 @@ bool CMapDocument::createMonster(int kind, const std::string& name)
     if (!mScene || !isAcceptableName(name) || kind < 0 || kind >= CMonster::kKindCount)
         return false;
     bool created = false;
-    snapshotChange(QStringLiteral("Create monster"), [&] {
+    pieceChange(QStringLiteral("Create monster"), graphKeys({}, {name}), [&] {
         for (CBox* box : selection()) {
             CWaypoint* waypoint = mScene->findWaypoint(box);
             if (waypoint && mScene->addMonster(kind, name, waypoint)) {
@@ -341,7 +380,7 @@ bool CMapDocument::createMonster(int kind, const std::string& name)
 int CMapDocument::deleteMonsters(const std::vector<std::string>& names)
 {
     int deleted = 0;
-    snapshotChange(QStringLiteral("Delete monster"), [&] {
+    pieceChange(QStringLiteral("Delete monster"), graphKeys({}, names), [&] {
         for (const std::string& name : names)
             deleted += mScene->deleteMonster(name) ? 1 : 0;
     });

@@ -5,17 +5,11 @@
 
 CPointsCommand::CPointsCommand(CMapDocument& document, const QString& text, bool start,
                                std::vector<std::string> before, std::vector<std::string> after)
-    : QUndoCommand(text), mDocument(document), mStart(start), mBefore(std::move(before)),
-      mAfter(std::move(after))
+    : CSwapCommand(document, text, std::move(before), std::move(after)), mStart(start)
 {
 }
 
-void CPointsCommand::undo()
+void CPointsCommand::apply(const std::vector<std::string>& boxes)
 {
-    mDocument.applyPoints(mBefore, mStart);
-}
-
-void CPointsCommand::redo()
-{
-    mDocument.applyPoints(mAfter, mStart);
+    mDocument.applyPoints(boxes, mStart);
 }

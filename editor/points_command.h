@@ -2,24 +2,19 @@
 // names before and after the change; undo and redo put the list back as it was.
 #pragma once
 
-#include <QUndoCommand>
+#include "editor/swap_command.h"
 
 #include <string>
 #include <vector>
 
-class CMapDocument;
-
-class CPointsCommand : public QUndoCommand
+class CPointsCommand : public CSwapCommand<std::vector<std::string>>
 {
 public:
     CPointsCommand(CMapDocument& document, const QString& text, bool start,
                    std::vector<std::string> before, std::vector<std::string> after);
-    void undo() override;
-    void redo() override;
 
 private:
-    CMapDocument& mDocument;
+    void apply(const std::vector<std::string>& boxes) override;
+
     bool mStart;
-    std::vector<std::string> mBefore;
-    std::vector<std::string> mAfter;
 };

@@ -31,11 +31,6 @@ void CBallShadow::setEnabled(bool enabled)
     sEnabled = enabled;
 }
 
-bool CBallShadow::isEnabled()
-{
-    return sEnabled;
-}
-
 CBallShadow::CBallShadow(Ogre::SceneManager* sceneManager, const std::string& name,
                          float ballRadius)
     : mSceneManager(sceneManager), mBallRadius(ballRadius)

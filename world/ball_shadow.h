@@ -23,7 +23,6 @@ public:
 
     // Shadows of the rounds that start from now on (the video setting; on by default).
     static void setEnabled(bool enabled);
-    static bool isEnabled();
 
     CBallShadow(Ogre::SceneManager* sceneManager, const std::string& name, float ballRadius);
     ~CBallShadow();

@@ -65,7 +65,6 @@ public:
     void rebuild();
 
     Ogre::SceneNode* getNode() const { return mNode; }
-    Ogre::ManualObject* getManualObject() const { return mManualObject; }
     Ogre::Entity* getEntity() const { return mEntity; }
     CPhysicsBody* getBody() const { return mBody.get(); }
 

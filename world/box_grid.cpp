@@ -12,12 +12,13 @@ CBoxGrid::CBoxGrid(const std::string& name, const std::string& material,
 CBoxGrid::~CBoxGrid() = default;
 
 CBox* CBoxGrid::addBox(const std::string& name, const std::string& material, float edge,
-                       bool fitTexture, const CBox::Vertices* vertices)
+                       bool fitTexture, const CBox::Vertices* vertices, size_t place)
 {
     auto box = std::make_unique<CBox>(mSceneManager, mWorld);
     box->create(name, material, edge, fitTexture, vertices);
-    mBoxes.push_back(std::move(box));
-    return mBoxes.back().get();
+    place = std::min(place, mBoxes.size());
+    mBoxes.insert(mBoxes.begin() + static_cast<std::ptrdiff_t>(place), std::move(box));
+    return mBoxes[place].get();
 }
 
 bool CBoxGrid::removeBox(CBox* box)

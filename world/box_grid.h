@@ -17,9 +17,10 @@ public:
     CBoxGrid(const CBoxGrid&) = delete;
     CBoxGrid& operator=(const CBoxGrid&) = delete;
 
-    // Appends a box built from the vertices (nullptr: a cube of the edge length).
+    // Adds a box built from the vertices (nullptr: a cube of the edge length) at the place in
+    // the list of boxes (past the end: at the end).
     CBox* addBox(const std::string& name, const std::string& material, float edge, bool fitTexture,
-                 const CBox::Vertices* vertices);
+                 const CBox::Vertices* vertices, size_t place = ~size_t(0));
     bool removeBox(CBox* box);
 
     const std::string& getName() const { return mName; }

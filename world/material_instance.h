@@ -32,7 +32,6 @@ public:
     virtual void setTransparency(float transparency);
     float getTransparency() const { return mCurrentTransparency; }
 
-    const Ogre::MaterialPtr& getSourceMaterial() const { return mOriginalMat; }
     // Null until a transparency above 0 was applied.
     const Ogre::MaterialPtr& getCopyMaterial() const { return mCopyMat; }
 

@@ -74,12 +74,6 @@ void CMonster::reset()
     returnToStartHeight(kRespawnHeight);
 }
 
-void CMonster::refreshMarker()
-{
-    if (mEditorMode && mNode)
-        mNode->setPosition(getStartTop() + Ogre::Vector3(0.0f, kMarkerHeight, 0.0f));
-}
-
 void CMonster::createLook(const SKindLook& look)
 {
     Ogre::SceneManager* sceneManager = mScene.getSceneManager();
@@ -139,7 +133,6 @@ void CMonster::createBody(const SKindBody& kindBody, CPhysicsBody::ForceCallback
     Ogre::Vector3 centreOfMass;
     shape->calculateInertialMatrix(inertia, centreOfMass);
     mBody->setMassMatrix(kindBody.mass, inertia);
-    mBody->setCentreOfMass(centreOfMass);
     mBody->attachNode(mNode);
     mBody->setForceCallback(std::move(callback));
     mBody->setMaterialGroupID(mScene.getMaterialGroupID());

@@ -72,8 +72,6 @@ public:
     virtual void steer(Ogre::Vector3& direction);
     // Puts the monster back on its start waypoint, standing still.
     virtual void reset();
-    // Editor mode: moves the marker above its start waypoint again (after the box moved).
-    void refreshMarker();
 
     int getKind() const { return mKind; }
     const std::string& getName() const { return mName; }

@@ -22,8 +22,6 @@ public:
     void steer(Ogre::Vector3& direction) override;
     void reset() override;
 
-    float getLowerHeight() const { return mLowerHeight; }
-    float getUpperHeight() const { return mUpperHeight; }
     bool isGoingDown() const { return mGoingDown; }
 
 private:

@@ -152,13 +152,6 @@ void CPathPlanner::search(int start, const std::vector<int>& goals)
     }
 }
 
-int CPathPlanner::firstStep(int goal) const
-{
-    if (mPredecessor.size() != mTops.size())
-        return kNoNode;
-    return firstStepIn(mPredecessor, mStart, goal);
-}
-
 int CPathPlanner::firstStepIn(const std::vector<int>& predecessor, int start, int goal) const
 {
     if (!isValid(goal) || !isValid(start))

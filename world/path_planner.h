@@ -31,7 +31,6 @@ public:
     // Waypoint links are symmetric, so callers add both directions. Each node's edges are
     // searched in the order they were added.
     void addEdge(int from, int to);
-    size_t getNodeCount() const { return mTops.size(); }
 
     // Shortest distances from the start to every node it reaches (Dijkstra with a binary heap;
     // ties go to the node that was queued first).
@@ -41,10 +40,6 @@ public:
     void search(int start, const std::vector<int>& goals);
     float getDistance(int node) const { return mDistance[node]; }
     int getPredecessor(int node) const { return mPredecessor[node]; }
-
-    // The node after the start on the shortest path to the goal; the start when the goal is
-    // the start; kNoNode when the last search did not reach the goal.
-    int firstStep(int goal) const;
 
     // Searches from the start (until the goals are settled) and steers towards the reachable
     // goal whose top is nearest (in a straight line) to the start's top; goals that are kNoNode

@@ -336,7 +336,6 @@ CPhysicsBody::~CPhysicsBody()
 void CPhysicsBody::setMassMatrix(float mass, const Ogre::Vector3& inertia)
 {
     mMass = std::max(0.0f, mass);
-    mInertia = inertia;
     mBody->setMassProps(mMass, toBt(mMass > 0.0f ? inertia : Ogre::Vector3::ZERO));
     if (mMass > 0.0f) {
         mBody->setCollisionFlags(mBody->getCollisionFlags() & ~btCollisionObject::CF_STATIC_OBJECT);
@@ -420,11 +419,6 @@ void CPhysicsBody::setOmega(const Ogre::Vector3& omega)
 void CPhysicsBody::addForce(const Ogre::Vector3& force)
 {
     mBody->applyCentralForce(toBt(force));
-}
-
-Ogre::Vector3 CPhysicsBody::getForce() const
-{
-    return toOgre(mBody->getTotalForce());
 }
 
 void CPhysicsBody::clearForce()

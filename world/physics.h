@@ -83,11 +83,6 @@ public:
     // A mass > 0 makes the body dynamic; 0 makes it static again.
     void setMassMatrix(float mass, const Ogre::Vector3& inertia);
     float getMass() const { return mMass; }
-    Ogre::Vector3 getInertia() const { return mInertia; }
-    // Stored for callers that read it back; the bodies of the level are symmetric about their
-    // origin, so the body always turns about its shape's origin.
-    void setCentreOfMass(const Ogre::Vector3& centre) { mCentreOfMass = centre; }
-    Ogre::Vector3 getCentreOfMass() const { return mCentreOfMass; }
 
     // The node follows the body after every sub-step and on every teleport.
     void attachNode(Ogre::SceneNode* node);
@@ -106,7 +101,6 @@ public:
 
     // Adds to the force of the current (or, outside a step, the next) sub-step.
     void addForce(const Ogre::Vector3& force);
-    Ogre::Vector3 getForce() const;
     void clearForce();
 
     void setLinearDamping(float damping);
@@ -120,7 +114,6 @@ public:
     int getMaterialGroupID() const { return mMaterialGroup; }
 
     void setForceCallback(ForceCallback callback) { mForceCallback = std::move(callback); }
-    bool hasForceCallback() const { return static_cast<bool>(mForceCallback); }
 
     const CCollisionShapePtr& getCollision() const { return mShape; }
     CPhysicsWorld* getWorld() const { return mWorld; }
@@ -136,8 +129,6 @@ private:
     std::unique_ptr<btRigidBody> mBody;
     Ogre::SceneNode* mNode = nullptr;
     float mMass = 0.0f;
-    Ogre::Vector3 mInertia = Ogre::Vector3::ZERO;
-    Ogre::Vector3 mCentreOfMass = Ogre::Vector3::ZERO;
     std::intptr_t mUserData = 0;
     int mMaterialGroup = 0;
     ForceCallback mForceCallback;
@@ -165,8 +156,6 @@ public:
     // Advances the world by the given time; returns the number of sub-steps run.
     int step(float seconds);
     void setUpdateRate(float updatesPerSecond);
-    float getStepTime() const { return mStepTime; }
-    int getMaxUpdatesPerFrame() const { return mMaxUpdates; }
     unsigned long getTickCount() const { return mTicks; }
     double getDroppedTime() const { return mDroppedTime; }
     const std::string& getName() const { return mName; }
@@ -176,8 +165,6 @@ public:
     // The listener receives the touching pairs of two bodies both in that group; nullptr
     // removes it. Not owned.
     void setContactListener(int group, CContactListener* listener);
-
-    size_t getBodyCount() const { return mBodies.size(); }
 
     // The nearest point where the segment from -> to meets a static body (a level box), with
     // that surface's normal. Moving bodies (balls, monsters) are looked through.

@@ -1,7 +1,9 @@
 // CScene: one level while it is on screen. It builds the level from a map file (boxes, lights,
 // start and finish points, waypoints, monsters), makes one ball and camera per player, owns the
 // physics world, and applies the contact rules (finish, bumps, falls, monster hits). There is
-// one current scene at a time, reachable through CScene::current().
+// one current scene at a time, reachable through CScene::current(). Its sources: scene.cpp
+// (building, teardown, frames), scene_boxes, scene_lights, scene_points (selection, points,
+// waypoints, monsters), scene_balls, particle_effects, see_through and contact_rules.cpp.
 #pragma once
 
 #include "world/ext_frame_listener.h"
@@ -87,10 +89,14 @@ public:
     bool findBox(const std::string& name, CBox*& box) const;
     CBox* findBox(const std::string& name) const;
     CBoxGrid* findGrid(const std::string& name) const;
-    // Adds a box to the named grid (created with the box's material when unknown). The name is
-    // made unique with a number suffix; vertices may be nullptr for a new unit cube.
+    // Adds a box to the named grid (created with the box's material when unknown), at the place
+    // in the grid's list. The name is made unique with a number suffix; vertices may be nullptr
+    // for a new unit cube.
     CBox* addBox(const std::string& name, const std::string& material, const std::string& gridName,
-                 const Ogre::Vector3& position, const Vertices* vertices, bool fitTexture);
+                 const Ogre::Vector3& position, const Vertices* vertices, bool fitTexture,
+                 size_t place = kAtEnd);
+    // An empty grid at the place in the list of grids; nullptr when the name is taken.
+    CBoxGrid* addGrid(const std::string& name, const std::string& material, size_t place = kAtEnd);
     // A grid of countX x countY cubes named "box" + counter, placed from the origin in steps of
     // the edge length along x and z. Refused (nullptr) when the grid name is taken.
     CBoxGrid* createGrid(const std::string& name, const std::string& material, int countX,
@@ -128,7 +134,7 @@ public:
     void removeSelectedFromStartPoints();
     void removeSelectedFromFinishPoints();
 
-    bool addWaypoint(CBox* box, int weight); // false when the box has one
+    bool addWaypoint(CBox* box, int weight, size_t place = kAtEnd); // false when the box has one
     CWaypoint* findWaypoint(const CBox* box) const;
     bool linkWaypoints(CBox* a, CBox* b);
     bool unlinkWaypoints(CBox* a, CBox* b);
@@ -138,7 +144,7 @@ public:
     bool removeWaypoint(CBox* box);
     const std::vector<CWaypoint*>& getWaypoints() const { return mWaypoints; }
 
-    bool addMonster(int kind, const std::string& name, CWaypoint* start);
+    bool addMonster(int kind, const std::string& name, CWaypoint* start, size_t place = kAtEnd);
     bool deleteMonster(const std::string& name);
     const std::vector<CMonster*>& getMonsters() const { return mMonsters; }
 
@@ -148,13 +154,10 @@ public:
     const std::vector<CBox*>& getFinishBoxes() const { return mFinishBoxes; }
     Ogre::SceneManager* getSceneManager() const { return mSceneManager; }
     CPhysicsWorld* getPhysicsWorld() const { return mWorld.get(); }
-    CPhysicsFrameListener* getPhysicsListener() const { return mPhysicsListener.get(); }
     int getMaterialGroupID() const { return mMaterialGroup; }
-    Ogre::SceneNode* getBaseNode() const { return mBaseNode; }
     Ogre::SceneNode* getCameraPointNode(int camera) const; // camera 1..4, nullptr when none
     bool isEditorMode() const { return mEditorMode; }
     int getPlayerCount() const { return mPlayerCount; }
-    int getLocalPlayer() const { return mLocalPlayer; }
 
     // --- game ----------------------------------------------------------------------------
     const std::string& getMapName() const { return mMapName; }
@@ -182,7 +185,7 @@ public:
     // The dark disc under the ball, or nullptr (no ball, or no shadow material).
     const CBallShadow* getBallShadow(int index) const;
 
-    // --- particle effects and see-through boxes (scene_effects*.cpp) ---------------------
+    // --- particle effects and see-through boxes (particle_effects.cpp, see_through.cpp) --
     // Both return the effect's name (an automatic one when the name is empty), or an empty
     // string when nothing was started.
     std::string startParticleEffect(int effect, const Ogre::Vector3& position,

@@ -45,8 +45,6 @@ public:
     void setWeight(int weight) { mWeight = weight; }
     const std::vector<CWaypoint*>& getNeighbours() const { return mNeighbours; }
     const std::string& getId() const { return mId; }
-    bool isVisited() const { return mVisited; }
-    void setVisited(bool visited) { mVisited = visited; }
     bool isVisible() const { return mVisible; }
 
     // Counters shared by all waypoints: creations and links made so far.
@@ -70,7 +68,6 @@ private:
     std::vector<CWaypoint*> mLineTargets;
     CBox* mBox;
     int mWeight;
-    bool mVisited = false;
     std::string mId;
     Ogre::SceneManager* mSceneManager;
     Ogre::BillboardSet* mBillboardSet = nullptr;

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using leveltest::Level;
 using leveltest::LevelOptions;
 using leveltest::MapText;
@@ -272,4 +274,50 @@ TEST(Scene, aLevelThatFailsToBuildLeavesNothingPointingAtIt)
     EXPECT_EQ(CScene::current(), nullptr);
     level.ogre.frame(leveltest::kFrameTime); // no frame listener of the failed scene is left
     EXPECT_NO_THROW(level.build(straightCourse(2).str()));
+}
+
+// A box deleted and put back, or a light changed, leaves every other engine object of the level
+// as it was: the same boxes with their nodes and bodies, the same lights.
+TEST(Scene, oneBoxOrOneLightChangesWithoutTouchingAnyOtherObject)
+{
+    Level level(straightCourse(3).light("spot", 1, 5, 1, 20).str());
+    CScene& s = *level.scene;
+    const auto objects = [&s] {
+        std::vector<const void*> all;
+        for (const auto& grid : s.getGrids()) {
+            for (const auto& box : grid->getBoxes())
+                all.insert(all.end(), {box.get(), box->getNode(), box->getBody()});
+        }
+        all.insert(all.end(), s.getLights().begin(), s.getLights().end());
+        return all;
+    };
+    std::vector<const void*> others = objects();
+    CBox* b2 = s.findBox("b2");
+    const auto own = std::find(others.begin(), others.end(), b2);
+    ASSERT_NE(own, others.end());
+    const auto place = own - others.begin();
+    others.erase(own, own + 3);
+    const Ogre::Vector3 position = b2->getPosition();
+    const CScene::Vertices vertices = b2->getVertices();
+
+    ASSERT_TRUE(s.deleteBox(b2));
+    EXPECT_EQ(objects(), others);
+    // Put back in its place in the grid (after start0 and b1), with a body of its own.
+    CBox* back = s.addBox("b2", "stone", "course", position, &vertices, false, 2);
+    const std::vector<const void*> now = objects();
+    ASSERT_EQ(now[place], back);
+    EXPECT_NE(back->getBody(), nullptr);
+    std::vector<const void*> rest = now;
+    rest.erase(rest.begin() + place, rest.begin() + place + 3);
+    EXPECT_EQ(rest, others);
+
+    Ogre::Light* spot = s.getLights()[1];
+    const Ogre::ColourValue spotColour = spot->getDiffuseColour();
+    const Ogre::Vector3 spotPlace = spot->getParentSceneNode()->getPosition();
+    const Ogre::ColourValue red = Ogre::ColourValue::Red;
+    ASSERT_TRUE(s.setLightValues("lamp", Ogre::Vector3(3, 3, 3), red, red, 10.0f));
+    EXPECT_EQ(objects(), now);
+    EXPECT_EQ(s.getLights()[0]->getDiffuseColour(), red);
+    EXPECT_EQ(spot->getDiffuseColour(), spotColour);
+    EXPECT_EQ(spot->getParentSceneNode()->getPosition(), spotPlace);
 }

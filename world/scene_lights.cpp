@@ -1,0 +1,144 @@
+// The scene's lights and the ambient light.
+#include "world/scene.h"
+
+#include "world/level/map_format.h"
+#include "world/scene_parts.h"
+
+#include <OgreBillboardSet.h>
+#include <OgreLight.h>
+#include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
+
+#include <algorithm>
+
+using namespace scenepart;
+
+namespace {
+
+const char* const kLightPrefix = "light";
+const char* const kLightNodePrefix = "lightNode";
+const char* const kLightMarkerPrefix = "billboard";
+const char* const kLightMarkerMaterial = "light";
+
+// Light attenuation: range r, constant 1, linear 4.5 / r, quadratic 75 / r^2.
+constexpr float kAttenuationConstant = 1.0f;
+constexpr float kAttenuationLinear = 4.5f;
+constexpr float kAttenuationQuadratic = 75.0f;
+const float kMinLightRange = kMapMinLightRange;
+
+void setLightAttenuation(Ogre::Light* light, float range)
+{
+    // The linear and quadratic terms divide by the range: a vanishing range would make them
+    // infinite.
+    range = std::max(range, kMinLightRange);
+    light->setAttenuation(range, kAttenuationConstant, kAttenuationLinear / range,
+                          kAttenuationQuadratic / (range * range));
+}
+
+} // namespace
+
+bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
+                      const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular,
+                      float range, size_t place)
+{
+    const std::string lightName = kLightPrefix + name;
+    const std::string nodeName = kLightNodePrefix + name;
+    if (mSceneManager->hasLight(lightName) || mSceneManager->hasSceneNode(nodeName) ||
+        range <= 0.0f)
+        return false;
+    Ogre::SceneNode* node = mBaseNode->createChildSceneNode(nodeName);
+    if (mEditorMode) {
+        // A monster's marker shares the "billboard" prefix: a name already taken gets "_" added.
+        std::string markerName = kLightMarkerPrefix + name;
+        while (mSceneManager->hasBillboardSet(markerName))
+            markerName += "_";
+        Ogre::BillboardSet* set = mSceneManager->createBillboardSet(markerName, kMarkerPoolSize);
+        if (materialExists(kLightMarkerMaterial))
+            set->setMaterialName(kLightMarkerMaterial);
+        node->setScale(Ogre::Vector3(kMarkerScale));
+        node->attachObject(set);
+        set->createBillboard(Ogre::Vector3::ZERO, Ogre::ColourValue::White);
+    }
+    node->setPosition(position);
+    Ogre::Light* light = mSceneManager->createLight(lightName);
+    light->setType(Ogre::Light::LT_POINT);
+    light->setDiffuseColour(diffuse);
+    light->setSpecularColour(specular);
+    setLightAttenuation(light, range);
+    node->attachObject(light);
+    mLights.insert(mLights.begin() + static_cast<std::ptrdiff_t>(std::min(place, mLights.size())),
+                   light);
+    return true;
+}
+
+bool CScene::getLightValues(const std::string& name, Ogre::Vector3& position,
+                            Ogre::ColourValue& diffuse, Ogre::ColourValue& specular,
+                            float& range) const
+{
+    const std::string lightName = kLightPrefix + name;
+    if (!mSceneManager->hasLight(lightName))
+        return false;
+    Ogre::Light* light = mSceneManager->getLight(lightName);
+    position = light->getParentSceneNode() ? light->getParentSceneNode()->getPosition()
+                                           : Ogre::Vector3::ZERO;
+    diffuse = light->getDiffuseColour();
+    specular = light->getSpecularColour();
+    range = light->getAttenuationRange();
+    return true;
+}
+
+bool CScene::setLightValues(const std::string& name, const Ogre::Vector3& position,
+                            const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular,
+                            float range)
+{
+    if (!setLightColours(name, diffuse, specular, range))
+        return false;
+    Ogre::Light* light = mSceneManager->getLight(kLightPrefix + name);
+    if (light->getParentSceneNode())
+        light->getParentSceneNode()->setPosition(position);
+    return true;
+}
+
+bool CScene::setLightColours(const std::string& name, const Ogre::ColourValue& diffuse,
+                             const Ogre::ColourValue& specular, float range)
+{
+    const std::string lightName = kLightPrefix + name;
+    if (!mSceneManager->hasLight(lightName) || range <= 0.0f)
+        return false;
+    Ogre::Light* light = mSceneManager->getLight(lightName);
+    light->setDiffuseColour(diffuse);
+    light->setSpecularColour(specular);
+    setLightAttenuation(light, range);
+    return true;
+}
+
+bool CScene::deleteLight(const std::string& name)
+{
+    const std::string lightName = kLightPrefix + name;
+    auto it = std::find_if(mLights.begin(), mLights.end(),
+                           [&lightName](Ogre::Light* l) { return l->getName() == lightName; });
+    if (it == mLights.end())
+        return false;
+    Ogre::SceneNode* node = (*it)->getParentSceneNode();
+    mSceneManager->destroyLight(*it);
+    mLights.erase(it);
+    // The marker is whatever billboard set hangs on the light's node (its name may carry "_").
+    if (node) {
+        while (node->numAttachedObjects() > 0) {
+            Ogre::MovableObject* marker = node->detachObject(static_cast<unsigned short>(0));
+            mSceneManager->destroyMovableObject(marker);
+        }
+        mSceneManager->destroySceneNode(node);
+    }
+    return true;
+}
+
+void CScene::setAmbientLight(const Ogre::ColourValue& colour)
+{
+    mSceneManager->setAmbientLight(colour);
+}
+
+Ogre::ColourValue CScene::getAmbientLight() const
+{
+    return mSceneManager->getAmbientLight();
+}

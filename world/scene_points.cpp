@@ -1,0 +1,228 @@
+// The scene's selection, start and finish points, waypoints and monsters.
+#include "world/scene.h"
+
+#include "world/box.h"
+#include "world/monster.h"
+#include "world/scene_parts.h"
+#include "world/waypoint.h"
+
+#include <OgreBillboardSet.h>
+#include <OgreSceneManager.h>
+#include <OgreSceneNode.h>
+
+#include <algorithm>
+
+using namespace scenepart;
+
+namespace {
+
+constexpr float kMarkerHeight = 1.0f;
+
+} // namespace
+
+void CScene::clearSelection()
+{
+    for (CBox* box : mSelection) {
+        if (box->getNode())
+            box->getNode()->showBoundingBox(false);
+    }
+    mSelection.clear();
+}
+
+bool CScene::addToSelection(CBox* box)
+{
+    if (!box || std::find(mSelection.begin(), mSelection.end(), box) != mSelection.end())
+        return false;
+    mSelection.push_back(box);
+    if (mEditorMode && box->getNode())
+        box->getNode()->showBoundingBox(true);
+    return true;
+}
+
+void CScene::addMarker(CBox* box, const std::string& setPrefix, const std::string& nodePrefix)
+{
+    const std::string setName = setPrefix + box->getName();
+    const std::string nodeName = nodePrefix + box->getName();
+    if (mSceneManager->hasBillboardSet(setName) || mSceneManager->hasSceneNode(nodeName))
+        return;
+    Ogre::BillboardSet* set = mSceneManager->createBillboardSet(setName, kMarkerPoolSize);
+    if (materialExists(setPrefix))
+        set->setMaterialName(setPrefix);
+    Ogre::SceneNode* node = mBaseNode->createChildSceneNode(nodeName);
+    node->setScale(Ogre::Vector3(kMarkerScale));
+    node->setPosition(
+        box->getPosition() +
+        Ogre::Vector3(0.0f, box->getVertices()[CBox::kTopCentre].y + kMarkerHeight, 0.0f));
+    node->attachObject(set);
+    set->createBillboard(Ogre::Vector3::ZERO, Ogre::ColourValue::White);
+}
+
+void CScene::removeMarker(CBox* box, const std::string& setPrefix, const std::string& nodePrefix)
+{
+    const std::string setName = setPrefix + box->getName();
+    const std::string nodeName = nodePrefix + box->getName();
+    if (mSceneManager->hasBillboardSet(setName))
+        mSceneManager->destroyBillboardSet(setName);
+    if (mSceneManager->hasSceneNode(nodeName))
+        mSceneManager->destroySceneNode(nodeName);
+}
+
+bool CScene::addPoint(CBox* box, bool start)
+{
+    std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
+    if (!box || std::find(points.begin(), points.end(), box) != points.end())
+        return false;
+    if (mEditorMode) {
+        if (start)
+            addMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
+        else
+            addMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
+    }
+    points.push_back(box);
+    return true;
+}
+
+void CScene::setPoints(const std::vector<CBox*>& boxes, bool start)
+{
+    std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
+    for (CBox* box : points) {
+        if (std::find(boxes.begin(), boxes.end(), box) != boxes.end())
+            continue;
+        if (start)
+            removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
+        else
+            removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
+    }
+    points.clear();
+    for (CBox* box : boxes)
+        addPoint(box, start);
+}
+
+void CScene::addSelectedAsStartPoints()
+{
+    for (CBox* box : mSelection)
+        addPoint(box, true);
+}
+
+void CScene::addSelectedAsFinishPoints()
+{
+    for (CBox* box : mSelection)
+        addPoint(box, false);
+}
+
+void CScene::removeSelectedFromStartPoints()
+{
+    for (CBox* box : mSelection) {
+        auto it = std::find(mStartBoxes.begin(), mStartBoxes.end(), box);
+        if (it == mStartBoxes.end())
+            continue;
+        removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
+        mStartBoxes.erase(it);
+    }
+}
+
+void CScene::removeSelectedFromFinishPoints()
+{
+    for (CBox* box : mSelection) {
+        auto it = std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box);
+        if (it == mFinishBoxes.end())
+            continue;
+        removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
+        mFinishBoxes.erase(it);
+    }
+}
+
+bool CScene::addWaypoint(CBox* box, int weight, size_t place)
+{
+    if (!box || findWaypoint(box))
+        return false;
+    CWaypoint* waypoint = new CWaypoint(weight, mSceneManager, box, mEditorMode);
+    place = std::min(place, mWaypoints.size());
+    mWaypoints.insert(mWaypoints.begin() + static_cast<std::ptrdiff_t>(place), waypoint);
+    mWaypointsByBox[box] = waypoint;
+    return true;
+}
+
+CWaypoint* CScene::findWaypoint(const CBox* box) const
+{
+    const auto it = mWaypointsByBox.find(box);
+    return it != mWaypointsByBox.end() ? it->second : nullptr;
+}
+
+bool CScene::linkWaypoints(CBox* a, CBox* b)
+{
+    CWaypoint* first = findWaypoint(a);
+    CWaypoint* second = findWaypoint(b);
+    return first && second && first->link(second);
+}
+
+bool CScene::unlinkWaypoints(CBox* a, CBox* b)
+{
+    CWaypoint* first = findWaypoint(a);
+    CWaypoint* second = findWaypoint(b);
+    return first && second && first->unlink(second);
+}
+
+void CScene::addWaypointsOnSelection(int weight)
+{
+    for (CBox* box : mSelection)
+        addWaypoint(box, weight);
+}
+
+void CScene::setWeightOnSelection(int weight)
+{
+    for (CBox* box : mSelection) {
+        if (CWaypoint* waypoint = findWaypoint(box))
+            waypoint->setWeight(weight);
+    }
+}
+
+bool CScene::removeWaypoint(CBox* box)
+{
+    CWaypoint* waypoint = findWaypoint(box);
+    if (!waypoint)
+        return false;
+    for (CMonster* monster : mMonsters) {
+        if (monster->getStartWaypoint() == waypoint)
+            return false;
+    }
+    for (CMonster* monster : mMonsters) {
+        if (monster->getLastWaypoint() == waypoint)
+            monster->setLastWaypoint(monster->getStartWaypoint());
+    }
+    for (SBall& ball : mBalls) {
+        if (ball.waypoint == waypoint)
+            ball.waypoint = nullptr;
+    }
+    mWaypoints.erase(std::find(mWaypoints.begin(), mWaypoints.end(), waypoint));
+    mWaypointsByBox.erase(box);
+    delete waypoint;
+    return true;
+}
+
+bool CScene::addMonster(int kind, const std::string& name, CWaypoint* start, size_t place)
+{
+    if (!start || kind < 0 || kind >= CMonster::kKindCount)
+        return false;
+    for (CMonster* monster : mMonsters) {
+        if (monster->getName() == name || monster->getStartWaypoint() == start)
+            return false;
+    }
+    CMonster* monster = createMonster(kind, name, start, *this);
+    if (!monster)
+        return false;
+    place = std::min(place, mMonsters.size());
+    mMonsters.insert(mMonsters.begin() + static_cast<std::ptrdiff_t>(place), monster);
+    return true;
+}
+
+bool CScene::deleteMonster(const std::string& name)
+{
+    auto it = std::find_if(mMonsters.begin(), mMonsters.end(),
+                           [&name](CMonster* m) { return m->getName() == name; });
+    if (it == mMonsters.end())
+        return false;
+    delete *it;
+    mMonsters.erase(it);
+    return true;
+}
