@@ -160,6 +160,18 @@ bool CMapDocument::saveMap(const std::string& path)
     return true;
 }
 
+void CMapDocument::restoreFromText(const std::string& text)
+{
+    const std::vector<std::string> selected = selectedBoxNames();
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    replaceScene(&lines);
+    for (const std::string& name : selected)
+        mScene->addToSelection(mScene->findBox(name));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Selection
 

@@ -164,6 +164,9 @@ public:
     void selectMonsterStarts(const std::vector<std::string>& names);
 
     // --- used by the commands --------------------------------------------------------------
+    // Builds the level anew from map text, keeping the camera and the selection by name (a
+    // recovered copy replaces the whole map in one step).
+    void restoreFromText(const std::string& text);
     // Gives the named lights these states: removed, changed or put back in their place.
     void applyLightStates(const std::vector<SLightState>& states);
     // Makes the named boxes the start (or finish) points, in that order.

@@ -158,6 +158,7 @@ public:
     Ogre::SceneNode* getCameraPointNode(int camera) const; // camera 1..4, nullptr when none
     bool isEditorMode() const { return mEditorMode; }
     int getPlayerCount() const { return mPlayerCount; }
+    int getLocalPlayer() const { return mLocalPlayer; }
 
     // --- game ----------------------------------------------------------------------------
     const std::string& getMapName() const { return mMapName; }
