@@ -10,6 +10,7 @@
 #include "game/net/protocol.h"
 #include "latency_relay.h"
 #include "world/monster.h"
+#include "world/paths.h"
 #include "world/scene.h"
 #include "world_bench_common.h"
 
@@ -53,8 +54,8 @@ int boxAt(int x, int z)
 // (0, -1) and (15, -1); waypoints and monsters beyond the trench.
 void writeField(const std::string& name, int monsters)
 {
-    std::filesystem::create_directories("data/maps");
-    std::ofstream out("data/maps/" + name);
+    std::filesystem::create_directories(paths::shippedMapDir());
+    std::ofstream out(paths::shippedMapDir() + "/" + name);
     auto exists = [](int x, int z) {
         return x >= 0 && x < kSide && z >= 0 && z < kSide && (z < kTrenchFrom || z > kTrenchTo);
     };

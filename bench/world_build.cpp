@@ -24,7 +24,7 @@ int main()
     std::filesystem::current_path(folder);
     worldbench::CHeadlessOgre ogre;
     for (int boxes : {1000, 10000}) {
-        const std::string name = "bench" + std::to_string(boxes) + ".kivom";
+        const std::string name = "bench" + std::to_string(boxes) + paths::kMapExtension;
         worldbench::writeFlatMap(name, boxes);
         for (bool editor : {false, true}) {
             const auto start = std::chrono::steady_clock::now();

@@ -29,7 +29,7 @@ int main()
     std::filesystem::current_path(folder);
     worldbench::CHeadlessOgre ogre;
     for (int boxes : {1000, 10000}) {
-        const std::string name = "bench" + std::to_string(boxes) + ".kivom";
+        const std::string name = "bench" + std::to_string(boxes) + paths::kMapExtension;
         worldbench::writeFlatMap(name, boxes);
         CScene scene("SceneManager", "firstCamera", "", "", "", false, name, 4, 1, nullptr);
         const Ogre::Vector3 pushes[4] = {{40, 0, -40}, {40, 0, -20}, {20, 0, -40}, {40, 0, 0}};

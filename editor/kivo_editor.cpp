@@ -178,7 +178,7 @@ QString KIVOEditor::chooseSaveFile(const QString& folder)
     QString path =
         QFileDialog::getSaveFileName(this, QStringLiteral("Save as"), folder, kMapFilter);
     if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += QStringLiteral(".kivom");
+        path += QLatin1String(paths::kMapExtension);
     return path;
 }
 

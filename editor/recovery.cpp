@@ -12,7 +12,7 @@
 
 namespace {
 
-const char* const kMapSuffix = ".kivom";
+const char* const kMapSuffix = paths::kMapExtension;
 const char* const kOriginSuffix = ".origin";
 const char* const kLockSuffix = ".lock";
 const int kMsPerSecond = 1000;

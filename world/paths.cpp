@@ -17,8 +17,6 @@ namespace {
 const char* const kProgramFolder = "kivo";
 const char* const kResourcesFile = "resources.cfg";
 const char* const kInstalledData = "../share/kivo";
-const char* const kMapExtension = ".kivom";
-const char* const kCompanionExtension = ".data";
 
 fs::path programDir()
 {

@@ -36,6 +36,10 @@ std::string recoveryDir();
 // them cannot be made.
 bool makeUserFolders(std::string& error);
 
+// A map file's extension, and that of the file beside it with its description and best times.
+inline constexpr const char* kMapExtension = ".kivom";
+inline constexpr const char* kCompanionExtension = ".data";
+
 // Map names: a map in the user's or the shipped map folder is named by its file name ("a.kivom");
 // the user's folder wins when both hold one. A map anywhere else is named by its absolute path.
 std::string mapFile(const std::string& mapName);

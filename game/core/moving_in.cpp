@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 const char* const kNoteFile = "moved-in";
 const char* const kSettingsFiles[] = {"ogre.cfg", "input.cfg"};
-const char* const kBestTimesExtension = ".data";
 
 struct Move
 {
@@ -67,7 +66,7 @@ std::vector<Move> findMoves(const std::string& oldBase, const std::string& oldMa
     std::error_code ec;
     for (fs::directory_iterator it(oldMaps, ec), end; !ec && it != end; it.increment(ec)) {
         const fs::path file = it->path();
-        if (file.extension() == kBestTimesExtension && holdsBestTimes(file))
+        if (file.extension() == paths::kCompanionExtension && holdsBestTimes(file))
             addIfWanted(moves, file, fs::path(paths::userMapDir()) / file.filename());
     }
     return moves;
