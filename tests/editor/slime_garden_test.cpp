@@ -1,5 +1,6 @@
 // The level "05_slime_garden" is made through the editing layer, as a designer would make it in
-// the editor: this test builds it, compares it with the shipped file and plays it to the finish.
+// the editor: this test builds it and compares it with the shipped file (the course tests drive
+// it to the finish).
 // To write the file anew after changing the level:
 //   KIVO_WRITE_LEVEL=data/maps/05_slime_garden.kivom build/tests/editor_slime_garden_test
 #include "editor/map_document.h"
@@ -11,9 +12,6 @@
 #include "world/scene.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -100,42 +98,6 @@ TEST(SlimeGardenTest, theShippedLevelIsTheOneTheEditingLayerMakes)
         ASSERT_TRUE(document.saveMap(target));
     }
     EXPECT_EQ(testenv::readFile(testenv::runDir() + "/data/maps/" + kLevel), document.mapText());
-}
-
-// A player on the keys (+-40 per axis) steers the first ball along the gap and past the garden.
-TEST(SlimeGardenTest, canBeFinishedAlongTheGap)
-{
-    testenv::TempDir dir;
-    dir.linkGameFiles();
-    HeadlessOgre ogre;
-    CScene scene(HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName, "", "", "", false,
-                 kLevel, 1, 1, nullptr);
-    ASSERT_EQ(scene.getBallCount(), 1u);
-    const Ogre::Vector2 route[] = {{6, -1}, {2, -3}, {2, -9}, {6, -11}, {6, -20}};
-    size_t next = 0;
-    int resets = 0;
-    float t = 0;
-    for (; t < 90.0f && scene.getWinner() == 0; t += 1.0f / 60) {
-        const Ogre::Vector3 p = scene.getBallBody(0)->getPosition();
-        const Ogre::Vector3 v = scene.getBallBody(0)->getVelocity();
-        Ogre::Vector2 to(route[next].x - p.x, route[next].y - p.z);
-        if (to.length() < 0.7f && next + 1 < std::size(route))
-            ++next;
-        auto key = [](float offset, float velocity) {
-            const float error = std::clamp(offset / 2.0f, -1.0f, 1.0f) * 3.0f - velocity;
-            return std::abs(error) < 0.15f ? 0.0f : (error > 0 ? 40.0f : -40.0f);
-        };
-        scene.getBallForces()[0] = Ogre::Vector3(key(to.x, v.x), 0, key(to.y, v.z));
-        ogre.frame(1.0f / 60);
-        if (scene.takeResetEvent(0)) {
-            ++resets;
-            next = 0;
-        }
-    }
-    EXPECT_EQ(scene.getWinner(), 1);
-    EXPECT_EQ(resets, 0);
-    EXPECT_GT(t, 5.0f); // the route is some 30 units long
-    EXPECT_EQ(next, std::size(route) - 1);
 }
 
 } // namespace

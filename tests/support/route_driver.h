@@ -138,6 +138,7 @@ inline std::vector<SCourse> shippedCourses()
         // Between the stampers, under the gate, down the plaza wide of the fires and the venom.
         "04_monster_mayhem 1 0 1 3 2.2 0  1,-3.5 1,-6 -1,-7 -1,-9.5 1,-10 1,-12.5 0,-14 0,-16 "
         "0,-19 0,-22 0,-25 0,-27",
+        "05_slime_garden 1 0 1 0 3 0  6,-1 2,-3 2,-9 6,-11 6,-20", // along the gap, past the slimes
         "06_rolling_hills 1 0 1 0 2.2 0  2,-4 2,-48", // hill, dip and bank of moved corners
         "07_the_leap 1 0 1 0 4.5 0  1,-4 1,-38",      // the gaps need a run-up...
         "07_the_leap 1 0 0 0 2.2 0  1,-4 1,-38",      // ...at walking pace the ball falls in
