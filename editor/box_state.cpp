@@ -1,18 +1,23 @@
 // Reading and restoring the stored state of one box.
 #include "editor/box_state.h"
 
+#include "world/level_ogre.h"
 #include "world/scene.h"
 
-SBoxState SBoxState::of(const CBox& box, const std::string& grid)
+SBoxState SBoxState::of(const SLevelBox& box, const std::string& grid)
 {
-    SBoxState state;
-    state.name = box.getName();
-    state.grid = grid;
-    state.material = box.getMaterialName();
-    state.position = box.getPosition();
-    state.vertices = box.getVertices();
-    state.fitTexture = box.getFitTexture();
-    return state;
+    return {box.name,      grid, box.material, toOgre(box.position), toOgre(box.vertices),
+            box.fitTexture};
+}
+
+SLevelBox SBoxState::plain() const
+{
+    return {name, material, toLevel(position), toLevel(vertices), fitTexture};
+}
+
+bool SBoxState::applyTo(CLevel& level) const
+{
+    return level.setBox(plain());
 }
 
 bool SBoxState::applyTo(CScene& scene) const

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "world/box.h"
+#include "world/level/level.h"
 
 #include <string>
 
+class CLevel;
 class CScene;
 
 struct SBoxState
@@ -17,7 +19,9 @@ struct SBoxState
     CBox::Vertices vertices = CBox::cubeVertices(1.0f);
     bool fitTexture = false;
 
-    static SBoxState of(const CBox& box, const std::string& grid);
+    static SBoxState of(const SLevelBox& box, const std::string& grid);
+    SLevelBox plain() const;
     // Puts position, shape and material back on the box of this name; false when it is gone.
+    bool applyTo(CLevel& level) const;
     bool applyTo(CScene& scene) const;
 };

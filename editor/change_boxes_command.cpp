@@ -5,8 +5,7 @@
 
 void CChangeBoxesCommand::apply(const std::vector<SBoxState>& states)
 {
-    for (const SBoxState& state : states)
-        state.applyTo(*mDocument.scene());
+    mDocument.applyBoxes(states);
 }
 
 bool CChangeBoxesCommand::mergeWith(const QUndoCommand* other)

@@ -10,6 +10,7 @@
 #include "editor/selection_rule.h"
 #include "world/box.h"
 #include "world/box_materials.h"
+#include "world/level_ogre.h"
 #include "world/monster.h"
 #include "world/paths.h"
 #include "world/scene.h"
@@ -524,10 +525,11 @@ void KIVOEditor::buttonMoveSelectionDown()
 
 void KIVOEditor::showSelectedPosition()
 {
-    const CScene* scene = mDocument->scene();
-    if (!scene || scene->getSelection().empty())
+    const std::vector<std::string>& selected = mDocument->selectedBoxNames();
+    const SLevelBox* box = selected.empty() ? nullptr : mDocument->level().findBox(selected.back());
+    if (!box)
         return;
-    const Ogre::Vector3 position = scene->getSelection().back()->getPosition();
+    const Ogre::Vector3 position = toOgre(box->position);
     for (int i = 0; i < 3; ++i) {
         const QString text = QString::number(position[i], 'g', 6);
         lineEditMove[i]->setText(text);

@@ -1,6 +1,7 @@
 // KIVOEditor: the Lights, Waypoints and Other tabs, the map check dock and the play-test.
 #include "editor/kivo_editor.h"
 
+#include "world/level_ogre.h"
 #include "world/map_check.h"
 #include "world/safe_file.h"
 #include "world/scene.h"
@@ -121,8 +122,8 @@ void KIVOEditor::refillLists()
     const std::vector<std::string> waypoint = selectedNames(listWaypoints);
     refill(listWaypointNeighbour,
            waypoint.empty() ? std::vector<std::string>() : mDocument->neighbourNames(waypoint[0]));
-    if (const CScene* scene = mDocument->scene()) {
-        const Ogre::ColourValue ambient = scene->getAmbientLight();
+    if (mDocument->isLoaded()) {
+        const Ogre::ColourValue ambient = toOgre(mDocument->level().ambient());
         const float components[] = {ambient.r, ambient.g, ambient.b};
         for (int i = 0; i < 3; ++i)
             spinAmbient[i]->setValue(static_cast<int>(components[i] * kPercent));

@@ -8,6 +8,7 @@
 #include "editor/selection_rule.h"
 #include "world/box.h"
 #include "world/box_grid.h"
+#include "world/level_ogre.h"
 #include "world/scene.h"
 
 #include <OgreCamera.h>
@@ -186,17 +187,18 @@ void KIVOEditor::frame(bool selectionOnly)
     if (!outer || outer->numChildren() == 0)
         return;
     Ogre::AxisAlignedBox bounds;
-    auto include = [&bounds](const CBox& box) {
-        for (const Ogre::Vector3& vertex : box.getVertices())
-            bounds.merge(box.getPosition() + vertex);
+    const CLevel& level = mDocument->level();
+    auto include = [&bounds](const SLevelBox& box) {
+        for (const SLevelVector& vertex : box.vertices)
+            bounds.merge(toOgre(box.position) + toOgre(vertex));
     };
     if (selectionOnly) {
-        for (const CBox* box : scene->getSelection())
-            include(*box);
+        for (const std::string& name : mDocument->selectedBoxNames())
+            include(*level.findBox(name));
     } else {
-        for (const auto& grid : scene->getGrids()) {
-            for (const auto& box : grid->getBoxes())
-                include(*box);
+        for (const SLevelGrid& grid : level.grids()) {
+            for (const SLevelBox& box : grid.boxes)
+                include(box);
         }
     }
     if (bounds.isNull()) {

@@ -1,32 +1,17 @@
-// Taking a piece of the level from the scene and putting it back.
+// Taking a piece of the level from the model and putting it back in the model and the scene.
 #include "editor/level_piece.h"
 
 #include "world/box.h"
 #include "world/box_grid.h"
+#include "world/level/level.h"
 #include "world/monster.h"
 #include "world/scene.h"
 #include "world/waypoint.h"
 
 #include <algorithm>
 #include <tuple>
-#include <unordered_set>
 
 namespace {
-
-using Names = std::unordered_set<std::string>;
-
-Names nameSet(const std::vector<std::string>& names)
-{
-    return Names(names.begin(), names.end());
-}
-
-std::vector<std::string> boxNames(const std::vector<CBox*>& boxes)
-{
-    std::vector<std::string> names;
-    for (const CBox* box : boxes)
-        names.push_back(box->getName());
-    return names;
-}
 
 CWaypoint* waypointOn(const CScene& scene, const std::string& boxName)
 {
@@ -54,78 +39,112 @@ bool sameBox(const SBoxState& a, const SBoxState& b)
 
 } // namespace
 
-SLevelPiece SLevelPiece::of(const CScene& scene, const SKeys& keys)
+SLevelPiece SLevelPiece::of(const CLevel& level, const SKeys& keys)
 {
     SLevelPiece piece;
-    for (const std::string& name : keys.grids)
+    const auto& grids = level.grids();
+    for (const std::string& name : keys.grids) {
         piece.grids.push_back({name, false, 0, std::string()});
+        for (size_t g = 0; g < grids.size(); ++g) {
+            if (grids[g].name == name)
+                piece.grids.back() = {name, true, g, grids[g].material};
+        }
+    }
     for (const std::string& name : keys.boxes) {
         piece.boxes.emplace_back();
         piece.boxes.back().state.name = name;
+        if (const SLevelBox* box = level.findBox(name)) {
+            const std::string grid = level.gridOf(name);
+            const auto& members = level.findGrid(grid)->boxes;
+            piece.boxes.back() = {SBoxState::of(*box, grid), true,
+                                  static_cast<size_t>(box - members.data())};
+        }
     }
-    for (const std::string& name : keys.waypoints)
+    const auto& waypoints = level.waypoints();
+    for (const std::string& name : keys.waypoints) {
         piece.waypoints.push_back({name, false, 0, 0, {}});
-    for (const std::string& name : keys.monsters)
+        if (const SLevelWaypoint* waypoint = level.findWaypoint(name))
+            piece.waypoints.back() = {name, true, static_cast<size_t>(waypoint - waypoints.data()),
+                                      waypoint->weight, waypoint->neighbours};
+    }
+    const auto& monsters = level.monsters();
+    for (const std::string& name : keys.monsters) {
         piece.monsters.push_back({name, false, 0, 0, std::string()});
-
-    // One walk over each list of the scene finds every place.
-    const Names wantedGrids = nameSet(keys.grids);
-    const Names wantedBoxes = nameSet(keys.boxes);
-    const auto& grids = scene.getGrids();
-    for (size_t g = 0; g < grids.size(); ++g) {
-        const CBoxGrid& grid = *grids[g];
-        if (wantedGrids.count(grid.getName())) {
-            for (SGrid& entry : piece.grids) {
-                if (entry.name == grid.getName())
-                    entry = {grid.getName(), true, g, grid.getMaterialName()};
-            }
-        }
-        if (wantedBoxes.empty())
-            continue;
-        const auto& boxes = grid.getBoxes();
-        for (size_t b = 0; b < boxes.size(); ++b) {
-            if (!wantedBoxes.count(boxes[b]->getName()))
-                continue;
-            for (SBox& entry : piece.boxes) {
-                if (entry.state.name == boxes[b]->getName())
-                    entry = {SBoxState::of(*boxes[b], grid.getName()), true, b};
-            }
-        }
-    }
-    if (!piece.waypoints.empty()) {
-        const auto& waypoints = scene.getWaypoints();
-        const Names wanted = nameSet(keys.waypoints);
-        for (size_t w = 0; w < waypoints.size(); ++w) {
-            const CWaypoint& waypoint = *waypoints[w];
-            if (!wanted.count(waypoint.getBox()->getName()))
-                continue;
-            for (SWaypoint& entry : piece.waypoints) {
-                if (entry.box != waypoint.getBox()->getName())
-                    continue;
-                entry.exists = true;
-                entry.place = w;
-                entry.weight = waypoint.getWeight();
-                for (const CWaypoint* neighbour : waypoint.getNeighbours())
-                    entry.neighbours.push_back(neighbour->getBox()->getName());
-            }
-        }
-    }
-    const auto& monsters = scene.getMonsters();
-    for (size_t m = 0; m < monsters.size() && !piece.monsters.empty(); ++m) {
-        for (SMonster& entry : piece.monsters) {
-            if (entry.name != monsters[m]->getName())
-                continue;
-            const CWaypoint* start = monsters[m]->getStartWaypoint();
-            entry = {entry.name, true, m, monsters[m]->getKind(),
-                     start ? start->getBox()->getName() : std::string()};
-        }
+        if (const SLevelMonster* monster = level.findMonster(name))
+            piece.monsters.back() = {name, true, static_cast<size_t>(monster - monsters.data()),
+                                     monster->kind, monster->start};
     }
     piece.withPoints = keys.points;
     if (keys.points) {
-        piece.startPoints = boxNames(scene.getStartBoxes());
-        piece.finishPoints = boxNames(scene.getFinishBoxes());
+        piece.startPoints = level.startPoints();
+        piece.finishPoints = level.finishPoints();
     }
     return piece;
+}
+
+void SLevelPiece::applyTo(CLevel& level) const
+{
+    for (const SMonster& monster : monsters) {
+        if (!monster.exists)
+            level.removeMonster(monster.name);
+    }
+    for (const SWaypoint& waypoint : waypoints) {
+        if (!waypoint.exists)
+            level.removeWaypoint(waypoint.box);
+    }
+    for (const SBox& box : boxes) {
+        if (!box.exists)
+            level.removeBox(box.state.name);
+    }
+    // A grid exists through its boxes: one that comes back is made at its place with its
+    // first box, so the grids are filled in the order of their places.
+    const auto gridPlace = [this](const std::string& name) {
+        for (const SGrid& grid : grids) {
+            if (grid.name == name && grid.exists)
+                return grid.place;
+        }
+        return CLevel::kAtEnd;
+    };
+    std::vector<const SBox*> returning;
+    for (const SBox* box : presentByPlace(boxes)) {
+        if (!level.findBox(box->state.name))
+            returning.push_back(box);
+    }
+    std::stable_sort(returning.begin(), returning.end(), [&](const SBox* a, const SBox* b) {
+        return gridPlace(a->state.grid) < gridPlace(b->state.grid);
+    });
+    for (const SBox* box : returning)
+        level.addBox(box->state.grid, box->state.plain(), box->place, gridPlace(box->state.grid));
+    if (withPoints) {
+        for (const bool start : {true, false}) {
+            for (const std::string& name :
+                 std::vector<std::string>(start ? level.startPoints() : level.finishPoints()))
+                level.removePoint(name, start);
+            for (const std::string& name : start ? startPoints : finishPoints)
+                level.addPoint(name, start);
+        }
+    }
+    for (const SWaypoint* waypoint : presentByPlace(waypoints)) {
+        level.addWaypoint(waypoint->box, waypoint->weight, waypoint->place);
+        level.setWeight(waypoint->box, waypoint->weight);
+    }
+    for (const SWaypoint& state : waypoints) {
+        const SLevelWaypoint* waypoint = state.exists ? level.findWaypoint(state.box) : nullptr;
+        if (!waypoint)
+            continue;
+        for (const std::string& old : std::vector<std::string>(waypoint->neighbours)) {
+            if (std::find(state.neighbours.begin(), state.neighbours.end(), old) ==
+                state.neighbours.end())
+                level.unlink(state.box, old);
+        }
+        for (const std::string& neighbour : state.neighbours)
+            level.link(state.box, neighbour);
+        level.orderNeighbours(state.box, state.neighbours);
+    }
+    for (const SMonster* monster : presentByPlace(monsters)) {
+        if (!level.findMonster(monster->name))
+            level.addMonster({monster->kind, monster->name, monster->startBox}, monster->place);
+    }
 }
 
 void SLevelPiece::applyTo(CScene& scene) const

@@ -1,7 +1,8 @@
 // SLevelPiece: the part of a level that one edit of waypoints, monsters or boxes touches, kept by
 // name: grids and boxes with their places, waypoints with weight and ordered links, monsters, and
-// the start and finish lists. Taken before and after an edit, it lets undo and redo put back just
-// those objects, each in its place, without rebuilding the rest of the level.
+// the start and finish lists. Taken from the document's level before and after an edit, it lets
+// undo and redo put back just those objects, each in its place, in the level and in the scene
+// that shows it, without rebuilding the rest.
 #pragma once
 
 #include "editor/box_state.h"
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class CLevel;
 class CScene;
 
 struct SLevelPiece
@@ -61,9 +63,11 @@ struct SLevelPiece
     std::vector<std::string> startPoints;
     std::vector<std::string> finishPoints;
 
-    static SLevelPiece of(const CScene& scene, const SKeys& keys);
-    // Makes the scene hold these objects as they are here: what is gone goes (dependants first),
-    // what is missing comes back in its place. Boxes that exist are left as they are.
+    static SLevelPiece of(const CLevel& level, const SKeys& keys);
+    // Makes the level (or the scene that shows it) hold these objects as they are here: what is
+    // gone goes (dependants first), what is missing comes back in its place. Boxes that exist
+    // are left as they are.
+    void applyTo(CLevel& level) const;
     void applyTo(CScene& scene) const;
 };
 

@@ -13,7 +13,7 @@ CLevelPieceCommand::CLevelPieceCommand(CMapDocument& document, const QString& te
 
 void CLevelPieceCommand::apply(const SLevelPiece& piece)
 {
-    piece.applyTo(*mDocument.scene());
+    mDocument.applyPiece(piece);
 }
 
 void CLevelPieceCommand::undo()

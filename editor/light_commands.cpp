@@ -52,7 +52,7 @@ CAmbientCommand::CAmbientCommand(CMapDocument& document, const Ogre::ColourValue
 
 void CAmbientCommand::apply(const Ogre::ColourValue& colour)
 {
-    mDocument.scene()->setAmbientLight(colour);
+    mDocument.applyAmbient(colour);
 }
 
 bool CAmbientCommand::mergeWith(const QUndoCommand* other)

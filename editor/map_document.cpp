@@ -1,16 +1,15 @@
 // The map being edited: files, selection, and the grid and box operations as undo steps.
 #include "editor/map_document.h"
 
-#include "editor/add_boxes_command.h"
 #include "editor/change_boxes_command.h"
+#include "editor/level_piece_command.h"
 #include "editor/undo_ids.h"
 #include "world/box.h"
-#include "world/box_grid.h"
+#include "world/level/map_format.h"
+#include "world/level_ogre.h"
 #include "world/map_io.h"
-#include "world/monster.h"
 #include "world/safe_file.h"
 #include "world/scene.h"
-#include "world/waypoint.h"
 
 #include <OgreMaterialManager.h>
 #include <OgreSceneNode.h>
@@ -26,25 +25,6 @@
 namespace {
 
 const char* const kBoxPrefix = "box";
-
-// The boxes that go: the named ones and all boxes of the named grids.
-std::unordered_set<const CBox*> boxesToDelete(const CScene& scene,
-                                              const std::vector<std::string>& boxes,
-                                              const std::vector<std::string>& grids)
-{
-    std::unordered_set<const CBox*> doomed;
-    for (const std::string& name : boxes) {
-        if (const CBox* box = scene.findBox(name))
-            doomed.insert(box);
-    }
-    for (const std::string& name : grids) {
-        if (const CBoxGrid* grid = scene.findGrid(name)) {
-            for (const auto& box : grid->getBoxes())
-                doomed.insert(box.get());
-        }
-    }
-    return doomed;
-}
 
 // The editor's camera hangs on two nodes that the scene makes; a rebuilt scene gets new ones.
 struct SCameraPlacement
@@ -93,28 +73,26 @@ CMapDocument::~CMapDocument()
 // ---------------------------------------------------------------------------------------------
 // Files
 
-void CMapDocument::replaceScene(const std::vector<std::string>* lines)
+void CMapDocument::replaceLevel(CLevel level)
 {
     const SCameraPlacement camera = SCameraPlacement::of(mScene.get());
+    mLevel = std::move(level);
     // One scene manager serves one scene: the old scene clears it when it goes.
     mScene.reset();
     mScene = std::make_unique<CScene>(mSceneManagerName, mCameraName, "", "", "", true, "", 0, 1);
-    if (lines) {
-        std::string text;
-        for (const std::string& line : *lines)
-            text += line + "\n";
-        std::istringstream in(text);
-        CIOMap map;
-        map.readLines(in);
-        map.readIntoScene(*mScene);
-    }
+    CIOMap::buildInScene(mLevel, *mScene);
     camera.applyTo(*mScene);
+    const std::vector<std::string> selected = std::move(mSelection);
+    mSelection.clear();
+    for (const std::string& name : selected)
+        toggleSelection(name);
 }
 
 void CMapDocument::newMap()
 {
     mUndoStack.clear();
-    replaceScene(nullptr);
+    mSelection.clear();
+    replaceLevel(CLevel());
     mFileName.clear();
 }
 
@@ -124,17 +102,15 @@ bool CMapDocument::openMap(const std::string& path)
     if (!map.openForReading(path))
         return false;
     mUndoStack.clear();
-    replaceScene(&map.getLines());
+    mSelection.clear();
+    replaceLevel(readMap(map.getLines()));
     mFileName = path;
     return true;
 }
 
 std::string CMapDocument::mapText() const
 {
-    std::ostringstream out;
-    if (mScene)
-        CIOMap::writeScene(*mScene, out);
-    return out.str();
+    return mScene ? writeMap(mLevel) : std::string();
 }
 
 bool CMapDocument::saveMap(const std::string& path)
@@ -147,7 +123,7 @@ bool CMapDocument::saveMap(const std::string& path)
         mSaveError = path + " is a folder.";
         return false;
     }
-    mSaveError = CIOMap::unstorableReason(*mScene);
+    mSaveError = unstorableReason(mLevel);
     if (!mSaveError.empty())
         return false;
     if (!replaceFile(path, mapText(), &mSaveError)) {
@@ -162,48 +138,49 @@ bool CMapDocument::saveMap(const std::string& path)
 
 void CMapDocument::restoreFromText(const std::string& text)
 {
-    const std::vector<std::string> selected = selectedBoxNames();
-    std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    replaceScene(&lines);
-    for (const std::string& name : selected)
-        mScene->addToSelection(mScene->findBox(name));
+    replaceLevel(readMap(splitMapLines(in)));
 }
 
 // ---------------------------------------------------------------------------------------------
 // Selection
 
+void CMapDocument::highlight(const std::string& name, bool on) const
+{
+    const CBox* box = mScene ? mScene->findBox(name) : nullptr;
+    if (box && box->getNode())
+        box->getNode()->showBoundingBox(on);
+}
+
 bool CMapDocument::toggleSelection(const std::string& boxName)
 {
-    CBox* box = mScene ? mScene->findBox(boxName) : nullptr;
-    if (!box)
+    if (!mScene || !mLevel.findBox(boxName))
         return false;
-    if (!mScene->addToSelection(box)) {
-        std::vector<CBox*> rest = selection();
-        rest.erase(std::remove(rest.begin(), rest.end(), box), rest.end());
-        mScene->clearSelection();
-        for (CBox* other : rest)
-            mScene->addToSelection(other);
-    }
+    const auto it = std::find(mSelection.begin(), mSelection.end(), boxName);
+    const bool selecting = it == mSelection.end();
+    if (selecting)
+        mSelection.push_back(boxName);
+    else
+        mSelection.erase(it);
+    highlight(boxName, selecting);
     return true;
 }
 
 void CMapDocument::clearSelection()
 {
-    if (mScene)
-        mScene->clearSelection();
+    for (const std::string& name : mSelection)
+        highlight(name, false);
+    mSelection.clear();
 }
 
 void CMapDocument::selectGrids(const std::vector<std::string>& gridNames)
 {
-    if (!mScene)
-        return;
+    std::unordered_set<std::string> selected(mSelection.begin(), mSelection.end());
     for (const std::string& name : gridNames) {
-        if (const CBoxGrid* grid = mScene->findGrid(name)) {
-            for (const auto& box : grid->getBoxes())
-                mScene->addToSelection(box.get());
+        const SLevelGrid* grid = mScene ? mLevel.findGrid(name) : nullptr;
+        for (size_t b = 0; grid && b < grid->boxes.size(); ++b) {
+            if (selected.insert(grid->boxes[b].name).second)
+                toggleSelection(grid->boxes[b].name);
         }
     }
 }
@@ -211,35 +188,19 @@ void CMapDocument::selectGrids(const std::vector<std::string>& gridNames)
 std::vector<std::string> CMapDocument::gridNames() const
 {
     std::vector<std::string> names;
-    if (mScene) {
-        for (const auto& grid : mScene->getGrids())
-            names.push_back(grid->getName());
-    }
+    for (const SLevelGrid& grid : mLevel.grids())
+        names.push_back(grid.name);
     return names;
 }
 
-std::vector<CBox*> CMapDocument::selection() const
+std::vector<SBoxState> CMapDocument::selectedStates() const
 {
-    return mScene ? mScene->getSelection() : std::vector<CBox*>();
-}
-
-std::vector<std::string> CMapDocument::selectedBoxNames() const
-{
-    std::vector<std::string> names;
-    for (const CBox* box : selection())
-        names.push_back(box->getName());
-    return names;
-}
-
-std::string CMapDocument::gridOf(const CBox* box) const
-{
-    for (const auto& grid : mScene->getGrids()) {
-        for (const auto& member : grid->getBoxes()) {
-            if (member.get() == box)
-                return grid->getName();
-        }
+    std::vector<SBoxState> states;
+    for (const std::string& name : mSelection) {
+        if (const SLevelBox* box = mLevel.findBox(name))
+            states.push_back(SBoxState::of(*box, mLevel.gridOf(name)));
     }
-    return std::string();
+    return states;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -257,6 +218,29 @@ bool CMapDocument::materialExists(const std::string& material)
     return !material.empty() && Ogre::MaterialManager::getSingleton().resourceExists(material);
 }
 
+void CMapDocument::addBoxes(const QString& text, const std::string& grid,
+                            std::vector<SBoxState> boxes)
+{
+    SLevelPiece::SKeys keys;
+    if (!mLevel.findGrid(grid))
+        keys.grids.push_back(grid);
+    // New names are made free here, so the step knows every box by the name it keeps.
+    std::unordered_set<std::string> taken;
+    for (SBoxState& box : boxes) {
+        std::string name = mLevel.freeBoxName(box.name);
+        for (unsigned long number = 0; taken.count(name); ++number)
+            name = mLevel.freeBoxName(box.name + std::to_string(number));
+        taken.insert(name);
+        box.name = name;
+        box.grid = grid;
+        keys.boxes.push_back(name);
+    }
+    pieceChange(text, keys, [&] {
+        for (const SBoxState& box : boxes)
+            mLevel.addBox(grid, box.plain());
+    });
+}
+
 CMapDocument::EGridResult CMapDocument::createGrid(const std::string& name,
                                                    const std::string& material, int countX,
                                                    int countY, const Ogre::Vector3& origin,
@@ -265,7 +249,7 @@ CMapDocument::EGridResult CMapDocument::createGrid(const std::string& name,
     if (!mScene || !isAcceptableName(name) || !materialExists(material) || countX <= 0 ||
         countY <= 0 || !(edge > 0.0f))
         return EGridResult::InvalidInput;
-    if (mScene->findGrid(name))
+    if (mLevel.findGrid(name))
         return EGridResult::NameTaken;
     // The boxes are numbered on from the scene's box counter, as the scene numbers them.
     std::vector<SBoxState> boxes;
@@ -274,51 +258,44 @@ CMapDocument::EGridResult CMapDocument::createGrid(const std::string& name,
         for (int j = 0; j < countY; ++j) {
             SBoxState box;
             box.name = kBoxPrefix + std::to_string(++number);
-            box.grid = name;
             box.material = material;
             box.position = origin + Ogre::Vector3(edge * i, 0.0f, edge * j);
             box.vertices = CBox::cubeVertices(edge);
             boxes.push_back(box);
         }
     }
-    mUndoStack.push(new CAddBoxesCommand(*this, QStringLiteral("Create grid"), name, material, true,
-                                         std::move(boxes)));
+    addBoxes(QStringLiteral("Create grid"), name, std::move(boxes));
     return EGridResult::Created;
 }
 
 bool CMapDocument::addBox(const std::string& grid, const std::string& material,
                           const Ogre::Vector3& position, float edge)
 {
-    if (!mScene || !mScene->findGrid(grid) || !materialExists(material) || !(edge > 0.0f))
+    if (!mScene || !mLevel.findGrid(grid) || !materialExists(material) || !(edge > 0.0f))
         return false;
     SBoxState box;
     box.name = kBoxPrefix + std::to_string(CScene::getBoxCounter() + 1);
-    box.grid = grid;
     box.material = material;
     box.position = position;
     box.vertices = CBox::cubeVertices(edge);
-    mUndoStack.push(
-        new CAddBoxesCommand(*this, QStringLiteral("Add box"), grid, material, false, {box}));
+    addBoxes(QStringLiteral("Add box"), grid, {box});
     return true;
 }
 
 CMapDocument::EGridResult CMapDocument::copySelection(const std::string& gridName,
                                                       const std::string& material)
 {
-    if (!mScene || !isAcceptableName(gridName) || !materialExists(material))
+    // A grid exists through its boxes: with nothing selected there is nothing to copy.
+    if (!mScene || !isAcceptableName(gridName) || !materialExists(material) || mSelection.empty())
         return EGridResult::InvalidInput;
-    if (mScene->findGrid(gridName))
+    if (mLevel.findGrid(gridName))
         return EGridResult::NameTaken;
     // The copies lie exactly on their originals, in the new grid, with their own materials.
-    std::vector<SBoxState> boxes;
+    std::vector<SBoxState> boxes = selectedStates();
     int number = CScene::getBoxCounter();
-    for (const CBox* original : selection()) {
-        SBoxState copy = SBoxState::of(*original, gridName);
+    for (SBoxState& copy : boxes)
         copy.name = kBoxPrefix + std::to_string(++number);
-        boxes.push_back(copy);
-    }
-    mUndoStack.push(new CAddBoxesCommand(*this, QStringLiteral("Copy selection"), gridName,
-                                         material, true, std::move(boxes)));
+    addBoxes(QStringLiteral("Copy selection"), gridName, std::move(boxes));
     return EGridResult::Created;
 }
 
@@ -329,47 +306,57 @@ CMapDocument::SDeletion CMapDocument::deleteBoxes(const std::vector<std::string>
     SDeletion deletion;
     if (!mScene)
         return deletion;
-    const std::unordered_set<const CBox*> doomed = boxesToDelete(*mScene, boxes, grids);
-    if (doomed.empty() && grids.empty())
+    // The boxes that go: the named ones and all boxes of the named grids.
+    std::unordered_set<std::string> doomed;
+    SLevelPiece::SKeys keys;
+    const auto doom = [&](const std::string& name) {
+        if (!mLevel.findBox(name) || !doomed.insert(name).second)
+            return;
+        keys.boxes.push_back(name);
+        const std::string grid = mLevel.gridOf(name);
+        if (std::find(keys.grids.begin(), keys.grids.end(), grid) == keys.grids.end())
+            keys.grids.push_back(grid);
+    };
+    for (const std::string& name : boxes)
+        doom(name);
+    for (const std::string& name : grids) {
+        if (const SLevelGrid* grid = mLevel.findGrid(name)) {
+            for (const SLevelBox& box : grid->boxes)
+                doom(box.name);
+        }
+    }
+    if (doomed.empty())
         return deletion;
     // The piece of the level that goes with the boxes: their waypoints with the neighbours
     // that lose a link, the monsters starting there, and the start and finish lists.
-    SLevelPiece::SKeys keys;
-    keys.grids = grids;
     keys.points = true;
-    std::vector<std::string> monsters;
     deletion.boxes = static_cast<int>(doomed.size());
-    for (const CBox* box : mScene->getStartBoxes())
+    for (const std::string& box : mLevel.startPoints())
         deletion.startPoints += static_cast<int>(doomed.count(box));
-    for (const CBox* box : mScene->getFinishBoxes())
+    for (const std::string& box : mLevel.finishPoints())
         deletion.finishPoints += static_cast<int>(doomed.count(box));
-    for (const CWaypoint* waypoint : mScene->getWaypoints()) {
-        if (!doomed.count(waypoint->getBox()))
+    for (const SLevelWaypoint& waypoint : mLevel.waypoints()) {
+        if (!doomed.count(waypoint.box))
             continue;
         ++deletion.waypoints;
-        keys.waypoints.push_back(waypoint->getBox()->getName());
-        for (const CWaypoint* neighbour : waypoint->getNeighbours())
-            keys.waypoints.push_back(neighbour->getBox()->getName());
+        keys.waypoints.push_back(waypoint.box);
+        keys.waypoints.insert(keys.waypoints.end(), waypoint.neighbours.begin(),
+                              waypoint.neighbours.end());
     }
-    for (const CMonster* monster : mScene->getMonsters()) {
-        const CWaypoint* start = monster->getStartWaypoint();
-        if (start && doomed.count(start->getBox())) {
+    for (const SLevelMonster& monster : mLevel.monsters()) {
+        if (doomed.count(monster.start)) {
             ++deletion.monsters;
-            keys.monsters.push_back(monster->getName());
+            keys.monsters.push_back(monster.name);
         }
     }
-    for (const CBox* box : doomed)
-        keys.boxes.push_back(box->getName());
     pieceChange(
         text, keys,
         [&] {
-            // Monsters go first: the scene keeps a box that a monster starts on.
+            // Monsters go first: the level keeps a box that a monster starts on.
             for (const std::string& name : keys.monsters)
-                mScene->deleteMonster(name);
-            for (const std::string& name : boxes)
-                mScene->deleteBox(mScene->findBox(name));
-            for (const std::string& name : grids)
-                mScene->deleteGrid(name);
+                mLevel.removeMonster(name);
+            for (const std::string& name : keys.boxes)
+                mLevel.removeBox(name);
         },
         boxes);
     return deletion;
@@ -385,14 +372,15 @@ CMapDocument::SDeletion CMapDocument::deleteGrids(const std::vector<std::string>
     return deleteBoxes({}, gridNames, QStringLiteral("Delete grid"));
 }
 
-void CMapDocument::pushChange(const QString& text, const std::vector<CBox*>& boxes,
-                              std::vector<SBoxState> after, int mergeId)
+void CMapDocument::pushChange(const QString& text, std::vector<SBoxState> after, int mergeId)
 {
-    if (boxes.empty())
+    if (after.empty())
         return;
     std::vector<SBoxState> before;
-    for (const CBox* box : boxes)
-        before.push_back(SBoxState::of(*box, gridOf(box)));
+    for (SBoxState& state : after) {
+        state.grid = mLevel.gridOf(state.name);
+        before.push_back(SBoxState::of(*mLevel.findBox(state.name), state.grid));
+    }
     mUndoStack.push(
         new CChangeBoxesCommand(*this, text, std::move(before), std::move(after), mergeId));
 }
@@ -401,74 +389,64 @@ bool CMapDocument::setMaterial(const std::string& material, bool fitTexture)
 {
     if (!materialExists(material))
         return false;
-    const std::vector<CBox*> boxes = selection();
-    std::vector<SBoxState> after;
-    for (const CBox* box : boxes) {
-        after.push_back(SBoxState::of(*box, std::string()));
-        after.back().material = material;
-        after.back().fitTexture = fitTexture;
+    std::vector<SBoxState> after = selectedStates();
+    for (SBoxState& state : after) {
+        state.material = material;
+        state.fitTexture = fitTexture;
     }
-    pushChange(QStringLiteral("Set material"), boxes, std::move(after));
+    pushChange(QStringLiteral("Set material"), std::move(after));
     return true;
 }
 
 void CMapDocument::moveSelection(const Ogre::Vector3& value, const AxisFlags& absolute)
 {
-    const std::vector<CBox*> boxes = selection();
-    std::vector<SBoxState> after;
-    for (const CBox* box : boxes) {
-        after.push_back(SBoxState::of(*box, std::string()));
-        Ogre::Vector3& position = after.back().position;
+    std::vector<SBoxState> after = selectedStates();
+    for (SBoxState& state : after) {
         for (int axis = 0; axis < 3; ++axis)
-            position[axis] = absolute[axis] ? value[axis] : position[axis] + value[axis];
+            state.position[axis] =
+                absolute[axis] ? value[axis] : state.position[axis] + value[axis];
     }
-    pushChange(QStringLiteral("Move selection"), boxes, std::move(after));
+    pushChange(QStringLiteral("Move selection"), std::move(after));
 }
 
 void CMapDocument::nudgeSelection(const Ogre::Vector3& offset)
 {
-    const std::vector<CBox*> boxes = selection();
-    std::vector<SBoxState> after;
-    for (const CBox* box : boxes) {
-        after.push_back(SBoxState::of(*box, std::string()));
-        after.back().position += offset;
-    }
-    pushChange(QStringLiteral("Move selection"), boxes, std::move(after), MERGE_NUDGE);
+    std::vector<SBoxState> after = selectedStates();
+    for (SBoxState& state : after)
+        state.position += offset;
+    pushChange(QStringLiteral("Move selection"), std::move(after), MERGE_NUDGE);
 }
 
 void CMapDocument::moveVertices(const VertexFlags& vertices, const Ogre::Vector3& value,
                                 const AxisFlags& absolute, bool nearPoints)
 {
-    const std::vector<CBox*> selected = selection();
     // Every (box, vertex) that moves, found on the shapes as they are now; a vertex reached
     // both as a neighbour and as a selected corner still moves once.
-    std::map<CBox*, std::set<int>> moving;
-    for (CBox* box : selected) {
+    std::map<std::string, std::set<int>> moving;
+    for (const SBoxState& box : selectedStates()) {
         for (int v = 0; v < CBox::kVertexCount; ++v) {
             if (!vertices[v])
                 continue;
-            moving[box].insert(v);
+            moving[box.name].insert(v);
             if (!nearPoints)
                 continue;
-            const Ogre::Vector3 point = box->getPosition() + box->getVertices()[v];
-            for (const auto& grid : mScene->getGrids()) {
-                for (const auto& other : grid->getBoxes()) {
-                    if (other.get() == box)
+            const Ogre::Vector3 point = box.position + box.vertices[v];
+            for (const SLevelGrid& grid : mLevel.grids()) {
+                for (const SLevelBox& other : grid.boxes) {
+                    if (other.name == box.name)
                         continue;
-                    const Ogre::Vector3 position = other->getPosition();
+                    const Ogre::Vector3 position = toOgre(other.position);
                     for (int k = 0; k < CBox::kVertexCount; ++k) {
-                        if ((position + other->getVertices()[k]).distance(point) < kNearDistance)
-                            moving[other.get()].insert(k);
+                        if ((position + toOgre(other.vertices[k])).distance(point) < kNearDistance)
+                            moving[other.name].insert(k);
                     }
                 }
             }
         }
     }
-    std::vector<CBox*> boxes;
     std::vector<SBoxState> after;
-    for (const auto& [box, indices] : moving) {
-        boxes.push_back(box);
-        after.push_back(SBoxState::of(*box, std::string()));
+    for (const auto& [name, indices] : moving) {
+        after.push_back(SBoxState::of(*mLevel.findBox(name), std::string()));
         SBoxState& state = after.back();
         for (int v : indices) {
             for (int axis = 0; axis < 3; ++axis) {
@@ -478,5 +456,29 @@ void CMapDocument::moveVertices(const VertexFlags& vertices, const Ogre::Vector3
             }
         }
     }
-    pushChange(QStringLiteral("Move vertices"), boxes, std::move(after));
+    pushChange(QStringLiteral("Move vertices"), std::move(after));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Putting changes into the model and the scene
+
+void CMapDocument::applyPiece(const SLevelPiece& piece)
+{
+    piece.applyTo(mLevel);
+    piece.applyTo(*mScene);
+    // Boxes that went are no longer selected.
+    std::vector<std::string> kept;
+    for (const std::string& name : mSelection) {
+        if (mLevel.findBox(name))
+            kept.push_back(name);
+    }
+    mSelection = std::move(kept);
+}
+
+void CMapDocument::applyBoxes(const std::vector<SBoxState>& boxes)
+{
+    for (const SBoxState& box : boxes) {
+        box.applyTo(mLevel);
+        box.applyTo(*mScene);
+    }
 }

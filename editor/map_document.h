@@ -1,12 +1,15 @@
-// CMapDocument: the map being edited. It owns the editor-mode scene, the file name and the undo
-// stack, and offers every editing operation of the grid and box tools. Each operation that
-// changes the level is one command on the undo stack; selecting boxes is not. Nothing here
-// needs a window, so tests drive the operations directly.
+// CMapDocument: the map being edited. It holds the level model (what the file keeps), the
+// editor-mode scene that shows it, the selected boxes, the file name and the undo stack, and
+// offers every editing operation of the grid and box tools. An operation changes the model and
+// pushes one command on the undo stack; the command puts the changed objects into the model and
+// the scene, and nothing else. Selecting boxes is no undo step. Nothing here needs a window, so
+// tests drive the operations directly.
 #pragma once
 
 #include "editor/box_state.h"
 #include "editor/level_piece.h"
 #include "editor/undo_ids.h"
+#include "world/level/level.h"
 
 #include <OgreColourValue.h>
 #include <OgreVector.h>
@@ -66,6 +69,8 @@ public:
     bool isModified() const { return !mUndoStack.isClean(); }
     std::string mapText() const;
 
+    // The level as the file keeps it; the scene shows it.
+    const CLevel& level() const { return mLevel; }
     CScene* scene() const { return mScene.get(); }
     QUndoStack& undoStack() { return mUndoStack; }
 
@@ -75,7 +80,8 @@ public:
     void clearSelection();
     void selectGrids(const std::vector<std::string>& gridNames);
     std::vector<std::string> gridNames() const;
-    std::vector<std::string> selectedBoxNames() const;
+    // In the order they were selected.
+    const std::vector<std::string>& selectedBoxNames() const { return mSelection; }
 
     // --- editing -------------------------------------------------------------------------
     static bool isAcceptableName(const std::string& name); // letters and digits, not empty
@@ -163,20 +169,25 @@ public:
     // Selects the boxes the named monsters start on, and nothing else.
     void selectMonsterStarts(const std::vector<std::string>& names);
 
-    // --- used by the commands --------------------------------------------------------------
+    // --- used by the commands: each puts its objects into the model and the scene ---------
     // Builds the level anew from map text, keeping the camera and the selection by name (a
     // recovered copy replaces the whole map in one step).
     void restoreFromText(const std::string& text);
+    void applyPiece(const SLevelPiece& piece);
+    void applyBoxes(const std::vector<SBoxState>& boxes);
     // Gives the named lights these states: removed, changed or put back in their place.
     void applyLightStates(const std::vector<SLightState>& states);
+    void applyAmbient(const Ogre::ColourValue& colour);
     // Makes the named boxes the start (or finish) points, in that order.
     void applyPoints(const std::vector<std::string>& boxes, bool start);
 
 private:
-    void replaceScene(const std::vector<std::string>* lines);
+    void replaceLevel(CLevel level);
+    void highlight(const std::string& box, bool on) const;
+    // Adds new boxes (and the grid when it is new) as one undo step; their names are made free.
+    void addBoxes(const QString& text, const std::string& grid, std::vector<SBoxState> boxes);
     SDeletion deleteBoxes(const std::vector<std::string>& boxes,
                           const std::vector<std::string>& grids, const QString& text);
-    std::string gridOf(const CBox* box) const;
     // Runs the change and pushes it as one undo step when the named piece of the level changed;
     // false if not.
     bool pieceChange(const QString& text, const SLevelPiece::SKeys& keys,
@@ -190,14 +201,16 @@ private:
     template <typename Change>
     bool lightChange(const QString& text, const std::vector<std::string>& names, Change&& change,
                      int mergeId = MERGE_NEVER);
-    std::vector<CBox*> selection() const;
-    void pushChange(const QString& text, const std::vector<CBox*>& boxes,
-                    std::vector<SBoxState> after, int mergeId = MERGE_NEVER);
+    // The selected boxes as the model holds them.
+    std::vector<SBoxState> selectedStates() const;
+    void pushChange(const QString& text, std::vector<SBoxState> after, int mergeId = MERGE_NEVER);
 
     std::string mSceneManagerName;
     std::string mCameraName;
     std::string mFileName;
     std::string mSaveError;
+    CLevel mLevel;
     std::unique_ptr<CScene> mScene;
+    std::vector<std::string> mSelection;
     QUndoStack mUndoStack;
 };

@@ -6,18 +6,13 @@
 #include "editor/light_commands.h"
 #include "editor/points_command.h"
 #include "editor/undo_ids.h"
-#include "world/box.h"
+#include "world/level_ogre.h"
 #include "world/monster.h"
 #include "world/scene.h"
-#include "world/waypoint.h"
-
-#include <OgreLight.h>
 
 #include <algorithm>
 
 namespace {
-
-const size_t kLightPrefixLength = 5; // the scene calls its lights "light" + name
 
 SLevelPiece::SKeys graphKeys(std::vector<std::string> waypoints,
                              std::vector<std::string> monsters = {})
@@ -28,6 +23,17 @@ SLevelPiece::SKeys graphKeys(std::vector<std::string> waypoints,
     return keys;
 }
 
+CMapDocument::SLight lightOf(const SLevelLight& light)
+{
+    return {toOgre(light.position), toOgre(light.diffuse), toOgre(light.specular), light.range};
+}
+
+SLevelLight plainLight(const std::string& name, const CMapDocument::SLight& light)
+{
+    return {name, toLevel(light.position), toLevel(light.diffuse), toLevel(light.specular),
+            light.range};
+}
+
 } // namespace
 
 bool CMapDocument::pieceChange(const QString& text, const SLevelPiece::SKeys& keys,
@@ -36,11 +42,12 @@ bool CMapDocument::pieceChange(const QString& text, const SLevelPiece::SKeys& ke
 {
     if (!mScene)
         return false;
-    SLevelPiece before = SLevelPiece::of(*mScene, keys);
+    SLevelPiece before = SLevelPiece::of(mLevel, keys);
     change();
-    SLevelPiece after = SLevelPiece::of(*mScene, keys);
+    SLevelPiece after = SLevelPiece::of(mLevel, keys);
     if (after == before)
         return false;
+    // The model has changed already; the step's first redo puts the change into the scene.
     mUndoStack.push(new CLevelPieceCommand(*this, text, std::move(before), std::move(after),
                                            std::move(reselect)));
     return true;
@@ -49,13 +56,12 @@ bool CMapDocument::pieceChange(const QString& text, const SLevelPiece::SKeys& ke
 std::vector<std::string> CMapDocument::selectedWaypointsAndNeighbours() const
 {
     std::vector<std::string> names;
-    for (const CBox* box : selection()) {
-        const CWaypoint* waypoint = mScene->findWaypoint(box);
+    for (const std::string& box : mSelection) {
+        const SLevelWaypoint* waypoint = mLevel.findWaypoint(box);
         if (!waypoint)
             continue;
-        names.push_back(box->getName());
-        for (const CWaypoint* neighbour : waypoint->getNeighbours())
-            names.push_back(neighbour->getBox()->getName());
+        names.push_back(box);
+        names.insert(names.end(), waypoint->neighbours.begin(), waypoint->neighbours.end());
     }
     return names;
 }
@@ -64,18 +70,18 @@ std::vector<CMapDocument::SLightState>
 CMapDocument::lightStates(const std::vector<std::string>& names) const
 {
     std::vector<SLightState> states;
+    const auto& lights = mLevel.lights();
     for (const std::string& name : names) {
         if (std::any_of(states.begin(), states.end(),
                         [&name](const SLightState& state) { return state.name == name; }))
             continue;
         SLightState state;
         state.name = name;
-        const auto& lights = mScene->getLights();
-        for (size_t i = 0; i < lights.size(); ++i) {
-            if (lights[i]->getName().substr(kLightPrefixLength) == name)
-                state.index = i;
+        if (const SLevelLight* light = mLevel.findLight(name)) {
+            state.exists = true;
+            state.index = static_cast<size_t>(light - lights.data());
+            state.light = lightOf(*light);
         }
-        state.exists = findLight(name, state.light);
         states.push_back(state);
     }
     return states;
@@ -107,8 +113,10 @@ bool CMapDocument::lightChange(const QString& text, const std::vector<std::strin
 void CMapDocument::applyLightStates(const std::vector<SLightState>& states)
 {
     for (const SLightState& state : states) {
-        if (!state.exists)
+        if (!state.exists) {
+            mLevel.removeLight(state.name);
             mScene->deleteLight(state.name);
+        }
     }
     std::vector<const SLightState*> present;
     for (const SLightState& state : states) {
@@ -119,14 +127,19 @@ void CMapDocument::applyLightStates(const std::vector<SLightState>& states)
               [](const SLightState* a, const SLightState* b) { return a->index < b->index; });
     for (const SLightState* state : present) {
         const SLight& light = state->light;
-        SLight current;
-        if (findLight(state->name, current))
-            mScene->setLightValues(state->name, light.position, light.diffuse, light.specular,
-                                   light.range);
-        else
+        if (!mLevel.setLight(plainLight(state->name, light)))
+            mLevel.addLight(plainLight(state->name, light), state->index);
+        if (!mScene->setLightValues(state->name, light.position, light.diffuse, light.specular,
+                                    light.range))
             mScene->addLight(state->name, light.position, light.diffuse, light.specular,
                              light.range, state->index);
     }
+}
+
+void CMapDocument::applyAmbient(const Ogre::ColourValue& colour)
+{
+    mLevel.setAmbient(toLevel(colour));
+    mScene->setAmbientLight(colour);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -136,13 +149,8 @@ CMapDocument::ELightResult CMapDocument::addLight(const std::string& name, const
 {
     if (!mScene || !isAcceptableName(name) || !(light.range > 0.0f))
         return ELightResult::InvalidInput;
-    SLight existing;
-    if (findLight(name, existing))
-        return ELightResult::NameTaken;
-    const bool added = lightChange(QStringLiteral("Create light"), {name}, [&] {
-        mScene->addLight(name, light.position, light.diffuse, light.specular, light.range);
-    });
-    // The scene also refuses a name whose node or marker is taken by something else.
+    const bool added = lightChange(QStringLiteral("Create light"), {name},
+                                   [&] { mLevel.addLight(plainLight(name, light)); });
     return added ? ELightResult::Created : ELightResult::NameTaken;
 }
 
@@ -152,8 +160,7 @@ bool CMapDocument::editLights(const std::vector<std::string>& names, const SLigh
         return false;
     return lightChange(QStringLiteral("Edit light"), names, [&] {
         for (const std::string& name : names)
-            mScene->setLightValues(name, light.position, light.diffuse, light.specular,
-                                   light.range);
+            mLevel.setLight(plainLight(name, light));
     });
 }
 
@@ -166,8 +173,11 @@ bool CMapDocument::setLightColours(const std::vector<std::string>& names,
     return lightChange(
         QStringLiteral("Change light colours"), names,
         [&] {
-            for (const std::string& name : names)
-                mScene->setLightColours(name, diffuse, specular, range);
+            for (const std::string& name : names) {
+                if (const SLevelLight* found = mLevel.findLight(name))
+                    mLevel.setLight(
+                        {name, found->position, toLevel(diffuse), toLevel(specular), range});
+            }
         },
         MERGE_LIGHT_COLOURS);
 }
@@ -177,31 +187,32 @@ int CMapDocument::deleteLights(const std::vector<std::string>& names)
     int deleted = 0;
     lightChange(QStringLiteral("Delete light"), names, [&] {
         for (const std::string& name : names)
-            deleted += mScene->deleteLight(name) ? 1 : 0;
+            deleted += mLevel.removeLight(name) ? 1 : 0;
     });
     return deleted;
 }
 
 bool CMapDocument::findLight(const std::string& name, SLight& light) const
 {
-    return mScene &&
-           mScene->getLightValues(name, light.position, light.diffuse, light.specular, light.range);
+    const SLevelLight* found = mScene ? mLevel.findLight(name) : nullptr;
+    if (found)
+        light = lightOf(*found);
+    return found != nullptr;
 }
 
 std::vector<std::string> CMapDocument::lightNames() const
 {
     std::vector<std::string> names;
-    if (mScene) {
-        for (const Ogre::Light* light : mScene->getLights())
-            names.push_back(light->getName().substr(kLightPrefixLength));
-    }
+    for (const SLevelLight& light : mLevel.lights())
+        names.push_back(light.name);
     return names;
 }
 
 void CMapDocument::setAmbientLight(const Ogre::ColourValue& colour)
 {
-    if (mScene && mScene->getAmbientLight() != colour)
-        mUndoStack.push(new CAmbientCommand(*this, mScene->getAmbientLight(), colour));
+    const Ogre::ColourValue current = toOgre(mLevel.ambient());
+    if (mScene && current != colour)
+        mUndoStack.push(new CAmbientCommand(*this, current, colour));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -209,8 +220,10 @@ void CMapDocument::setAmbientLight(const Ogre::ColourValue& colour)
 
 bool CMapDocument::createWaypoints(int weight)
 {
-    return pieceChange(QStringLiteral("Create waypoint"), graphKeys(selectedBoxNames()),
-                       [&] { mScene->addWaypointsOnSelection(weight); });
+    return pieceChange(QStringLiteral("Create waypoint"), graphKeys(mSelection), [&] {
+        for (const std::string& box : mSelection)
+            mLevel.addWaypoint(box, weight);
+    });
 }
 
 CMapDocument::SDeletion CMapDocument::removeWaypoints()
@@ -219,28 +232,17 @@ CMapDocument::SDeletion CMapDocument::removeWaypoints()
     if (!mScene)
         return deletion;
     std::vector<std::string> monsters;
-    for (const CMonster* monster : mScene->getMonsters()) {
-        const CWaypoint* start = monster->getStartWaypoint();
-        const std::vector<CBox*> boxes = selection();
-        if (start && std::find(boxes.begin(), boxes.end(), start->getBox()) != boxes.end())
-            monsters.push_back(monster->getName());
+    for (const SLevelMonster& monster : mLevel.monsters()) {
+        if (std::find(mSelection.begin(), mSelection.end(), monster.start) != mSelection.end())
+            monsters.push_back(monster.name);
     }
-    const auto keys = graphKeys(selectedWaypointsAndNeighbours(), std::move(monsters));
+    const auto keys = graphKeys(selectedWaypointsAndNeighbours(), monsters);
     pieceChange(QStringLiteral("Remove waypoint"), keys, [&] {
-        for (CBox* box : selection()) {
-            const CWaypoint* waypoint = mScene->findWaypoint(box);
-            if (!waypoint)
-                continue;
-            // The scene keeps a waypoint a monster starts on: such monsters go first.
-            std::vector<std::string> starting;
-            for (const CMonster* monster : mScene->getMonsters()) {
-                if (monster->getStartWaypoint() == waypoint)
-                    starting.push_back(monster->getName());
-            }
-            for (const std::string& name : starting)
-                deletion.monsters += mScene->deleteMonster(name) ? 1 : 0;
-            deletion.waypoints += mScene->removeWaypoint(box) ? 1 : 0;
-        }
+        // The level keeps a waypoint a monster starts on: such monsters go first.
+        for (const std::string& name : monsters)
+            deletion.monsters += mLevel.removeMonster(name) ? 1 : 0;
+        for (const std::string& box : mSelection)
+            deletion.waypoints += mLevel.removeWaypoint(box) ? 1 : 0;
     });
     return deletion;
 }
@@ -249,74 +251,63 @@ bool CMapDocument::linkWaypoints(const std::vector<std::string>& boxNames)
 {
     if (!mScene)
         return false;
-    std::vector<std::string> ends = selectedBoxNames();
+    std::vector<std::string> ends = mSelection;
     ends.insert(ends.end(), boxNames.begin(), boxNames.end());
     return pieceChange(QStringLiteral("Add neighbour"), graphKeys(ends), [&] {
-        for (const std::string& name : boxNames) {
-            CBox* from = mScene->findBox(name);
-            for (CBox* to : selection())
-                mScene->linkWaypoints(from, to);
+        for (const std::string& from : boxNames) {
+            for (const std::string& to : mSelection)
+                mLevel.link(from, to);
         }
     });
 }
 
 bool CMapDocument::unlinkWaypoints(const std::string& boxA, const std::string& boxB)
 {
-    return pieceChange(QStringLiteral("Remove neighbour"), graphKeys({boxA, boxB}), [&] {
-        mScene->unlinkWaypoints(mScene->findBox(boxA), mScene->findBox(boxB));
-    });
+    return pieceChange(QStringLiteral("Remove neighbour"), graphKeys({boxA, boxB}),
+                       [&] { mLevel.unlink(boxA, boxB); });
 }
 
 bool CMapDocument::setWaypointWeight(int weight)
 {
-    return pieceChange(QStringLiteral("Set weight"), graphKeys(selectedBoxNames()),
-                       [&] { mScene->setWeightOnSelection(weight); });
+    return pieceChange(QStringLiteral("Set weight"), graphKeys(mSelection), [&] {
+        for (const std::string& box : mSelection)
+            mLevel.setWeight(box, weight);
+    });
 }
 
 std::vector<std::string> CMapDocument::waypointNames() const
 {
     std::vector<std::string> names;
-    if (mScene) {
-        for (const CWaypoint* waypoint : mScene->getWaypoints())
-            names.push_back(waypoint->getBox()->getName());
-    }
+    for (const SLevelWaypoint& waypoint : mLevel.waypoints())
+        names.push_back(waypoint.box);
     return names;
 }
 
 std::vector<std::string> CMapDocument::neighbourNames(const std::string& boxName) const
 {
-    std::vector<std::string> names;
-    const CWaypoint* waypoint = mScene ? mScene->findWaypoint(mScene->findBox(boxName)) : nullptr;
-    if (waypoint) {
-        for (const CWaypoint* neighbour : waypoint->getNeighbours())
-            names.push_back(neighbour->getBox()->getName());
-    }
-    return names;
+    const SLevelWaypoint* waypoint = mLevel.findWaypoint(boxName);
+    return waypoint ? waypoint->neighbours : std::vector<std::string>();
 }
 
 bool CMapDocument::waypointWeight(const std::string& boxName, int& weight) const
 {
-    const CWaypoint* waypoint = mScene ? mScene->findWaypoint(mScene->findBox(boxName)) : nullptr;
+    const SLevelWaypoint* waypoint = mLevel.findWaypoint(boxName);
     if (waypoint)
-        weight = waypoint->getWeight();
+        weight = waypoint->weight;
     return waypoint != nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Start and finish points
 
-std::vector<std::string> CMapDocument::pointNames(bool start) const
-{
-    std::vector<std::string> names;
-    for (const CBox* box : start ? mScene->getStartBoxes() : mScene->getFinishBoxes())
-        names.push_back(box->getName());
-    return names;
-}
-
 void CMapDocument::applyPoints(const std::vector<std::string>& boxes, bool start)
 {
+    for (const std::string& name :
+         std::vector<std::string>(start ? mLevel.startPoints() : mLevel.finishPoints()))
+        mLevel.removePoint(name, start);
     std::vector<CBox*> points;
     for (const std::string& name : boxes) {
+        mLevel.addPoint(name, start);
         if (CBox* box = mScene->findBox(name))
             points.push_back(box);
     }
@@ -327,16 +318,14 @@ bool CMapDocument::pointsChange(bool start, bool add)
 {
     if (!mScene)
         return false;
-    std::vector<std::string> before = pointNames(start);
-    if (add && start)
-        mScene->addSelectedAsStartPoints();
-    else if (add)
-        mScene->addSelectedAsFinishPoints();
-    else if (start)
-        mScene->removeSelectedFromStartPoints();
-    else
-        mScene->removeSelectedFromFinishPoints();
-    std::vector<std::string> after = pointNames(start);
+    std::vector<std::string> before = start ? mLevel.startPoints() : mLevel.finishPoints();
+    for (const std::string& box : mSelection) {
+        if (add)
+            mLevel.addPoint(box, start);
+        else
+            mLevel.removePoint(box, start);
+    }
+    std::vector<std::string> after = start ? mLevel.startPoints() : mLevel.finishPoints();
     if (after == before)
         return false;
     const QString text =
@@ -366,9 +355,8 @@ bool CMapDocument::createMonster(int kind, const std::string& name)
         return false;
     bool created = false;
     pieceChange(QStringLiteral("Create monster"), graphKeys({}, {name}), [&] {
-        for (CBox* box : selection()) {
-            CWaypoint* waypoint = mScene->findWaypoint(box);
-            if (waypoint && mScene->addMonster(kind, name, waypoint)) {
+        for (const std::string& box : mSelection) {
+            if (mLevel.addMonster({kind, name, box})) {
                 created = true;
                 return;
             }
@@ -382,7 +370,7 @@ int CMapDocument::deleteMonsters(const std::vector<std::string>& names)
     int deleted = 0;
     pieceChange(QStringLiteral("Delete monster"), graphKeys({}, names), [&] {
         for (const std::string& name : names)
-            deleted += mScene->deleteMonster(name) ? 1 : 0;
+            deleted += mLevel.removeMonster(name) ? 1 : 0;
     });
     return deleted;
 }
@@ -390,21 +378,16 @@ int CMapDocument::deleteMonsters(const std::vector<std::string>& names)
 std::vector<std::string> CMapDocument::monsterNames() const
 {
     std::vector<std::string> names;
-    if (mScene) {
-        for (const CMonster* monster : mScene->getMonsters())
-            names.push_back(monster->getName());
-    }
+    for (const SLevelMonster& monster : mLevel.monsters())
+        names.push_back(monster.name);
     return names;
 }
 
 void CMapDocument::selectMonsterStarts(const std::vector<std::string>& names)
 {
-    if (!mScene)
-        return;
-    mScene->clearSelection();
-    for (const CMonster* monster : mScene->getMonsters()) {
-        const CWaypoint* start = monster->getStartWaypoint();
-        if (start && std::find(names.begin(), names.end(), monster->getName()) != names.end())
-            mScene->addToSelection(start->getBox());
+    clearSelection();
+    for (const SLevelMonster& monster : mLevel.monsters()) {
+        if (std::find(names.begin(), names.end(), monster.name) != names.end())
+            toggleSelection(monster.start);
     }
 }

@@ -3,6 +3,7 @@
 
 #include "world/box.h"
 #include "world/box_grid.h"
+#include "world/level_ogre.h"
 #include "world/monster.h"
 #include "world/scene.h"
 #include "world/waypoint.h"
@@ -16,26 +17,6 @@
 namespace {
 
 const size_t kLightNamePrefixLength = 5; // scene lights are called "light" + name
-
-SLevelVector toLevel(const Ogre::Vector3& v)
-{
-    return {v.x, v.y, v.z};
-}
-
-SLevelColour toLevel(const Ogre::ColourValue& c)
-{
-    return {c.r, c.g, c.b};
-}
-
-Ogre::Vector3 toOgre(const SLevelVector& v)
-{
-    return Ogre::Vector3(v.x, v.y, v.z);
-}
-
-Ogre::ColourValue toOgre(const SLevelColour& c)
-{
-    return Ogre::ColourValue(c.r, c.g, c.b, 1.0f);
-}
 
 } // namespace
 
@@ -62,9 +43,7 @@ void CIOMap::buildInScene(const CLevel& level, CScene& scene)
 {
     for (const SLevelGrid& grid : level.grids()) {
         for (const SLevelBox& box : grid.boxes) {
-            CBox::Vertices vertices;
-            for (size_t v = 0; v < vertices.size(); ++v)
-                vertices[v] = toOgre(box.vertices[v]);
+            const CBox::Vertices vertices = toOgre(box.vertices);
             scene.addBox(box.name, box.material, grid.name, toOgre(box.position), &vertices,
                          box.fitTexture);
         }
@@ -104,8 +83,7 @@ CLevel CIOMap::levelOf(const CScene& scene)
             plain.name = box->getName();
             plain.material = box->getMaterialName();
             plain.position = toLevel(box->getPosition());
-            for (size_t v = 0; v < plain.vertices.size(); ++v)
-                plain.vertices[v] = toLevel(box->getVertices()[v]);
+            plain.vertices = toLevel(box->getVertices());
             plain.fitTexture = box->getFitTexture();
             level.addBox(grid->getName(), std::move(plain));
         }

@@ -149,7 +149,6 @@ void CScene::tearDown()
     mWaypointsByBox.clear();
     mBoxesByName.clear();
     mBoxesByBody.clear();
-    mSelection.clear();
     mStartBoxes.clear();
     mFinishBoxes.clear();
     mGrids.clear();

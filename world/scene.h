@@ -2,7 +2,7 @@
 // start and finish points, waypoints, monsters), makes one ball and camera per player, owns the
 // physics world, and applies the contact rules (finish, bumps, falls, monster hits). There is
 // one current scene at a time, reachable through CScene::current(). Its sources: scene.cpp
-// (building, teardown, frames), scene_boxes, scene_lights, scene_points (selection, points,
+// (building, teardown, frames), scene_boxes, scene_lights, scene_points (points,
 // waypoints, monsters), scene_balls, particle_effects, see_through and contact_rules.cpp.
 #pragma once
 
@@ -101,7 +101,7 @@ public:
     // the edge length along x and z. Refused (nullptr) when the grid name is taken.
     CBoxGrid* createGrid(const std::string& name, const std::string& material, int countX,
                          int countY, const Ogre::Vector3& origin, float edge);
-    // Removes a box, its point entries, its waypoint (with links) and its selection entry.
+    // Removes a box, its point entries and its waypoint (with links).
     // A box carrying a monster's start waypoint is refused.
     bool deleteBox(CBox* box);
     bool deleteGrid(const std::string& name);
@@ -122,24 +122,15 @@ public:
     void setAmbientLight(const Ogre::ColourValue& colour);
     Ogre::ColourValue getAmbientLight() const;
 
-    void clearSelection();
-    bool addToSelection(CBox* box); // false when already selected
-    const std::vector<CBox*>& getSelection() const { return mSelection; }
     // Makes the box a start (or finish) point; false when it is one already.
     bool addPoint(CBox* box, bool start);
     // Makes these boxes the start (or finish) points, in this order.
     void setPoints(const std::vector<CBox*>& boxes, bool start);
-    void addSelectedAsStartPoints();
-    void addSelectedAsFinishPoints();
-    void removeSelectedFromStartPoints();
-    void removeSelectedFromFinishPoints();
 
     bool addWaypoint(CBox* box, int weight, size_t place = kAtEnd); // false when the box has one
     CWaypoint* findWaypoint(const CBox* box) const;
     bool linkWaypoints(CBox* a, CBox* b);
     bool unlinkWaypoints(CBox* a, CBox* b);
-    void addWaypointsOnSelection(int weight);
-    void setWeightOnSelection(int weight);
     // Refused while a monster starts on it; clears every record that points at it.
     bool removeWaypoint(CBox* box);
     const std::vector<CWaypoint*>& getWaypoints() const { return mWaypoints; }
@@ -248,7 +239,6 @@ private:
     // The finish fireworks that really started, so a restart stops those and nothing else (a
     // finish box may be named like another effect).
     std::vector<std::string> mFireworkNames;
-    std::vector<CBox*> mSelection;
     std::vector<std::unique_ptr<CBoxGrid>> mGrids;
     std::vector<Ogre::Light*> mLights;
     std::vector<CBox*> mStartBoxes;

@@ -97,7 +97,6 @@ bool CScene::deleteBox(CBox* box)
     CWaypoint* waypoint = findWaypoint(box);
     if (waypoint && !removeWaypoint(box))
         return false;
-    mSelection.erase(std::remove(mSelection.begin(), mSelection.end(), box), mSelection.end());
     if (std::find(mStartBoxes.begin(), mStartBoxes.end(), box) != mStartBoxes.end()) {
         removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
         mStartBoxes.erase(std::remove(mStartBoxes.begin(), mStartBoxes.end(), box),

@@ -1,4 +1,4 @@
-// The scene's selection, start and finish points, waypoints and monsters.
+// The scene's start and finish points, waypoints and monsters.
 #include "world/scene.h"
 
 #include "world/box.h"
@@ -19,25 +19,6 @@ namespace {
 constexpr float kMarkerHeight = 1.0f;
 
 } // namespace
-
-void CScene::clearSelection()
-{
-    for (CBox* box : mSelection) {
-        if (box->getNode())
-            box->getNode()->showBoundingBox(false);
-    }
-    mSelection.clear();
-}
-
-bool CScene::addToSelection(CBox* box)
-{
-    if (!box || std::find(mSelection.begin(), mSelection.end(), box) != mSelection.end())
-        return false;
-    mSelection.push_back(box);
-    if (mEditorMode && box->getNode())
-        box->getNode()->showBoundingBox(true);
-    return true;
-}
 
 void CScene::addMarker(CBox* box, const std::string& setPrefix, const std::string& nodePrefix)
 {
@@ -98,40 +79,6 @@ void CScene::setPoints(const std::vector<CBox*>& boxes, bool start)
         addPoint(box, start);
 }
 
-void CScene::addSelectedAsStartPoints()
-{
-    for (CBox* box : mSelection)
-        addPoint(box, true);
-}
-
-void CScene::addSelectedAsFinishPoints()
-{
-    for (CBox* box : mSelection)
-        addPoint(box, false);
-}
-
-void CScene::removeSelectedFromStartPoints()
-{
-    for (CBox* box : mSelection) {
-        auto it = std::find(mStartBoxes.begin(), mStartBoxes.end(), box);
-        if (it == mStartBoxes.end())
-            continue;
-        removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
-        mStartBoxes.erase(it);
-    }
-}
-
-void CScene::removeSelectedFromFinishPoints()
-{
-    for (CBox* box : mSelection) {
-        auto it = std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box);
-        if (it == mFinishBoxes.end())
-            continue;
-        removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
-        mFinishBoxes.erase(it);
-    }
-}
-
 bool CScene::addWaypoint(CBox* box, int weight, size_t place)
 {
     if (!box || findWaypoint(box))
@@ -161,20 +108,6 @@ bool CScene::unlinkWaypoints(CBox* a, CBox* b)
     CWaypoint* first = findWaypoint(a);
     CWaypoint* second = findWaypoint(b);
     return first && second && first->unlink(second);
-}
-
-void CScene::addWaypointsOnSelection(int weight)
-{
-    for (CBox* box : mSelection)
-        addWaypoint(box, weight);
-}
-
-void CScene::setWeightOnSelection(int weight)
-{
-    for (CBox* box : mSelection) {
-        if (CWaypoint* waypoint = findWaypoint(box))
-            waypoint->setWeight(weight);
-    }
 }
 
 bool CScene::removeWaypoint(CBox* box)

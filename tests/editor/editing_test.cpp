@@ -306,9 +306,10 @@ TEST_F(EditingTest, savingReplacesTheFileOnlyWhenTheWholeMapIsWritten)
     EXPECT_FALSE(fs::exists(elsewhere + "/gone.kivom"));
 
     // A map the file cannot hold is refused with the reason; the old file stays.
-    scene().addBox("bad,name", "stone", "g", kOrigin, nullptr, false);
+    select({"box1"});
+    document.moveSelection(Ogre::Vector3(2.0e6f, 0, 0), {true, false, false});
     EXPECT_FALSE(document.saveMap(path));
-    EXPECT_NE(document.saveError().find("\"bad,name\""), std::string::npos);
+    EXPECT_EQ(document.saveError().find("The box box1 lies beyond"), 0u) << document.saveError();
     EXPECT_EQ(filesIn(maps),
               (std::vector<std::string>{"dangling.kivom", "level.kivom", "linked.kivom"}));
 
@@ -348,7 +349,7 @@ TEST_F(EditingTest, randomSessionsLeaveNoDanglingReferenceAndUndoToTheSameFile)
         [&] {
             const std::string grid = any(grids);
             if (pick(3) == 0 && document.deleteGrids({grid}).boxes > 0) {
-                EXPECT_FALSE(scene().findGrid(grid)) << grid; // with its monsters' boxes
+                EXPECT_FALSE(document.level().findGrid(grid)) << grid; // with its monsters' boxes
             }
         },
         [&] { document.setMaterial(materials[pick(5)], pick(2) == 1); },
@@ -367,6 +368,18 @@ TEST_F(EditingTest, randomSessionsLeaveNoDanglingReferenceAndUndoToTheSameFile)
         [&] { document.createMonster(static_cast<int>(pick(6)), name); },
         [&] { document.deleteMonsters({any(monsters)}); },
         [&] { document.addLight("l" + std::to_string(pick(3)), {}); },
+        [&] {
+            const Ogre::ColourValue colour(pick(11) / 10.0f, pick(11) / 10.0f, 0.5f);
+            const std::string light = "l" + std::to_string(pick(3));
+            if (pick(2) == 0)
+                document.editLights({light}, {vector(), colour, colour, 1.0f + pick(50)});
+            else
+                document.setLightColours({light}, colour, colour, 1.0f + pick(50));
+        },
+        [&] { document.deleteLights({"l" + std::to_string(pick(3))}); },
+        [&] { document.setAmbientLight(Ogre::ColourValue(pick(11) / 10.0f, 0.2f, 0.3f)); },
+        [&] { document.unlinkWaypoints(any(waypoints), any(waypoints)); },
+        [&] { document.setWaypointWeight(static_cast<int>(pick(5))); },
         [&] { document.undoStack().undo(); },
         [&] { document.undoStack().redo(); },
     };
@@ -377,17 +390,19 @@ TEST_F(EditingTest, randomSessionsLeaveNoDanglingReferenceAndUndoToTheSameFile)
             monsters = document.monsterNames();
             document.clearSelection();
             if (!grids.empty()) {
-                const auto& boxes = scene().findGrid(any(grids))->getBoxes();
+                const auto& boxes = document.level().findGrid(any(grids))->boxes;
                 for (size_t i = pick(4); i > 0 && !boxes.empty(); --i)
-                    document.toggleSelection(boxes[pick(boxes.size())]->getName());
+                    document.toggleSelection(boxes[pick(boxes.size())].name);
             }
             name = "n" + std::to_string(sequence * 5 + op);
             operations[pick(std::size(operations))]();
         }
-        // Every reference in the map resolves: read back, it is the same map.
+        // Every reference in the map resolves: read back, it is the same map. The scene shows
+        // exactly the document's level.
         const std::string text = document.mapText();
         std::istringstream in(text);
         ASSERT_EQ(writeMap(readMap(splitMapLines(in))), text) << "sequence " << sequence;
+        ASSERT_EQ(writeMap(CIOMap::levelOf(scene())), text) << "sequence " << sequence;
     }
     const std::string last = document.mapText();
     const int index = document.undoStack().index();

@@ -194,10 +194,7 @@ TEST(SceneEditor, editorModeDrawsMarkersAndBuildsNoPhysics)
     // The finish marker floats 1 above the top centre of its box.
     EXPECT_EQ(sm->getSceneNode("finishPointNodegoal")->getPosition(), Ogre::Vector3(0, 1.5f, -2));
 
-    s.clearSelection();
-    EXPECT_TRUE(s.addToSelection(s.findBox("goal")));
-    EXPECT_FALSE(s.addToSelection(s.findBox("goal")));
-    s.removeSelectedFromFinishPoints();
+    s.setPoints({}, false);
     EXPECT_TRUE(s.getFinishBoxes().empty());
     EXPECT_FALSE(sm->hasBillboardSet("finishpointgoal"));
     level.run(0.1f);

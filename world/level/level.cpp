@@ -15,6 +15,12 @@ auto findNamed(T& items, const std::string& name, Name nameOf) -> decltype(&item
     return nullptr;
 }
 
+template <typename T> void insertAt(std::vector<T>& items, std::size_t place, T item)
+{
+    place = std::min(place, items.size());
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(place), std::move(item));
+}
+
 bool eraseName(std::vector<std::string>& names, const std::string& name)
 {
     const auto it = std::find(names.begin(), names.end(), name);
@@ -59,25 +65,39 @@ std::string CLevel::gridOf(const std::string& boxName) const
     return it == mBoxes.end() ? std::string() : mGrids[it->second.grid].name;
 }
 
-std::string CLevel::addBox(const std::string& gridName, SLevelBox box)
+std::string CLevel::freeBoxName(const std::string& wanted) const
 {
-    if (mBoxes.count(box.name)) {
-        for (unsigned long number = 0;; ++number) {
-            const std::string candidate = box.name + std::to_string(number);
-            if (!mBoxes.count(candidate)) {
-                box.name = candidate;
-                break;
-            }
-        }
+    if (!mBoxes.count(wanted))
+        return wanted;
+    for (unsigned long number = 0;; ++number) {
+        std::string candidate = wanted + std::to_string(number);
+        if (!mBoxes.count(candidate))
+            return candidate;
     }
+}
+
+std::string CLevel::addBox(const std::string& gridName, SLevelBox box, std::size_t place,
+                           std::size_t gridPlace)
+{
+    box.name = freeBoxName(box.name);
     std::size_t grid = 0;
     while (grid < mGrids.size() && mGrids[grid].name != gridName)
         ++grid;
-    if (grid == mGrids.size())
-        mGrids.push_back({gridName, box.material, {}});
-    mBoxes[box.name] = {grid, mGrids[grid].boxes.size()};
-    mGrids[grid].boxes.push_back(std::move(box));
-    return mGrids[grid].boxes.back().name;
+    if (grid == mGrids.size()) {
+        grid = std::min(gridPlace, mGrids.size());
+        insertAt(mGrids, grid, SLevelGrid{gridName, box.material, {}});
+        for (std::size_t later = grid + 1; later < mGrids.size(); ++later)
+            reindexGrid(later);
+    }
+    std::vector<SLevelBox>& boxes = mGrids[grid].boxes;
+    place = std::min(place, boxes.size());
+    const std::string name = box.name;
+    insertAt(boxes, place, std::move(box));
+    if (place + 1 == boxes.size())
+        mBoxes[name] = {grid, place};
+    else
+        reindexGrid(grid);
+    return name;
 }
 
 bool CLevel::setBox(const SLevelBox& box)
@@ -126,11 +146,11 @@ const SLevelLight* CLevel::findLight(const std::string& name) const
     return findNamed(mLights, name, [](const SLevelLight& light) { return light.name; });
 }
 
-bool CLevel::addLight(const SLevelLight& light)
+bool CLevel::addLight(const SLevelLight& light, std::size_t place)
 {
     if (findLight(light.name))
         return false;
-    mLights.push_back(light);
+    insertAt(mLights, place, light);
     return true;
 }
 
@@ -184,12 +204,17 @@ SLevelWaypoint* CLevel::waypoint(const std::string& box)
     return it == mWaypointIndex.end() ? nullptr : &mWaypoints[it->second];
 }
 
-bool CLevel::addWaypoint(const std::string& box, int weight)
+bool CLevel::addWaypoint(const std::string& box, int weight, std::size_t place)
 {
     if (!mBoxes.count(box) || mWaypointIndex.count(box))
         return false;
-    mWaypointIndex[box] = mWaypoints.size();
-    mWaypoints.push_back({box, weight, {}});
+    if (place >= mWaypoints.size()) {
+        mWaypointIndex[box] = mWaypoints.size();
+        mWaypoints.push_back({box, weight, {}});
+    } else {
+        insertAt(mWaypoints, place, SLevelWaypoint{box, weight, {}});
+        reindexWaypoints();
+    }
     return true;
 }
 
@@ -277,12 +302,12 @@ bool CLevel::monsterStartsOn(const std::string& box) const
                        [&box](const SLevelMonster& monster) { return monster.start == box; });
 }
 
-bool CLevel::addMonster(const SLevelMonster& monster)
+bool CLevel::addMonster(const SLevelMonster& monster, std::size_t place)
 {
     if (monster.kind < 0 || monster.kind >= kMonsterKinds || findMonster(monster.name) ||
         !findWaypoint(monster.start) || monsterStartsOn(monster.start))
         return false;
-    mMonsters.push_back(monster);
+    insertAt(mMonsters, place, monster);
     return true;
 }
 

@@ -73,6 +73,8 @@ class CLevel
 {
 public:
     static constexpr int kMonsterKinds = 6;
+    // A place in a list: at its end.
+    static constexpr std::size_t kAtEnd = ~std::size_t(0);
     // A level without an ambient record is lit like this.
     static constexpr SLevelColour kDefaultAmbient{0.1f, 0.1f, 0.1f};
 
@@ -84,10 +86,12 @@ public:
     const SLevelBox* findBox(const std::string& name) const;
     std::string gridOf(const std::string& boxName) const; // empty when there is no such box
     std::size_t boxCount() const { return mBoxes.size(); }
-    // Adds the box to the named grid, which is made (with the box's material) when unknown.
-    // A name already used gets the smallest number suffix 0, 1, 2, ... that is free; the name
-    // the box got is returned.
-    std::string addBox(const std::string& grid, SLevelBox box);
+    // Adds the box at the place in the named grid's list. An unknown grid is made (with the
+    // box's material) at gridPlace in the list of grids. A name already used gets the smallest
+    // number suffix 0, 1, 2, ... that is free (freeBoxName); the name the box got is returned.
+    std::string addBox(const std::string& grid, SLevelBox box, std::size_t place = kAtEnd,
+                       std::size_t gridPlace = kAtEnd);
+    std::string freeBoxName(const std::string& wanted) const;
     // Changes material, position, vertices and fit of the box of that name.
     bool setBox(const SLevelBox& box);
     // Removes the box with its start and finish entries, its waypoint and that waypoint's links.
@@ -97,7 +101,8 @@ public:
     // --- lights --------------------------------------------------------------------------
     const std::vector<SLevelLight>& lights() const { return mLights; }
     const SLevelLight* findLight(const std::string& name) const;
-    bool addLight(const SLevelLight& light); // refused for a name in use
+    bool addLight(const SLevelLight& light,
+                  std::size_t place = kAtEnd); // refused for a name in use
     bool setLight(const SLevelLight& light);
     bool removeLight(const std::string& name);
     const SLevelColour& ambient() const { return mAmbient; }
@@ -113,7 +118,8 @@ public:
     // --- waypoints -----------------------------------------------------------------------
     const std::vector<SLevelWaypoint>& waypoints() const { return mWaypoints; }
     const SLevelWaypoint* findWaypoint(const std::string& box) const;
-    bool addWaypoint(const std::string& box, int weight); // refused when it has one
+    // Refused when the box has one or there is no such box.
+    bool addWaypoint(const std::string& box, int weight, std::size_t place = kAtEnd);
     bool setWeight(const std::string& box, int weight);
     // Refused while a monster starts on it; its links go with it.
     bool removeWaypoint(const std::string& box);
@@ -128,7 +134,7 @@ public:
     const SLevelMonster* findMonster(const std::string& name) const;
     // Refused for a kind outside 0..5, a name in use, a start without a waypoint or a start
     // waypoint that carries a monster already.
-    bool addMonster(const SLevelMonster& monster);
+    bool addMonster(const SLevelMonster& monster, std::size_t place = kAtEnd);
     bool removeMonster(const std::string& name);
 
 private:
