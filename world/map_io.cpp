@@ -12,6 +12,7 @@
 #include <OgreSceneNode.h>
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 namespace {
@@ -121,49 +122,4 @@ CLevel CIOMap::levelOf(const CScene& scene)
                           start && start->getBox() ? start->getBox()->getName() : ""});
     }
     return level;
-}
-
-bool CIOMap::openForWriting(const std::string& path)
-{
-    mOut.open(path, std::ios::out | std::ios::trunc);
-    if (!mOut.is_open()) {
-        std::cerr << "CIOMap: Can't open or create file: " << path << "!" << std::endl;
-        return false;
-    }
-    return true;
-}
-
-void CIOMap::writeScene(const CScene& scene)
-{
-    if (mOut.is_open())
-        writeScene(scene, mOut);
-}
-
-void CIOMap::writeScene(const CScene& scene, std::ostream& out)
-{
-    writeMap(levelOf(scene), out);
-}
-
-std::string CIOMap::unstorableReason(const CScene& scene)
-{
-    // What the model cannot hold at all goes missing on the way into it.
-    for (const CMonster* monster : scene.getMonsters()) {
-        if (!monster->getStartWaypoint() || !monster->getStartWaypoint()->getBox())
-            return "The monster " + monster->getName() + " has no start waypoint.";
-    }
-    const CLevel level = levelOf(scene);
-    if (level.lights().size() != scene.getLights().size())
-        return "Two lights have the same name.";
-    return ::unstorableReason(level);
-}
-
-bool CIOMap::closeAfterWriting()
-{
-    mOut.close();
-    if (mOut.good()) {
-        std::cout << "CIOMap: Successful saved!" << std::endl;
-        return true;
-    }
-    std::cerr << "CIOMap: Can't close file!" << std::endl;
-    return false;
 }

@@ -110,9 +110,6 @@ public:
     bool addLight(const std::string& name, const Ogre::Vector3& position,
                   const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular, float range,
                   size_t place = kAtEnd);
-    bool getLightValues(const std::string& name, Ogre::Vector3& position,
-                        Ogre::ColourValue& diffuse, Ogre::ColourValue& specular,
-                        float& range) const;
     bool setLightValues(const std::string& name, const Ogre::Vector3& position,
                         const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular,
                         float range);

@@ -71,22 +71,6 @@ bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
     return true;
 }
 
-bool CScene::getLightValues(const std::string& name, Ogre::Vector3& position,
-                            Ogre::ColourValue& diffuse, Ogre::ColourValue& specular,
-                            float& range) const
-{
-    const std::string lightName = kLightPrefix + name;
-    if (!mSceneManager->hasLight(lightName))
-        return false;
-    Ogre::Light* light = mSceneManager->getLight(lightName);
-    position = light->getParentSceneNode() ? light->getParentSceneNode()->getPosition()
-                                           : Ogre::Vector3::ZERO;
-    diffuse = light->getDiffuseColour();
-    specular = light->getSpecularColour();
-    range = light->getAttenuationRange();
-    return true;
-}
-
 bool CScene::setLightValues(const std::string& name, const Ogre::Vector3& position,
                             const Ogre::ColourValue& diffuse, const Ogre::ColourValue& specular,
                             float range)
