@@ -80,7 +80,7 @@ void CMapDocument::replaceLevel(CLevel level)
     // One scene manager serves one scene: the old scene clears it when it goes.
     mScene.reset();
     mScene = std::make_unique<CScene>(mSceneManagerName, mCameraName, "", "", "", true, "", 0, 1);
-    CIOMap::buildInScene(mLevel, *mScene);
+    mScene->realise(mLevel);
     camera.applyTo(*mScene);
     const std::vector<std::string> selected = std::move(mSelection);
     mSelection.clear();

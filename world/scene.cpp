@@ -118,7 +118,7 @@ void CScene::build(const std::string& camera1, const std::string& camera2,
     if (!mMapName.empty()) {
         CIOMap map;
         if (map.openForReading(paths::mapFile(mMapName)))
-            map.readIntoScene(*this);
+            realise(readMap(map.getLines()));
     }
     if (!mEditorMode) {
         createBoxPhysics();

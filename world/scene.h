@@ -30,6 +30,7 @@ class SceneNode;
 } // namespace Ogre
 
 class CBallShadow;
+class CLevel;
 class CBox;
 class CBoxGrid;
 class CMonster;
@@ -86,6 +87,10 @@ public:
     void processContact(CPhysicsBody& a, CPhysicsBody& b) override;
 
     // --- map reader and editor -----------------------------------------------------------
+    // Adds every object of the level, object by object, with the operations below.
+    void realise(const CLevel& level);
+    // The level the scene shows, read back from its objects.
+    CLevel shownLevel() const;
     bool findBox(const std::string& name, CBox*& box) const;
     CBox* findBox(const std::string& name) const;
     CBoxGrid* findGrid(const std::string& name) const;

@@ -402,7 +402,7 @@ TEST_F(EditingTest, randomSessionsLeaveNoDanglingReferenceAndUndoToTheSameFile)
         const std::string text = document.mapText();
         std::istringstream in(text);
         ASSERT_EQ(writeMap(readMap(splitMapLines(in))), text) << "sequence " << sequence;
-        ASSERT_EQ(writeMap(CIOMap::levelOf(scene())), text) << "sequence " << sequence;
+        ASSERT_EQ(writeMap(scene().shownLevel()), text) << "sequence " << sequence;
     }
     const std::string last = document.mapText();
     const int index = document.undoStack().index();

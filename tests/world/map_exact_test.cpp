@@ -17,8 +17,8 @@ TEST(SceneLevel, aLevelBuiltInASceneGivesBackTheSameMapText)
     for (int round = 0; round < 10; ++round) {
         const CLevel model = leveltest::randomLevel(random);
         CScene& scene = level.build("", options);
-        CIOMap::buildInScene(model, scene);
-        EXPECT_EQ(writeMap(CIOMap::levelOf(scene)), writeMap(model)) << "round " << round;
+        scene.realise(model);
+        EXPECT_EQ(writeMap(scene.shownLevel()), writeMap(model)) << "round " << round;
     }
 }
 
