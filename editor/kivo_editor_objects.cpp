@@ -357,11 +357,10 @@ void KIVOEditor::buildCheckDock()
 bool KIVOEditor::refreshMapCheck()
 {
     listMapProblems->clear();
-    const CScene* scene = mDocument->scene();
-    if (!scene)
+    if (!mDocument->isLoaded())
         return true;
     bool errors = false;
-    for (const SMapProblem& problem : checkMapDesign(*scene)) {
+    for (const SMapProblem& problem : checkMapDesign(mDocument->level())) {
         auto* item = new QListWidgetItem(
             (problem.warning ? QStringLiteral("Warning: ") : QStringLiteral("Error: ")) +
                 QString::fromStdString(problem.text),

@@ -2,13 +2,9 @@
 #include "world/map_check.h"
 
 #include "world/box.h"
-#include "world/box_grid.h"
 #include "world/box_materials.h"
 #include "world/monster.h"
 #include "world/scene.h"
-#include "world/waypoint.h"
-
-#include <OgreLight.h>
 
 #include <algorithm>
 #include <cmath>
@@ -61,23 +57,23 @@ namespace {
 
 struct STop
 {
-    const CBox* box;
     float minX, maxX, minZ, maxZ, low, high;
 };
 
-STop topOf(const CBox& box)
+STop topOf(const SLevelBox& box)
 {
-    const Ogre::Vector3 position = box.getPosition();
-    STop top{&box, 1e30f, -1e30f, 1e30f, -1e30f, 1e30f, -1e30f};
+    STop top{1e30f, -1e30f, 1e30f, -1e30f, 1e30f, -1e30f};
     // The four top corners and the top centre.
     for (int v = 0; v <= CBox::kTopCentre; ++v) {
-        const Ogre::Vector3 point = position + box.getVertices()[v];
-        top.minX = std::min(top.minX, point.x);
-        top.maxX = std::max(top.maxX, point.x);
-        top.minZ = std::min(top.minZ, point.z);
-        top.maxZ = std::max(top.maxZ, point.z);
-        top.low = std::min(top.low, point.y);
-        top.high = std::max(top.high, point.y);
+        const float x = box.position.x + box.vertices[v].x;
+        const float y = box.position.y + box.vertices[v].y;
+        const float z = box.position.z + box.vertices[v].z;
+        top.minX = std::min(top.minX, x);
+        top.maxX = std::max(top.maxX, x);
+        top.minZ = std::min(top.minZ, z);
+        top.maxZ = std::max(top.maxZ, z);
+        top.low = std::min(top.low, y);
+        top.high = std::max(top.high, y);
     }
     return top;
 }
@@ -91,14 +87,14 @@ bool reaches(const STop& from, const STop& to)
 
 // The start boxes from which no finish box can be reached. Box tops are bucketed in a grid of
 // cells seen from above so that big levels stay fast.
-std::vector<const CBox*> startsWithoutWayToFinish(const CScene& scene)
+std::vector<std::string> startsWithoutWayToFinish(const CLevel& level)
 {
     std::vector<STop> tops;
-    std::unordered_map<const CBox*, int> index;
-    for (const auto& grid : scene.getGrids()) {
-        for (const auto& box : grid->getBoxes()) {
-            index[box.get()] = static_cast<int>(tops.size());
-            tops.push_back(topOf(*box));
+    std::unordered_map<std::string, int> index;
+    for (const SLevelGrid& grid : level.grids()) {
+        for (const SLevelBox& box : grid.boxes) {
+            index[box.name] = static_cast<int>(tops.size());
+            tops.push_back(topOf(box));
         }
     }
     constexpr float kCell = 2.0f;
@@ -112,11 +108,11 @@ std::vector<const CBox*> startsWithoutWayToFinish(const CScene& scene)
                 cells[key(x, z)].push_back(i);
     }
     std::unordered_set<int> finishes;
-    for (const CBox* box : scene.getFinishBoxes())
+    for (const std::string& box : level.finishPoints())
         finishes.insert(index.at(box));
 
-    std::vector<const CBox*> stranded;
-    for (const CBox* start : scene.getStartBoxes()) {
+    std::vector<std::string> stranded;
+    for (const std::string& start : level.startPoints()) {
         std::vector<bool> seen(tops.size(), false);
         std::queue<int> open;
         open.push(index.at(start));
@@ -148,16 +144,16 @@ std::vector<const CBox*> startsWithoutWayToFinish(const CScene& scene)
 
 } // namespace
 
-std::vector<SMapProblem> checkMapDesign(const CScene& scene)
+std::vector<SMapProblem> checkMapDesign(const CLevel& level)
 {
     std::vector<SMapProblem> problems;
-    const std::size_t starts = scene.getStartBoxes().size();
+    const std::size_t starts = level.startPoints().size();
     if (starts == 0)
         problems.push_back({EMapProblem::NO_START_POINT,
                             "The map has no start point, so no ball can be placed.",
                             false,
                             {}});
-    for (SMapProblem& problem : checkMap(scene, 1)) {
+    for (SMapProblem& problem : checkMapPoints(starts, level.finishPoints().size(), 1)) {
         if (problem.kind == EMapProblem::NO_FINISH_POINT)
             problems.push_back(problem);
     }
@@ -169,29 +165,24 @@ std::vector<SMapProblem> checkMapDesign(const CScene& scene)
                                 std::to_string(kMaxRoundPlayers) + ".",
                             true,
                             {}});
-    if (!scene.getFinishBoxes().empty()) {
-        for (const CBox* start : startsWithoutWayToFinish(scene))
+    if (!level.finishPoints().empty()) {
+        for (const std::string& start : startsWithoutWayToFinish(level))
             problems.push_back({EMapProblem::FINISH_UNREACHABLE,
-                                "No finish point can be reached from the start point " +
-                                    start->getName() + " over the boxes.",
+                                "No finish point can be reached from the start point " + start +
+                                    " over the boxes.",
                                 false,
-                                {start->getName()}});
+                                {start}});
     }
-    const auto& waypoints = scene.getWaypoints();
-    for (const CMonster* monster : scene.getMonsters()) {
-        const CWaypoint* start = monster->getStartWaypoint();
-        if (!start || std::find(waypoints.begin(), waypoints.end(), start) == waypoints.end())
-            problems.push_back({EMapProblem::MONSTER_WITHOUT_START,
-                                "The monster " + monster->getName() + " has no start waypoint.",
-                                false,
-                                {}});
-        else if (monster->getKind() == CMonster::KIND_SLIME && start->getNeighbours().empty())
+    // The model holds no monster without its start waypoint (checkMapReferences reports what
+    // a file names but the reader leaves out).
+    for (const SLevelMonster& monster : level.monsters()) {
+        if (monster.kind == CMonster::KIND_SLIME &&
+            level.findWaypoint(monster.start)->neighbours.empty())
             problems.push_back({EMapProblem::LONELY_SLIME_WAYPOINT,
-                                "The slime " + monster->getName() + " starts on the waypoint " +
-                                    start->getBox()->getName() +
-                                    ", which has no neighbours, so it never moves.",
+                                "The slime " + monster.name + " starts on the waypoint " +
+                                    monster.start + ", which has no neighbours, so it never moves.",
                                 false,
-                                {start->getBox()->getName()}});
+                                {monster.start}});
     }
     auto storable = [&problems](const std::string& what, const std::string& name,
                                 std::vector<std::string> boxes) {
@@ -202,22 +193,22 @@ std::vector<SMapProblem> checkMapDesign(const CScene& scene)
                                     "comma or a line break).",
                                 false, std::move(boxes)});
     };
-    for (const auto& grid : scene.getGrids()) {
-        storable("grid", grid->getName(), {});
-        for (const auto& box : grid->getBoxes())
-            storable("box", box->getName(), {box->getName()});
+    for (const SLevelGrid& grid : level.grids()) {
+        storable("grid", grid.name, {});
+        for (const SLevelBox& box : grid.boxes)
+            storable("box", box.name, {box.name});
     }
-    for (const Ogre::Light* light : scene.getLights())
-        storable("light", light->getName().substr(5), {}); // lights are "light" + name
-    for (const CMonster* monster : scene.getMonsters())
-        storable("monster", monster->getName(), {});
+    for (const SLevelLight& light : level.lights())
+        storable("light", light.name, {});
+    for (const SLevelMonster& monster : level.monsters())
+        storable("monster", monster.name, {});
     // One warning per foreign material, naming all its boxes: a level of thousands of such boxes
     // gets a short list.
     std::map<std::string, std::vector<std::string>> foreign;
-    for (const auto& grid : scene.getGrids()) {
-        for (const auto& box : grid->getBoxes()) {
-            if (!isBoxMaterial(box->getMaterialName()))
-                foreign[box->getMaterialName()].push_back(box->getName());
+    for (const SLevelGrid& grid : level.grids()) {
+        for (const SLevelBox& box : grid.boxes) {
+            if (!isBoxMaterial(box.material))
+                foreign[box.material].push_back(box.name);
         }
     }
     for (auto& [material, boxes] : foreign) {

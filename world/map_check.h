@@ -48,11 +48,11 @@ std::vector<SMapProblem> checkMapPoints(std::size_t startPoints, std::size_t fin
 // The same for a built scene's start and finish boxes.
 std::vector<SMapProblem> checkMap(const CScene& scene, int playerCount);
 
-// Everything the design check finds in a built level: the errors above for one player, a
-// warning for fewer than kMaxRoundPlayers start points, starts from which no finish is
-// reachable, slimes on waypoints without neighbours, monsters without a start waypoint and
-// names that cannot be stored, and a warning per material that is not a box material.
-std::vector<SMapProblem> checkMapDesign(const CScene& scene);
+// Everything the design check finds in a level: the errors above for one player, a warning for
+// fewer than kMaxRoundPlayers start points, starts from which no finish is reachable, slimes on
+// waypoints without neighbours and names that cannot be stored, and a warning per material that
+// is not a box material.
+std::vector<SMapProblem> checkMapDesign(const CLevel& level);
 // What a map file names but does not hold (its reader drops such records): monsters whose
 // start box carries no waypoint. The lines are the map file's.
 std::vector<SMapProblem> checkMapReferences(const std::vector<std::string>& lines);

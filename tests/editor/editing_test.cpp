@@ -50,7 +50,7 @@ protected:
     Kinds kinds()
     {
         Kinds found;
-        for (const SMapProblem& problem : checkMapDesign(scene()))
+        for (const SMapProblem& problem : checkMapDesign(document.level()))
             found.push_back(problem.kind);
         return found;
     }
@@ -428,7 +428,7 @@ TEST_F(EditingTest, eachProblemIsFoundOnAMapMadeForIt)
 {
     EXPECT_EQ(kinds(), (Kinds{EMapProblem::NO_START_POINT, EMapProblem::NO_FINISH_POINT}));
     makeRow(document);
-    const std::vector<SMapProblem> problems = checkMapDesign(scene());
+    const std::vector<SMapProblem> problems = checkMapDesign(document.level());
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_TRUE(problems[0].warning);
     EXPECT_EQ(problems[0].text, "The map has 2 start points; a round of 4 players needs 4.");
@@ -439,13 +439,14 @@ TEST_F(EditingTest, eachProblemIsFoundOnAMapMadeForIt)
     select({"box2"});
     document.createMonster(4, "slime");
     ASSERT_EQ(kinds().back(), EMapProblem::LONELY_SLIME_WAYPOINT);
-    EXPECT_EQ(checkMapDesign(scene()).back().boxes, (std::vector<std::string>{"box2"}));
+    EXPECT_EQ(checkMapDesign(document.level()).back().boxes, (std::vector<std::string>{"box2"}));
     select({"box3"});
     document.linkWaypoints({"box2"});
     EXPECT_EQ(kinds(), (Kinds{EMapProblem::FEW_START_POINTS}));
 
-    scene().addBox("bad,name", "stone", "row", Ogre::Vector3(9, 0, 0), nullptr, false);
-    EXPECT_EQ(kinds().back(), EMapProblem::UNSTORABLE_NAME);
+    CLevel unstorable = document.level();
+    unstorable.addBox("row", {"bad,name", "stone", {9, 0, 0}, CLevel::cubeVertices(1.0f), false});
+    EXPECT_EQ(checkMapDesign(unstorable).back().kind, EMapProblem::UNSTORABLE_NAME);
     const std::vector<SMapProblem> references = checkMapReferences(
         {"box=a,stone,g,0,0,0", "waypoint=a,1", "monster=4,fine,a", "monster=0,lost,b"});
     ASSERT_EQ(references.size(), 1u);
@@ -491,7 +492,7 @@ TEST_F(EditingTest, everyShippedMapHasNoErrorAndReadsBackTheSameAfterSaving)
         ASSERT_TRUE(document.openMap(entry.path().string()));
         CIOMap file;
         ASSERT_TRUE(file.openForReading(entry.path().string()));
-        std::vector<SMapProblem> problems = checkMapDesign(scene());
+        std::vector<SMapProblem> problems = checkMapDesign(document.level());
         const std::vector<SMapProblem> references = checkMapReferences(file.getLines());
         problems.insert(problems.end(), references.begin(), references.end());
         for (const SMapProblem& problem : problems)

@@ -92,7 +92,7 @@ TEST(SlimeGardenTest, theShippedLevelIsTheOneTheEditingLayerMakes)
     HeadlessOgre ogre;
     CMapDocument document{HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName};
     buildSlimeGarden(document);
-    const std::vector<SMapProblem> problems = checkMapDesign(*document.scene());
+    const std::vector<SMapProblem> problems = checkMapDesign(document.level());
     EXPECT_TRUE(problems.empty()) << describeMapProblems(problems);
     if (const char* target = std::getenv("KIVO_WRITE_LEVEL")) {
         ASSERT_TRUE(document.saveMap(target));
