@@ -91,7 +91,6 @@ public:
     void realise(const CLevel& level);
     // The level the scene shows, read back from its objects.
     CLevel shownLevel() const;
-    bool findBox(const std::string& name, CBox*& box) const;
     CBox* findBox(const std::string& name) const;
     CBoxGrid* findGrid(const std::string& name) const;
     // Adds a box to the named grid (created with the box's material when unknown), at the place
@@ -102,10 +101,6 @@ public:
                  size_t place = kAtEnd);
     // An empty grid at the place in the list of grids; nullptr when the name is taken.
     CBoxGrid* addGrid(const std::string& name, const std::string& material, size_t place = kAtEnd);
-    // A grid of countX x countY cubes named "box" + counter, placed from the origin in steps of
-    // the edge length along x and z. Refused (nullptr) when the grid name is taken.
-    CBoxGrid* createGrid(const std::string& name, const std::string& material, int countX,
-                         int countY, const Ogre::Vector3& origin, float edge);
     // Removes a box, its point entries and its waypoint (with links).
     // A box carrying a monster's start waypoint is refused.
     bool deleteBox(CBox* box);

@@ -10,12 +10,6 @@
 
 using namespace scenepart;
 
-bool CScene::findBox(const std::string& name, CBox*& box) const
-{
-    box = findBox(name);
-    return box != nullptr;
-}
-
 CBox* CScene::findBox(const std::string& name) const
 {
     const auto known = mBoxesByName.find(name);
@@ -60,24 +54,6 @@ CBox* CScene::addBox(const std::string& name, const std::string& material,
         mBoxesByBody[box->getBody()] = box;
     }
     return box;
-}
-
-CBoxGrid* CScene::createGrid(const std::string& name, const std::string& material, int countX,
-                             int countY, const Ogre::Vector3& origin, float edge)
-{
-    CBoxGrid* grid = addGrid(name, material);
-    if (!grid)
-        return nullptr;
-    for (int i = 0; i < countX; ++i) {
-        for (int j = 0; j < countY; ++j) {
-            ++boxCounter();
-            CBox* box =
-                grid->addBox("box" + std::to_string(boxCounter()), material, edge, false, nullptr);
-            box->setPosition(origin + Ogre::Vector3(edge * i, 0.0f, edge * j));
-            mBoxesByName[box->getName()] = box;
-        }
-    }
-    return grid;
 }
 
 CBoxGrid* CScene::addGrid(const std::string& name, const std::string& material, size_t place)

@@ -144,20 +144,6 @@ TEST(MapFormat, randomLevelsSaveToTheSameBytesInAnyLocale)
     std::locale::global(original);
 }
 
-// Waypoint lines whose neighbour orders do not follow from the order the links were made:
-// each waypoint keeps the order of its own line.
-TEST(MapFormat, eachWaypointKeepsTheNeighbourOrderOfItsLine)
-{
-    std::string text;
-    for (const char* name : {"a", "b", "c"})
-        text += std::string("box=") + name + ",stone,g,0,0,0\n";
-    text += "ambient=1,1,1\nwaypoint=a,1,b,c\nwaypoint=b,1,c,a\nwaypoint=c,1,b,a\n";
-    const CLevel level = read(text);
-    EXPECT_EQ(level.findWaypoint("b")->neighbours, (std::vector<std::string>{"c", "a"}));
-    EXPECT_EQ(level.findWaypoint("c")->neighbours, (std::vector<std::string>{"b", "a"}));
-    expectExactRoundTrip(level, "crossed links");
-}
-
 // What the file cannot hold is refused with a reason naming it; the rest of the level is fine.
 TEST(MapFormat, whatAMapFileCannotHoldIsRefusedWithAReason)
 {
