@@ -139,17 +139,15 @@ TEST_F(EditingTest, vertexMovesAbsoluteRelativeAndWithNearPoints)
 }
 
 // Arrow nudges of one selection, a dragged colour slider and a dragged ambient slider are one
-// step each; undone, each gives back the state before its first change, and redone the state
-// after its last.
+// step each; undone, they give back the map before their first changes, and redone the map after
+// their last (a merge that kept the wrong half shows in either).
 TEST_F(EditingTest, changesInARowFoldIntoOneStepThatUndoesAndRedoesWhole)
 {
     document.createGrid("g", "stone", 2, 1, Ogre::Vector3(0, 1, 0), 1.0f);
     document.addLight("lamp", {});
     select({"box2"});
     const int steps = document.undoStack().count();
-    const Ogre::ColourValue ambient = scene().getAmbientLight();
     const std::string before = document.mapText();
-    CMapDocument::SLight lamp;
     for (int i = 1; i <= 3; ++i)
         document.nudgeSelection(Ogre::Vector3(0, 0, -1));
     for (int i = 1; i <= 3; ++i)
@@ -160,22 +158,13 @@ TEST_F(EditingTest, changesInARowFoldIntoOneStepThatUndoesAndRedoesWhole)
     EXPECT_EQ(document.undoStack().count(), steps + 3);
     EXPECT_EQ(box("box2").getPosition(), Ogre::Vector3(1, 1, -3));
     const std::string after = document.mapText();
-
-    document.undoStack().undo();
-    EXPECT_EQ(scene().getAmbientLight(), ambient);
-    document.undoStack().undo();
-    ASSERT_TRUE(document.findLight("lamp", lamp));
-    EXPECT_EQ(lamp.diffuse, CMapDocument::SLight().diffuse);
-    EXPECT_EQ(lamp.range, CMapDocument::SLight().range);
-    document.undoStack().undo();
-    EXPECT_EQ(box("box2").getPosition(), Ogre::Vector3(1, 1, 0));
+    for (int i = 0; i < 3; ++i)
+        document.undoStack().undo();
     EXPECT_EQ(document.mapText(), before);
     for (int i = 0; i < 3; ++i)
         document.undoStack().redo();
-    ASSERT_TRUE(document.findLight("lamp", lamp));
-    EXPECT_EQ(lamp.diffuse, Ogre::ColourValue(0.3f, 0, 0));
-    EXPECT_EQ(scene().getAmbientLight(), Ogre::ColourValue(0.3f, 0.3f, 0.3f));
     EXPECT_EQ(document.mapText(), after);
+    EXPECT_NE(after.find("ambient=0.3,0.3,0.3"), std::string::npos);
 }
 
 // Points, waypoints with their links, and the monsters starting there go with their boxes; the
