@@ -1,4 +1,4 @@
-// A level built from a map on headless Ogre with real physics: unique names, balls and their
+// A level built from a map on headless Ogre with real physics: balls and their
 // start, the contact rules, falls, pause, editor operations, and levels that fail to build.
 #include "level_fixture.h"
 
@@ -27,31 +27,6 @@ LevelOptions editor()
 }
 
 } // namespace
-
-TEST(Scene, repeatedBoxNamesGetNumberSuffixesAndRepeatedLightNamesAreRefused)
-{
-    Level level(MapText()
-                    .box("twin", 0, 0, 0)
-                    .box("twin", 5, 0, 0, "wood")
-                    .box("twin", 9, 0, 0, "ice", 0, "h")
-                    .start("twin")
-                    .light("lamp", 0, 5, 0, 100)
-                    .light("lamp", 7, 7, 7, 20)
-                    .str());
-    CScene& s = *level.scene;
-    EXPECT_EQ(s.findBox("twin0")->getMaterialName(), "wood");
-    EXPECT_EQ(s.findBox("twin1")->getMaterialName(), "ice");
-    ASSERT_EQ(s.getStartBoxes().size(), 1u);
-    EXPECT_EQ(s.getStartBoxes()[0]->getPosition(), Ogre::Vector3(0, 0, 0)); // the first "twin"
-    EXPECT_EQ(s.getGrids().size(), 2u);
-    EXPECT_EQ(CScene::getBoxCounter(), 3);
-
-    ASSERT_EQ(s.getLights().size(), 1u);
-    EXPECT_FLOAT_EQ(s.getLights()[0]->getAttenuationRange(), 100.0f);
-    const Ogre::ColourValue white = Ogre::ColourValue::White;
-    EXPECT_FALSE(s.addLight("lamp", Ogre::Vector3::ZERO, white, white, 10.0f));
-    EXPECT_TRUE(s.addLight("other", Ogre::Vector3::ZERO, white, white, 10.0f));
-}
 
 TEST(Scene, eachStartBoxGivesOneBallTwoAboveItsTopCentre)
 {
