@@ -364,7 +364,9 @@ CMapDocument::SDeletion CMapDocument::deleteBoxes(const std::vector<std::string>
 
 CMapDocument::SDeletion CMapDocument::deleteSelection()
 {
-    return deleteBoxes(selectedBoxNames(), {}, QStringLiteral("Delete selection"));
+    // A copy: the step drops the deleted boxes from the selection.
+    const std::vector<std::string> selected = mSelection;
+    return deleteBoxes(selected, {}, QStringLiteral("Delete selection"));
 }
 
 CMapDocument::SDeletion CMapDocument::deleteGrids(const std::vector<std::string>& gridNames)
