@@ -3,6 +3,7 @@
 
 #include "editor/add_boxes_command.h"
 #include "editor/change_boxes_command.h"
+#include "editor/level_markers.h"
 #include "editor/undo_ids.h"
 #include "world/box.h"
 #include "world/box_grid.h"
@@ -13,6 +14,7 @@
 #include "world/waypoint.h"
 
 #include <OgreMaterialManager.h>
+#include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
 #include <algorithm>
@@ -82,10 +84,13 @@ struct SCameraPlacement
 CMapDocument::CMapDocument(std::string sceneManagerName, std::string cameraName)
     : mSceneManagerName(std::move(sceneManagerName)), mCameraName(std::move(cameraName))
 {
+    // Every step done, undone, redone or folded into the one before moves the stack's index.
+    QObject::connect(&mUndoStack, &QUndoStack::indexChanged, [this] { showMarkers(); });
 }
 
 CMapDocument::~CMapDocument()
 {
+    mMarkers.reset();
     mUndoStack.clear();
     mScene.reset();
 }
@@ -97,6 +102,7 @@ void CMapDocument::replaceScene(const std::vector<std::string>* lines)
 {
     const SCameraPlacement camera = SCameraPlacement::of(mScene.get());
     // One scene manager serves one scene: the old scene clears it when it goes.
+    mMarkers.reset();
     mScene.reset();
     mScene = std::make_unique<CScene>(mSceneManagerName, mCameraName, "", "", "", true, "", 0, 1);
     if (lines) {
@@ -109,10 +115,20 @@ void CMapDocument::replaceScene(const std::vector<std::string>* lines)
         map.readIntoScene(*mScene);
     }
     camera.applyTo(*mScene);
+    Ogre::SceneManager* sceneManager = mScene->getSceneManager();
+    mMarkers = std::make_unique<CLevelMarkers>(sceneManager, sceneManager->getRootSceneNode());
+    showMarkers();
+}
+
+void CMapDocument::showMarkers()
+{
+    if (mMarkers)
+        mMarkers->show(CIOMap::levelOf(*mScene));
 }
 
 void CMapDocument::newMap()
 {
+    mMarkers.reset(); // the old level's markers need no update before they go
     mUndoStack.clear();
     replaceScene(nullptr);
     mFileName.clear();
@@ -123,6 +139,7 @@ bool CMapDocument::openMap(const std::string& path)
     CIOMap map;
     if (!map.openForReading(path))
         return false;
+    mMarkers.reset();
     mUndoStack.clear();
     replaceScene(&map.getLines());
     mFileName = path;

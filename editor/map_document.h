@@ -20,6 +20,7 @@
 #include <vector>
 
 class CBox;
+class CLevelMarkers;
 class CScene;
 
 class CMapDocument
@@ -174,6 +175,9 @@ public:
 
 private:
     void replaceScene(const std::vector<std::string>* lines);
+    // Brings the markers of start and finish points, lights, waypoints, links and monsters in
+    // line with the level.
+    void showMarkers();
     SDeletion deleteBoxes(const std::vector<std::string>& boxes,
                           const std::vector<std::string>& grids, const QString& text);
     std::string gridOf(const CBox* box) const;
@@ -199,5 +203,7 @@ private:
     std::string mFileName;
     std::string mSaveError;
     std::unique_ptr<CScene> mScene;
+    // Drawn in the scene's scene manager: it goes before the scene does.
+    std::unique_ptr<CLevelMarkers> mMarkers;
     QUndoStack mUndoStack;
 };
