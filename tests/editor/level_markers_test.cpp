@@ -1,5 +1,5 @@
 // The editor's markers on headless Ogre: where each kind stands, show() changing only the
-// markers of what changed, nothing left behind, missing materials, and the map document keeping
+// markers of what changed, missing materials, nothing left behind, and the map document keeping
 // them in line with its undo steps.
 #include "editor/level_markers.h"
 #include "editor/map_document.h"
@@ -8,8 +8,6 @@
 #include "world/level/level.h"
 
 #include <OgreBillboardSet.h>
-#include <OgreLog.h>
-#include <OgreManualObject.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
@@ -22,57 +20,51 @@
 
 namespace {
 
-using Materials = std::vector<std::string>;
-const char* const kLine = "BaseWhiteNoLighting";
-const char* const kSeen = "seen";
+using Places = std::vector<Ogre::Vector3>;
 
-// A marker as found below the parent node.
+// A marker below the parent node: its kind (the material of a billboard, "line" for a link),
+// where it stands, and whether an earlier look saw this very node and object.
 struct SSeen
 {
-    Ogre::SceneNode* node;
-    Ogre::MovableObject* object;
-    std::string material;
+    std::string kind;
     Ogre::Vector3 position;
     Ogre::AxisAlignedBox bounds;
-    bool old; // tagged by an earlier look: the same node as then
+    bool old;
 };
-
-bool before(const Ogre::Vector3& a, const Ogre::Vector3& b)
-{
-    return std::make_tuple(a.x, a.y, a.z) < std::make_tuple(b.x, b.y, b.z);
-}
 
 std::map<std::string, SSeen> look(Ogre::SceneNode* parent)
 {
     std::map<std::string, SSeen> seen;
     for (Ogre::Node* child : parent->getChildren()) {
         auto* node = static_cast<Ogre::SceneNode*>(child);
-        if (node->numAttachedObjects() != 1)
+        if (node->numAttachedObjects() == 0)
             continue;
         Ogre::MovableObject* object = node->getAttachedObject(0);
-        std::string material;
-        if (auto* set = dynamic_cast<Ogre::BillboardSet*>(object))
-            material = set->getMaterialName();
-        else if (auto* line = dynamic_cast<Ogre::ManualObject*>(object))
-            material = line->getSections().front()->getMaterialName();
-        Ogre::UserObjectBindings& tag = node->getUserObjectBindings();
-        const bool old = tag.getUserAny(kSeen).has_value() &&
-                         Ogre::any_cast<Ogre::MovableObject*>(tag.getUserAny(kSeen)) == object;
-        tag.setUserAny(kSeen, Ogre::Any(object));
+        auto* set = dynamic_cast<Ogre::BillboardSet*>(object);
+        const Ogre::Any tag = node->getUserObjectBindings().getUserAny("seen");
+        node->getUserObjectBindings().setUserAny("seen", Ogre::Any(object));
         seen[node->getName()] = {
-            node, object, material, node->getPosition(), object->getBoundingBox(), old};
+            set ? set->getMaterialName() : "line", node->getPosition(), object->getBoundingBox(),
+            tag.has_value() && Ogre::any_cast<Ogre::MovableObject*>(tag) == object};
     }
     return seen;
 }
 
-std::vector<Ogre::Vector3> placesOf(Ogre::SceneNode* parent, const std::string& material)
+// The places of each kind, sorted; a line gives the two corners of its bounds.
+std::map<std::string, Places> places(Ogre::SceneNode* parent)
 {
-    std::vector<Ogre::Vector3> places;
+    std::map<std::string, Places> places;
     for (const auto& [name, marker] : look(parent)) {
-        if (marker.material == material)
-            places.push_back(marker.position);
+        Places& list = places[marker.kind];
+        if (marker.kind != "line")
+            list.push_back(marker.position);
+        else
+            list.insert(list.end(), {marker.bounds.getMinimum(), marker.bounds.getMaximum()});
     }
-    std::sort(places.begin(), places.end(), before);
+    for (auto& [kind, list] : places)
+        std::sort(list.begin(), list.end(), [](const Ogre::Vector3& a, const Ogre::Vector3& b) {
+            return std::tie(a.x, a.y, a.z) < std::tie(b.x, b.y, b.z);
+        });
     return places;
 }
 
@@ -81,18 +73,15 @@ std::vector<Ogre::Vector3> placesOf(Ogre::SceneNode* parent, const std::string& 
 CLevel sampleLevel()
 {
     CLevel level;
-    const auto box = [&](const char* name, float x, float z, float edge) {
-        level.addBox("g", {name, "stone", {x, 0, z}, CLevel::cubeVertices(edge), false});
-    };
-    box("a", 0, 0, 1);
-    box("b", 3, 0, 1);
-    box("c", 0, 4, 2);
-    box("d", 6, 0, 1);
+    using Box = std::tuple<const char*, float, float, float>;
+    for (const auto& [name, x, z, edge] :
+         std::vector<Box>{{"a", 0, 0, 1}, {"b", 3, 0, 1}, {"c", 0, 4, 2}, {"d", 6, 0, 1}}) {
+        level.addBox("g", {name, "stone", {x, 0, z}, CLevel::cubeVertices(edge)});
+        level.addWaypoint(name, 1);
+    }
     level.addPoint("a", true);
     level.addPoint("d", false);
     level.addLight({"a", {1, 5, 1}, {1, 1, 1}, {1, 1, 1}, 50});
-    for (const char* name : {"a", "b", "c", "d"})
-        level.addWaypoint(name, 1);
     level.link("a", "b");
     level.link("b", "c");
     level.link("c", "a");
@@ -100,166 +89,97 @@ CLevel sampleLevel()
     return level;
 }
 
-struct MarkersTest : ::testing::Test
+} // namespace
+
+TEST(Markers, eachStandsWhereItsObjectIsAndAChangeTouchesOnlyTheMarkersOfWhatChanged)
 {
     HeadlessOgre ogre;
     Ogre::SceneNode* parent = ogre.sceneManager->getRootSceneNode()->createChildSceneNode();
-    CLevelMarkers markers{ogre.sceneManager, parent};
-};
-
-} // namespace
-
-TEST_F(MarkersTest, eachMarkerStandsWhereItsObjectIs)
-{
+    CLevelMarkers markers(ogre.sceneManager, parent);
     markers.show(sampleLevel());
-    using Places = std::vector<Ogre::Vector3>;
-    // Point and monster markers float 1 over the top of their box, waypoint posts stand on it.
-    EXPECT_EQ(placesOf(parent, "startpoint"), Places{Ogre::Vector3(0, 1.5f, 0)});
-    EXPECT_EQ(placesOf(parent, "finishpoint"), Places{Ogre::Vector3(6, 1.5f, 0)});
-    EXPECT_EQ(placesOf(parent, "light"), Places{Ogre::Vector3(1, 5, 1)});
-    EXPECT_EQ(placesOf(parent, "ogrehead"), Places{Ogre::Vector3(3, 1.5f, 0)});
-    EXPECT_EQ(placesOf(parent, "waypoint"),
-              (Places{{0, 0.5f, 0}, {0, 1, 4}, {3, 0.5f, 0}, {6, 0.5f, 0}}));
-    // One line per link, from box top to box top.
-    std::vector<std::pair<Ogre::Vector3, Ogre::Vector3>> lines;
-    for (const auto& [name, marker] : look(parent)) {
-        if (marker.material == kLine)
-            lines.emplace_back(marker.bounds.getMinimum(), marker.bounds.getMaximum());
-    }
-    std::sort(lines.begin(), lines.end(),
-              [](const auto& a, const auto& b) { return before(a.second, b.second); });
-    EXPECT_EQ(lines, (decltype(lines){{{0, 0.5f, 0}, {0, 1, 4}},
-                                      {{0, 0.5f, 0}, {3, 0.5f, 0}},
-                                      {{0, 0.5f, 0}, {3, 1, 4}}}));
-}
+    // Point and monster markers float 1 over the top of their box; posts and lines stand on it.
+    const std::map<std::string, Places> expected = {
+        {"startpoint", {{0, 1.5f, 0}}},
+        {"finishpoint", {{6, 1.5f, 0}}},
+        {"light", {{1, 5, 1}}},
+        {"ogrehead", {{3, 1.5f, 0}}},
+        {"waypoint", {{0, 0.5f, 0}, {0, 1, 4}, {3, 0.5f, 0}, {6, 0.5f, 0}}},
+        {"line", {{0, 0.5f, 0}, {0, 0.5f, 0}, {0, 0.5f, 0}, {0, 1, 4}, {3, 0.5f, 0}, {3, 1, 4}}}};
+    EXPECT_EQ(places(parent), expected);
 
-TEST_F(MarkersTest, aChangeRemakesMovesOrRemovesOnlyTheMarkersOfWhatChanged)
-{
-    struct Row
-    {
-        const char* change;
-        std::function<void(CLevel&)> apply;
-        Materials added, removed, moved;
-    };
-    const auto moveBox = [](CLevel& level, const std::string& name) {
-        SLevelBox box = *level.findBox(name);
+    const auto moveBox = [](CLevel& l, const char* name) {
+        SLevelBox box = *l.findBox(name);
         box.position.z += 1;
-        level.setBox(box);
+        l.setBox(box);
     };
-    const std::vector<Row> rows = {
-        {"nothing", [](CLevel&) {}, {}, {}, {}},
+    using Change = std::function<void(CLevel&)>;
+    // The markers made (+), removed (-) and moved (~), by kind.
+    const std::vector<std::tuple<const char*, Change, std::string>> rows = {
+        {"nothing", [](CLevel&) {}, ""},
         {"a light moved",
          [](CLevel& l) {
-             SLevelLight light = *l.findLight("a");
-             light.position.y = 7;
-             l.setLight(light);
+             l.setLight({"a", {1, 7, 1}, {}, {}, 9});
          },
-         {},
-         {},
-         {"light"}},
-        {"a light removed", [](CLevel& l) { l.removeLight("a"); }, {}, {"light"}, {}},
-        {"a link made", [](CLevel& l) { l.link("d", "a"); }, {kLine}, {}, {}},
-        {"a link removed", [](CLevel& l) { l.unlink("b", "a"); }, {}, {kLine}, {}},
-        {"a waypoint removed with its links",
-         [](CLevel& l) { l.removeWaypoint("c"); },
-         {},
-         {kLine, kLine, "waypoint"},
-         {}},
-        {"a start point added", [](CLevel& l) { l.addPoint("b", true); }, {"startpoint"}, {}, {}},
-        {"a finish point removed",
-         [](CLevel& l) { l.removePoint("d", false); },
-         {},
-         {"finishpoint"},
-         {}},
-        {"a box with a waypoint moved",
-         [&](CLevel& l) { moveBox(l, "b"); },
-         {},
-         {},
-         {kLine, kLine, "ogrehead", "waypoint"}},
-        {"a box with a start point moved",
-         [&](CLevel& l) { moveBox(l, "a"); },
-         {},
-         {},
-         {kLine, kLine, "startpoint", "waypoint"}},
-        {"a monster removed", [](CLevel& l) { l.removeMonster("a"); }, {}, {"ogrehead"}, {}},
+         "~light"},
+        {"a light removed", [](CLevel& l) { l.removeLight("a"); }, "-light"},
+        {"a link made", [](CLevel& l) { l.link("d", "a"); }, "+line"},
+        {"a link removed", [](CLevel& l) { l.unlink("b", "a"); }, "-line"},
+        {"a waypoint gone", [](CLevel& l) { l.removeWaypoint("c"); }, "-line -line -waypoint"},
+        {"a start added", [](CLevel& l) { l.addPoint("b", true); }, "+startpoint"},
+        {"a finish removed", [](CLevel& l) { l.removePoint("d", false); }, "-finishpoint"},
+        {"the monster's box moved", [&](CLevel& l) { moveBox(l, "b"); },
+         "~line ~line ~ogrehead ~waypoint"},
+        {"the start's box moved", [&](CLevel& l) { moveBox(l, "a"); },
+         "~line ~line ~startpoint ~waypoint"},
+        {"a monster removed", [](CLevel& l) { l.removeMonster("a"); }, "-ogrehead"},
+        {"all gone", [](CLevel& l) { l = CLevel(); },
+         "-finishpoint -light -line -line -line -ogrehead -startpoint -waypoint -waypoint "
+         "-waypoint -waypoint"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.change);
+    for (const auto& [change, apply, expected] : rows) {
+        SCOPED_TRACE(change);
         CLevel level = sampleLevel();
         markers.show(level);
-        const std::map<std::string, SSeen> earlier = look(parent);
-        ASSERT_EQ(earlier.size(), 11u);
-        row.apply(level);
+        const std::map<std::string, SSeen> before = look(parent);
+        apply(level);
         markers.show(level);
-        Materials added, removed, moved;
+        std::vector<std::string> changes;
         const std::map<std::string, SSeen> after = look(parent);
         for (const auto& [name, marker] : after) {
-            if (!marker.old)
-                added.push_back(marker.material);
-            else if (marker.position != earlier.at(name).position ||
-                     marker.bounds != earlier.at(name).bounds)
-                moved.push_back(marker.material);
+            const SSeen* old = marker.old ? &before.at(name) : nullptr;
+            if (!old || marker.position != old->position || marker.bounds != old->bounds)
+                changes.push_back((old ? "~" : "+") + marker.kind);
         }
-        for (const auto& [name, marker] : earlier) {
+        for (const auto& [name, marker] : before) {
             if (!after.count(name))
-                removed.push_back(marker.material);
+                changes.push_back("-" + marker.kind);
         }
-        for (Materials* list : {&added, &removed, &moved})
-            std::sort(list->begin(), list->end());
-        EXPECT_EQ(added, row.added);
-        EXPECT_EQ(removed, row.removed);
-        EXPECT_EQ(moved, row.moved);
-        // And they look as if made for the changed level.
+        std::sort(changes.begin(), changes.end());
+        std::string text;
+        for (const std::string& one : changes)
+            text += (text.empty() ? "" : " ") + one;
+        EXPECT_EQ(text, expected);
+        // And they stand as if made for the changed level.
+        const std::map<std::string, Places> kept = places(parent);
         markers.show(CLevel());
         markers.show(level);
-        const std::map<std::string, SSeen> made = look(parent);
-        ASSERT_EQ(made.size(), after.size());
-        for (const auto& [name, marker] : made) {
-            ASSERT_TRUE(after.count(name)) << name;
-            EXPECT_EQ(after.at(name).material, marker.material) << name;
-            EXPECT_EQ(after.at(name).position, marker.position) << name;
-            EXPECT_EQ(after.at(name).bounds, marker.bounds) << name;
-        }
+        EXPECT_EQ(kept, places(parent));
     }
 }
 
-TEST_F(MarkersTest, anEmptyLevelAndTheEndOfTheMarkersLeaveNothingBehind)
+TEST(Markers, withoutTheirMaterialsTheyAreDrawnPlainAndTheirEndLeavesNothing)
 {
-    const auto left = [this] {
-        return parent->numChildren() + ogre.sceneManager->getMovableObjects("BillboardSet").size() +
-               ogre.sceneManager->getMovableObjects("ManualObject").size();
-    };
-    markers.show(sampleLevel());
-    EXPECT_EQ(parent->numChildren(), 11u);
-    markers.show(CLevel());
-    EXPECT_EQ(left(), 0u);
-    {
-        CLevelMarkers other(ogre.sceneManager, parent);
-        other.show(sampleLevel());
-        EXPECT_EQ(parent->numChildren(), 11u);
-    }
-    EXPECT_EQ(left(), 0u);
-}
-
-TEST(Markers, aMissingMaterialIsToldOnceAndTheMarkersAreDrawnPlain)
-{
-    struct Listener : Ogre::LogListener
-    {
-        std::vector<std::string> lines;
-        void messageLogged(const Ogre::String& message, Ogre::LogMessageLevel, bool,
-                           const Ogre::String&, bool&) override
-        {
-            if (message.find("CLevelMarkers") != std::string::npos)
-                lines.push_back(message);
-        }
-    } listener;
     testenv::TempDir noData;
-    HeadlessOgre ogre(noData.path(), &listener);
-    CLevelMarkers markers(ogre.sceneManager, ogre.sceneManager->getRootSceneNode());
-    ASSERT_NO_THROW(markers.show(sampleLevel()));
-    ASSERT_NO_THROW(markers.show(CLevel()));
-    ASSERT_NO_THROW(markers.show(sampleLevel()));
-    EXPECT_EQ(listener.lines.size(), 5u) << "one line for each of the five materials";
+    HeadlessOgre ogre(noData.path());
+    Ogre::SceneNode* root = ogre.sceneManager->getRootSceneNode();
+    {
+        CLevelMarkers markers(ogre.sceneManager, root);
+        ASSERT_NO_THROW(markers.show(sampleLevel()));
+        EXPECT_EQ(places(root).at("BaseWhite").size(), 8u);
+    }
+    EXPECT_EQ(root->numChildren() + ogre.sceneManager->getMovableObjects("BillboardSet").size() +
+                  ogre.sceneManager->getMovableObjects("ManualObject").size(),
+              0u);
 }
 
 TEST(MarkersOfADocument, followEveryStepAndItsUndoEvenWhenStepsFold)
@@ -267,18 +187,16 @@ TEST(MarkersOfADocument, followEveryStepAndItsUndoEvenWhenStepsFold)
     HeadlessOgre ogre;
     CMapDocument document{HeadlessOgre::kSceneManagerName, HeadlessOgre::kCameraName};
     document.newMap();
-    Ogre::SceneNode* root = ogre.sceneManager->getRootSceneNode();
+    const auto posts = [&] { return places(ogre.sceneManager->getRootSceneNode())["waypoint"]; };
     document.createGrid("g", "stone", 1, 1, Ogre::Vector3::ZERO, 1.0f);
     document.selectGrids({"g"});
     ASSERT_TRUE(document.createWaypoints(1));
-    using Places = std::vector<Ogre::Vector3>;
-    EXPECT_EQ(placesOf(root, "waypoint"), Places{Ogre::Vector3(0, 0.5f, 0)});
     document.nudgeSelection(Ogre::Vector3(1, 0, 0));
     document.nudgeSelection(Ogre::Vector3(1, 0, 0)); // folds into the step before
     EXPECT_EQ(document.undoStack().count(), 3);
-    EXPECT_EQ(placesOf(root, "waypoint"), Places{Ogre::Vector3(2, 0.5f, 0)});
+    EXPECT_EQ(posts(), Places{Ogre::Vector3(2, 0.5f, 0)});
     document.undoStack().undo();
-    EXPECT_EQ(placesOf(root, "waypoint"), Places{Ogre::Vector3(0, 0.5f, 0)});
+    EXPECT_EQ(posts(), Places{Ogre::Vector3(0, 0.5f, 0)});
     document.undoStack().undo();
-    EXPECT_TRUE(placesOf(root, "waypoint").empty());
+    EXPECT_EQ(posts(), Places());
 }
