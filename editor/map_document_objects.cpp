@@ -142,7 +142,7 @@ CMapDocument::ELightResult CMapDocument::addLight(const std::string& name, const
     const bool added = lightChange(QStringLiteral("Create light"), {name}, [&] {
         mScene->addLight(name, light.position, light.diffuse, light.specular, light.range);
     });
-    // The scene also refuses a name whose node or marker is taken by something else.
+    // The scene also refuses a name whose light or node name is taken by something else.
     return added ? ELightResult::Created : ELightResult::NameTaken;
 }
 

@@ -8,6 +8,7 @@
 #include "world/level/level.h"
 
 #include <OgreBillboardSet.h>
+#include <OgreLog.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
@@ -167,15 +168,26 @@ TEST(Markers, eachStandsWhereItsObjectIsAndAChangeTouchesOnlyTheMarkersOfWhatCha
     }
 }
 
-TEST(Markers, withoutTheirMaterialsTheyAreDrawnPlainAndTheirEndLeavesNothing)
+TEST(Markers, withoutTheirMaterialsTheyAreToldOnceAndDrawnPlainAndTheirEndLeavesNothing)
 {
+    struct Listener : Ogre::LogListener
+    {
+        int told = 0;
+        void messageLogged(const Ogre::String& line, Ogre::LogMessageLevel, bool,
+                           const Ogre::String&, bool&) override
+        {
+            told += line.find("CLevelMarkers: material") != std::string::npos;
+        }
+    } listener;
     testenv::TempDir noData;
-    HeadlessOgre ogre(noData.path());
+    HeadlessOgre ogre(noData.path(), &listener);
     Ogre::SceneNode* root = ogre.sceneManager->getRootSceneNode();
     {
         CLevelMarkers markers(ogre.sceneManager, root);
-        ASSERT_NO_THROW(markers.show(sampleLevel()));
+        for (const CLevel& level : {sampleLevel(), CLevel(), sampleLevel()})
+            ASSERT_NO_THROW(markers.show(level));
         EXPECT_EQ(places(root).at("BaseWhite").size(), 8u);
+        EXPECT_EQ(listener.told, 5) << "once for each of the five materials";
     }
     EXPECT_EQ(root->numChildren() + ogre.sceneManager->getMovableObjects("BillboardSet").size() +
                   ogre.sceneManager->getMovableObjects("ManualObject").size(),
