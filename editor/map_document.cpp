@@ -2,6 +2,7 @@
 #include "editor/map_document.h"
 
 #include "editor/change_boxes_command.h"
+#include "editor/level_markers.h"
 #include "editor/level_piece_command.h"
 #include "editor/undo_ids.h"
 #include "world/box.h"
@@ -12,6 +13,7 @@
 #include "world/scene.h"
 
 #include <OgreMaterialManager.h>
+#include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
 #include <algorithm>
@@ -62,10 +64,13 @@ struct SCameraPlacement
 CMapDocument::CMapDocument(std::string sceneManagerName, std::string cameraName)
     : mSceneManagerName(std::move(sceneManagerName)), mCameraName(std::move(cameraName))
 {
+    // Every step done, undone, redone or folded into the one before moves the stack's index.
+    QObject::connect(&mUndoStack, &QUndoStack::indexChanged, [this] { showMarkers(); });
 }
 
 CMapDocument::~CMapDocument()
 {
+    mMarkers.reset();
     mUndoStack.clear();
     mScene.reset();
 }
@@ -78,6 +83,7 @@ void CMapDocument::replaceLevel(CLevel level)
     const SCameraPlacement camera = SCameraPlacement::of(mScene.get());
     mLevel = std::move(level);
     // One scene manager serves one scene: the old scene clears it when it goes.
+    mMarkers.reset();
     mScene.reset();
     mScene = std::make_unique<CScene>(mSceneManagerName, mCameraName, "", "", "", true, "", 0, 1);
     mScene->realise(mLevel);
@@ -86,10 +92,20 @@ void CMapDocument::replaceLevel(CLevel level)
     mSelection.clear();
     for (const std::string& name : selected)
         toggleSelection(name);
+    Ogre::SceneManager* sceneManager = mScene->getSceneManager();
+    mMarkers = std::make_unique<CLevelMarkers>(sceneManager, sceneManager->getRootSceneNode());
+    showMarkers();
+}
+
+void CMapDocument::showMarkers()
+{
+    if (mMarkers)
+        mMarkers->show(mLevel);
 }
 
 void CMapDocument::newMap()
 {
+    mMarkers.reset(); // the old level's markers need no update before they go
     mUndoStack.clear();
     mSelection.clear();
     replaceLevel(CLevel());
@@ -101,6 +117,7 @@ bool CMapDocument::openMap(const std::string& path)
     CIOMap map;
     if (!map.openForReading(path))
         return false;
+    mMarkers.reset();
     mUndoStack.clear();
     mSelection.clear();
     replaceLevel(readMap(map.getLines()));

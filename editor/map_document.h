@@ -23,6 +23,7 @@
 #include <vector>
 
 class CBox;
+class CLevelMarkers;
 class CScene;
 
 class CMapDocument
@@ -186,6 +187,9 @@ private:
     void highlight(const std::string& box, bool on) const;
     // Adds new boxes (and the grid when it is new) as one undo step; their names are made free.
     void addBoxes(const QString& text, const std::string& grid, std::vector<SBoxState> boxes);
+    // Brings the markers of start and finish points, lights, waypoints, links and monsters in
+    // line with the level.
+    void showMarkers();
     SDeletion deleteBoxes(const std::vector<std::string>& boxes,
                           const std::vector<std::string>& grids, const QString& text);
     // Runs the change and pushes it as one undo step when the named piece of the level changed;
@@ -212,5 +216,7 @@ private:
     CLevel mLevel;
     std::unique_ptr<CScene> mScene;
     std::vector<std::string> mSelection;
+    // Drawn in the scene's scene manager: it goes before the scene does.
+    std::unique_ptr<CLevelMarkers> mMarkers;
     QUndoStack mUndoStack;
 };

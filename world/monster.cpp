@@ -1,12 +1,10 @@
-// The monsters' shared rules: their look in both modes, their bodies, the steering timer,
+// The monsters' shared rules: their look, their bodies, the steering timer,
 // falling out of the level, hunting the nearest ball and the force callbacks of the kinds.
 #include "world/monster.h"
 
 #include "world/scene.h"
 #include "world/waypoint.h"
 
-#include <OgreBillboard.h>
-#include <OgreBillboardSet.h>
 #include <OgreEntity.h>
 #include <OgreLogManager.h>
 #include <OgreSceneManager.h>
@@ -15,12 +13,6 @@
 namespace {
 
 const char* const kObjectPrefix = "Monster";
-const char* const kMarkerSetPrefix = "billboard";
-const char* const kMarkerNodePrefix = "billboardNode";
-const char* const kMarkerMaterial = "ogrehead";
-constexpr unsigned int kMarkerPoolSize = 1;
-constexpr float kMarkerScale = 0.01f;
-constexpr float kMarkerHeight = 1.0f;
 
 // Collision extents shared by all kinds: a cube of edge 0.5 or a sphere of radius 0.5.
 constexpr float kCollisionBoxEdge = 0.5f;
@@ -58,8 +50,6 @@ CMonster::~CMonster()
     }
     if (mEntity)
         sceneManager->destroyEntity(mEntity);
-    if (mBillboardSet)
-        sceneManager->destroyBillboardSet(mBillboardSet);
 }
 
 void CMonster::steer(Ogre::Vector3& direction)
@@ -76,31 +66,10 @@ void CMonster::reset()
 
 void CMonster::createLook(const SKindLook& look)
 {
+    if (mEditorMode)
+        return;
     Ogre::SceneManager* sceneManager = mScene.getSceneManager();
     Ogre::SceneNode* root = sceneManager->getRootSceneNode();
-    if (mEditorMode) {
-        // A light may already own the marker name "billboard" + name: the monster's marker
-        // then takes a suffix rather than failing.
-        std::string setName = kMarkerSetPrefix + mName;
-        while (sceneManager->hasBillboardSet(setName))
-            setName += "_";
-        mBillboardSet = sceneManager->createBillboardSet(setName, kMarkerPoolSize);
-        try {
-            mBillboardSet->setMaterialName(kMarkerMaterial);
-        } catch (const Ogre::Exception& e) {
-            logProblem("marker of " + mName + " has no material: " + e.getDescription());
-        }
-        std::string nodeName = kMarkerNodePrefix + mName;
-        while (sceneManager->hasSceneNode(nodeName))
-            nodeName += "_";
-        mNode = root->createChildSceneNode(nodeName);
-        mNode->setScale(Ogre::Vector3(kMarkerScale));
-        mNode->setPosition(getStartTop() + Ogre::Vector3(0.0f, kMarkerHeight, 0.0f));
-        mNode->attachObject(mBillboardSet);
-        mBillboardSet->createBillboard(Ogre::Vector3::ZERO, Ogre::ColourValue::White);
-        return;
-    }
-
     const std::string objectName = kObjectPrefix + mName;
     mNode = root->createChildSceneNode(objectName);
     mNode->setScale(Ogre::Vector3(look.scale));

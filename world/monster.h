@@ -1,6 +1,6 @@
 // CMonster: the base of the level's monsters and obstacles. Each stands on a start waypoint,
-// has a physics body in game mode (a billboard marker in editor mode) and is updated by the
-// scene every frame in game mode. The shared rules of the kinds live here: falling out of the
+// has a look and a physics body in game mode (none of them in editor mode) and is updated by
+// the scene every frame in game mode. The shared rules of the kinds live here: falling out of the
 // level, the steering timer, hunting the nearest ball and the force callbacks.
 #pragma once
 
@@ -14,7 +14,6 @@
 #include <vector>
 
 namespace Ogre {
-class BillboardSet;
 class Entity;
 class SceneNode;
 } // namespace Ogre
@@ -95,8 +94,8 @@ public:
 protected:
     CMonster(const std::string& name, int kind, CWaypoint* start, CScene& scene);
 
-    // Game mode: entity "Monster" + name on a node of that name; editor mode: the billboard
-    // marker. Kinds call this from their constructor, then createBody() in game mode.
+    // Game mode: entity "Monster" + name on a node of that name; editor mode: nothing. Kinds
+    // call this from their constructor, then createBody() in game mode.
     void createLook(const SKindLook& look);
     void createBody(const SKindBody& body, CPhysicsBody::ForceCallback callback);
     // Starts the kind's particle effect on the monster's node or at its start position.
@@ -142,7 +141,6 @@ protected:
     bool mEditorMode;
 
     CScene& mScene;
-    Ogre::BillboardSet* mBillboardSet = nullptr;
     std::string mEffectName;
 };
 

@@ -219,8 +219,6 @@ private:
     void finishReached(int ballIndex);
     int findBall(const CPhysicsBody& body) const;
     CWaypoint* findWaypointOfBody(const CPhysicsBody& body) const;
-    void addMarker(CBox* box, const std::string& setPrefix, const std::string& nodePrefix);
-    void removeMarker(CBox* box, const std::string& setPrefix, const std::string& nodePrefix);
     bool validBall(int index) const;
 
     Ogre::SceneManager* mSceneManager = nullptr;

@@ -73,16 +73,9 @@ bool CScene::deleteBox(CBox* box)
     CWaypoint* waypoint = findWaypoint(box);
     if (waypoint && !removeWaypoint(box))
         return false;
-    if (std::find(mStartBoxes.begin(), mStartBoxes.end(), box) != mStartBoxes.end()) {
-        removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
-        mStartBoxes.erase(std::remove(mStartBoxes.begin(), mStartBoxes.end(), box),
-                          mStartBoxes.end());
-    }
-    if (std::find(mFinishBoxes.begin(), mFinishBoxes.end(), box) != mFinishBoxes.end()) {
-        removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
-        mFinishBoxes.erase(std::remove(mFinishBoxes.begin(), mFinishBoxes.end(), box),
-                           mFinishBoxes.end());
-    }
+    mStartBoxes.erase(std::remove(mStartBoxes.begin(), mStartBoxes.end(), box), mStartBoxes.end());
+    mFinishBoxes.erase(std::remove(mFinishBoxes.begin(), mFinishBoxes.end(), box),
+                       mFinishBoxes.end());
     mBoxesByName.erase(box->getName());
     mBoxesByBody.erase(box->getBody());
     for (const auto& grid : mGrids) {

@@ -2,23 +2,17 @@
 #include "world/scene.h"
 
 #include "world/level/map_format.h"
-#include "world/scene_parts.h"
 
-#include <OgreBillboardSet.h>
 #include <OgreLight.h>
 #include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
 #include <algorithm>
 
-using namespace scenepart;
-
 namespace {
 
 const char* const kLightPrefix = "light";
 const char* const kLightNodePrefix = "lightNode";
-const char* const kLightMarkerPrefix = "billboard";
-const char* const kLightMarkerMaterial = "light";
 
 // Light attenuation: range r, constant 1, linear 4.5 / r, quadratic 75 / r^2.
 constexpr float kAttenuationConstant = 1.0f;
@@ -47,18 +41,6 @@ bool CScene::addLight(const std::string& name, const Ogre::Vector3& position,
         range <= 0.0f)
         return false;
     Ogre::SceneNode* node = mBaseNode->createChildSceneNode(nodeName);
-    if (mEditorMode) {
-        // A monster's marker shares the "billboard" prefix: a name already taken gets "_" added.
-        std::string markerName = kLightMarkerPrefix + name;
-        while (mSceneManager->hasBillboardSet(markerName))
-            markerName += "_";
-        Ogre::BillboardSet* set = mSceneManager->createBillboardSet(markerName, kMarkerPoolSize);
-        if (materialExists(kLightMarkerMaterial))
-            set->setMaterialName(kLightMarkerMaterial);
-        node->setScale(Ogre::Vector3(kMarkerScale));
-        node->attachObject(set);
-        set->createBillboard(Ogre::Vector3::ZERO, Ogre::ColourValue::White);
-    }
     node->setPosition(position);
     Ogre::Light* light = mSceneManager->createLight(lightName);
     light->setType(Ogre::Light::LT_POINT);
@@ -106,14 +88,8 @@ bool CScene::deleteLight(const std::string& name)
     Ogre::SceneNode* node = (*it)->getParentSceneNode();
     mSceneManager->destroyLight(*it);
     mLights.erase(it);
-    // The marker is whatever billboard set hangs on the light's node (its name may carry "_").
-    if (node) {
-        while (node->numAttachedObjects() > 0) {
-            Ogre::MovableObject* marker = node->detachObject(static_cast<unsigned short>(0));
-            mSceneManager->destroyMovableObject(marker);
-        }
+    if (node)
         mSceneManager->destroySceneNode(node);
-    }
     return true;
 }
 

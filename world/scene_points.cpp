@@ -3,78 +3,24 @@
 
 #include "world/box.h"
 #include "world/monster.h"
-#include "world/scene_parts.h"
 #include "world/waypoint.h"
 
-#include <OgreBillboardSet.h>
-#include <OgreSceneManager.h>
 #include <OgreSceneNode.h>
 
 #include <algorithm>
-
-using namespace scenepart;
-
-namespace {
-
-constexpr float kMarkerHeight = 1.0f;
-
-} // namespace
-
-void CScene::addMarker(CBox* box, const std::string& setPrefix, const std::string& nodePrefix)
-{
-    const std::string setName = setPrefix + box->getName();
-    const std::string nodeName = nodePrefix + box->getName();
-    if (mSceneManager->hasBillboardSet(setName) || mSceneManager->hasSceneNode(nodeName))
-        return;
-    Ogre::BillboardSet* set = mSceneManager->createBillboardSet(setName, kMarkerPoolSize);
-    if (materialExists(setPrefix))
-        set->setMaterialName(setPrefix);
-    Ogre::SceneNode* node = mBaseNode->createChildSceneNode(nodeName);
-    node->setScale(Ogre::Vector3(kMarkerScale));
-    node->setPosition(
-        box->getPosition() +
-        Ogre::Vector3(0.0f, box->getVertices()[CBox::kTopCentre].y + kMarkerHeight, 0.0f));
-    node->attachObject(set);
-    set->createBillboard(Ogre::Vector3::ZERO, Ogre::ColourValue::White);
-}
-
-void CScene::removeMarker(CBox* box, const std::string& setPrefix, const std::string& nodePrefix)
-{
-    const std::string setName = setPrefix + box->getName();
-    const std::string nodeName = nodePrefix + box->getName();
-    if (mSceneManager->hasBillboardSet(setName))
-        mSceneManager->destroyBillboardSet(setName);
-    if (mSceneManager->hasSceneNode(nodeName))
-        mSceneManager->destroySceneNode(nodeName);
-}
 
 bool CScene::addPoint(CBox* box, bool start)
 {
     std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
     if (!box || std::find(points.begin(), points.end(), box) != points.end())
         return false;
-    if (mEditorMode) {
-        if (start)
-            addMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
-        else
-            addMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
-    }
     points.push_back(box);
     return true;
 }
 
 void CScene::setPoints(const std::vector<CBox*>& boxes, bool start)
 {
-    std::vector<CBox*>& points = start ? mStartBoxes : mFinishBoxes;
-    for (CBox* box : points) {
-        if (std::find(boxes.begin(), boxes.end(), box) != boxes.end())
-            continue;
-        if (start)
-            removeMarker(box, kStartMarkerPrefix, kStartMarkerNodePrefix);
-        else
-            removeMarker(box, kFinishMarkerPrefix, kFinishMarkerNodePrefix);
-    }
-    points.clear();
+    (start ? mStartBoxes : mFinishBoxes).clear();
     for (CBox* box : boxes)
         addPoint(box, start);
 }
@@ -83,7 +29,7 @@ bool CScene::addWaypoint(CBox* box, int weight, size_t place)
 {
     if (!box || findWaypoint(box))
         return false;
-    CWaypoint* waypoint = new CWaypoint(weight, mSceneManager, box, mEditorMode);
+    CWaypoint* waypoint = new CWaypoint(weight, box);
     place = std::min(place, mWaypoints.size());
     mWaypoints.insert(mWaypoints.begin() + static_cast<std::ptrdiff_t>(place), waypoint);
     mWaypointsByBox[box] = waypoint;

@@ -4,7 +4,6 @@
 
 #include "world/box_grid.h"
 
-#include <OgreBillboardSet.h>
 #include <OgreLight.h>
 #include <OgreSceneNode.h>
 
@@ -155,23 +154,20 @@ TEST(SceneContacts, rulesHoldWhicheverBodyComesFirst)
     }
 }
 
-TEST(SceneEditor, editorModeDrawsMarkersAndBuildsNoPhysics)
+TEST(SceneEditor, editorModeBuildsNoPhysicsAndNoMonsterLook)
 {
-    Level level(straightCourse(1).str(), editor());
+    Level level(straightCourse(1).waypoint("b1", 1).monster(0, "m", "b1").str(), editor());
     CScene& s = *level.scene;
     Ogre::SceneManager* sm = level.ogre.sceneManager;
     EXPECT_EQ(s.getBallCount(), 0u);
+    ASSERT_EQ(s.getMonsters().size(), 1u);
+    EXPECT_EQ(s.getMonsters()[0]->getNode(), nullptr);
     EXPECT_EQ(s.findBox("b1")->getBody(), nullptr);
     EXPECT_FALSE(sm->hasEntity("entityb1"));
     EXPECT_EQ(sm->getFogMode(), Ogre::FOG_NONE);
-    EXPECT_TRUE(sm->hasBillboardSet("billboardlamp"));
-    EXPECT_TRUE(sm->hasBillboardSet("startpointstart0"));
-    // The finish marker floats 1 above the top centre of its box.
-    EXPECT_EQ(sm->getSceneNode("finishPointNodegoal")->getPosition(), Ogre::Vector3(0, 1.5f, -2));
 
     s.setPoints({}, false);
     EXPECT_TRUE(s.getFinishBoxes().empty());
-    EXPECT_FALSE(sm->hasBillboardSet("finishpointgoal"));
     level.run(0.1f);
 }
 
@@ -202,39 +198,6 @@ TEST(SceneEditor, waypointsAreOnePerBoxAndCannotGoWhileAMonsterStartsOnThem)
     EXPECT_TRUE(s.getGrids().empty());
     EXPECT_TRUE(s.getStartBoxes().empty());
     EXPECT_TRUE(s.getFinishBoxes().empty());
-}
-
-TEST(SceneEditor, namesThatCollideWithOtherEngineObjectsNeverBreakTheLevel)
-{
-    // A monster and a light of one name both have a "billboard" marker in the editor.
-    Level level;
-    CScene* s = nullptr;
-    ASSERT_NO_THROW(s = &level.build(MapText()
-                                         .box("a", 0, 0, 0)
-                                         .waypoint("a", 1)
-                                         .monster(0, "lamp", "a")
-                                         .light("lamp", 0, 5, 0, 20)
-                                         .str(),
-                                     editor()));
-    ASSERT_EQ(s->getLights().size(), 1u);
-    // Lights are made before monsters: the monster's marker is the one with "_" added.
-    ASSERT_TRUE(s->deleteLight("lamp"));
-    EXPECT_FALSE(level.ogre.sceneManager->hasBillboardSet("billboardlamp"));
-    EXPECT_TRUE(level.ogre.sceneManager->hasBillboardSet("billboardlamp_"))
-        << "the monster's marker";
-
-    // Box geometry carries the plain box name, which a waypoint link line may also want.
-    const unsigned long first = CWaypoint::getCreatedCount() + 1;
-    const std::string a =
-        "waypoint_" + std::to_string(first) + "_line_" + std::to_string(first + 1);
-    const std::string b =
-        "waypoint_" + std::to_string(first + 1) + "_line_" + std::to_string(first);
-    ASSERT_NO_THROW(
-        s = &level.build(
-            MapText().box(a, 0, 0, 0).box(b, 1, 0, 0).waypoint(a, 1, {b}).waypoint(b, 1).str(),
-            editor()));
-    ASSERT_EQ(s->getWaypoints().size(), 2u);
-    EXPECT_EQ(s->getWaypoints()[0]->getNeighbours().size(), 1u);
 }
 
 TEST(Scene, aLevelThatFailsToBuildLeavesNothingPointingAtIt)
