@@ -7,18 +7,12 @@
 
 namespace {
 unsigned long sWaypointCounter = 0;
-unsigned long sLinkCounter = 0;
 unsigned long sGraphRevision = 0;
 } // namespace
 
 unsigned long CWaypoint::getCreatedCount()
 {
     return sWaypointCounter;
-}
-
-unsigned long CWaypoint::getLinkCount()
-{
-    return sLinkCounter;
 }
 
 unsigned long CWaypoint::getGraphRevision()
@@ -46,7 +40,6 @@ bool CWaypoint::link(CWaypoint* other)
         return false;
     mNeighbours.push_back(other);
     other->link(this);
-    ++sLinkCounter;
     ++sGraphRevision;
     return true;
 }

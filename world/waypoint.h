@@ -33,9 +33,8 @@ public:
     void setWeight(int weight) { mWeight = weight; }
     const std::vector<CWaypoint*>& getNeighbours() const { return mNeighbours; }
 
-    // Counters shared by all waypoints: creations and links made so far.
+    // How many waypoints were made so far, by all scenes.
     static unsigned long getCreatedCount();
-    static unsigned long getLinkCount();
     // Changes whenever any waypoint graph may have changed: a waypoint made or destroyed, a link
     // made, removed or reordered. Path searches kept from before stay valid while it stands
     // still.

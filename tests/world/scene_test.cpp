@@ -171,35 +171,6 @@ TEST(SceneEditor, editorModeBuildsNoPhysicsAndNoMonsterLook)
     level.run(0.1f);
 }
 
-TEST(SceneEditor, waypointsAreOnePerBoxAndCannotGoWhileAMonsterStartsOnThem)
-{
-    Level level(straightCourse(3).waypoint("b1", 3).monster(5, "boulder", "b1").str(), editor());
-    CScene& s = *level.scene;
-    CBox* b1 = s.findBox("b1");
-    CBox* b2 = s.findBox("b2");
-    EXPECT_FALSE(s.addWaypoint(b1, 5));
-    EXPECT_EQ(s.findWaypoint(b1)->getWeight(), 3);
-    EXPECT_FALSE(s.linkWaypoints(b1, b2)); // b2 has no waypoint
-    ASSERT_TRUE(s.addWaypoint(b2, 1));
-    ASSERT_TRUE(s.linkWaypoints(b2, b1));
-    EXPECT_EQ(s.findWaypoint(b1)->getPosition(), Ogre::Vector3(0, 0.5f, -1));
-
-    EXPECT_FALSE(s.removeWaypoint(b1));
-    EXPECT_FALSE(s.deleteBox(b1)); // its waypoint carries the monster
-    EXPECT_TRUE(s.deleteBox(b2));
-    EXPECT_EQ(s.findBox("b2"), nullptr);
-    EXPECT_TRUE(s.findWaypoint(b1)->getNeighbours().empty());
-
-    EXPECT_TRUE(s.deleteMonster("boulder"));
-    EXPECT_FALSE(s.deleteMonster("boulder"));
-    EXPECT_TRUE(s.removeWaypoint(b1));
-    EXPECT_TRUE(s.getWaypoints().empty());
-    EXPECT_TRUE(s.deleteGrid("course"));
-    EXPECT_TRUE(s.getGrids().empty());
-    EXPECT_TRUE(s.getStartBoxes().empty());
-    EXPECT_TRUE(s.getFinishBoxes().empty());
-}
-
 TEST(Scene, aLevelThatFailsToBuildLeavesNothingPointingAtIt)
 {
     Level level;

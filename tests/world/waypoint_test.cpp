@@ -22,13 +22,11 @@ TEST(WaypointGraph, linksAreSymmetricAndRefusedTwiceOrToItself)
     CWaypoint* b = level.waypointOn("b");
     CWaypoint* c = level.waypointOn("c");
     EXPECT_TRUE(a->link(b));
-    const unsigned long links = CWaypoint::getLinkCount();
     EXPECT_EQ(b->getNeighbours(), std::vector<CWaypoint*>{a});
     EXPECT_FALSE(a->link(b));
     EXPECT_FALSE(b->link(a));
     EXPECT_FALSE(a->link(a));
     EXPECT_FALSE(level.scene->linkWaypoints(level.scene->findBox("a"), nullptr));
-    EXPECT_EQ(CWaypoint::getLinkCount(), links) << "refused links are not counted";
     EXPECT_TRUE(level.scene->linkWaypoints(level.scene->findBox("c"), level.scene->findBox("a")));
     EXPECT_EQ(a->getNeighbours(), (std::vector<CWaypoint*>{b, c}));
     EXPECT_EQ(c->getNeighbours(), std::vector<CWaypoint*>{a});
