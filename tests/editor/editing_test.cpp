@@ -91,8 +91,9 @@ TEST_F(EditingTest, refusedChangesLeaveTheMapAndTheUndoStackAsTheyWere)
                    !document.createMonster(0, "slime") && !document.createMonster(6, "other");
         },
         [&] {
-            document.clearSelection();
-            return !document.createWaypoints(3);
+            document.clearSelection(); // nothing to put waypoints on, nor to copy
+            return !document.createWaypoints(3) &&
+                   document.copySelection("h", "stone") == Grid::InvalidInput;
         },
     };
     for (size_t row = 0; row < std::size(refused); ++row) {
