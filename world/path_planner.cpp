@@ -93,7 +93,7 @@ void CPathPlanner::relax(int current)
         if (mDone[edge.to])
             continue;
         const float candidate = std::fabs(edge.cost + here);
-        if (candidate > mDistance[edge.to] + 1.0f)
+        if (candidate >= mDistance[edge.to])
             continue;
         mDistance[edge.to] = candidate;
         mPredecessor[edge.to] = current;
