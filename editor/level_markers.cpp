@@ -2,7 +2,9 @@
 // the markers shown and the level's.
 #include "editor/level_markers.h"
 
+#include "world/box.h"
 #include "world/level/level.h"
+#include "world/level_ogre.h"
 
 #include <OgreBillboardSet.h>
 #include <OgreLogManager.h>
@@ -20,8 +22,6 @@ namespace {
 const char* const kNamePrefix = ",";
 const char* const kLineTag = "link";
 const char* const kLineMaterial = "BaseWhiteNoLighting";
-// The top centre among a box's nine vertices (see SLevelVertices).
-constexpr std::size_t kTopCentre = 4;
 // Start, finish and monster markers float this high over the top of their box.
 constexpr float kFloatHeight = 1.0f;
 
@@ -41,11 +41,6 @@ const SKindLook kLooks[] = {
     {"waypoint", "waypoint", Ogre::Vector3(0.002f, 0.02f, 0.002f), true},
     {"monster", "ogrehead", Ogre::Vector3(0.01f), false},
 };
-
-Ogre::Vector3 toOgre(const SLevelVector& v)
-{
-    return Ogre::Vector3(v.x, v.y, v.z);
-}
 
 std::string ogreName(const char* tag, const std::string& key)
 {
@@ -70,14 +65,14 @@ void CLevelMarkers::show(const CLevel& level)
     const auto top = [&level](const std::string& name, Ogre::Vector3& place) {
         const SLevelBox* box = level.findBox(name);
         if (box)
-            place = toOgre(box->position) + toOgre(box->vertices[kTopCentre]);
+            place = toOgre(box->position) + toOgre(box->vertices[CBox::kTopCentre]);
         return box != nullptr;
     };
     const auto over = [&level](const std::string& name, Ogre::Vector3& place) {
         const SLevelBox* box = level.findBox(name);
         if (box)
             place = toOgre(box->position) +
-                    Ogre::Vector3(0.0f, box->vertices[kTopCentre].y + kFloatHeight, 0.0f);
+                    Ogre::Vector3(0.0f, box->vertices[CBox::kTopCentre].y + kFloatHeight, 0.0f);
         return box != nullptr;
     };
 

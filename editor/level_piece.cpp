@@ -116,13 +116,8 @@ void SLevelPiece::applyTo(CLevel& level) const
     for (const SBox* box : returning)
         level.addBox(box->state.grid, box->state.plain(), box->place, gridPlace(box->state.grid));
     if (withPoints) {
-        for (const bool start : {true, false}) {
-            for (const std::string& name :
-                 std::vector<std::string>(start ? level.startPoints() : level.finishPoints()))
-                level.removePoint(name, start);
-            for (const std::string& name : start ? startPoints : finishPoints)
-                level.addPoint(name, start);
-        }
+        level.setPoints(startPoints, true);
+        level.setPoints(finishPoints, false);
     }
     for (const SWaypoint* waypoint : presentByPlace(waypoints)) {
         level.addWaypoint(waypoint->box, waypoint->weight, waypoint->place);
@@ -179,14 +174,8 @@ void SLevelPiece::applyTo(CScene& scene) const
                          state.fitTexture, box->place);
     }
     if (withPoints) {
-        for (const bool start : {true, false}) {
-            std::vector<CBox*> points;
-            for (const std::string& name : start ? startPoints : finishPoints) {
-                if (CBox* box = scene.findBox(name))
-                    points.push_back(box);
-            }
-            scene.setPoints(points, start);
-        }
+        scene.setPoints(startPoints, true);
+        scene.setPoints(finishPoints, false);
     }
     for (const SWaypoint* waypoint : presentByPlace(waypoints)) {
         CBox* box = scene.findBox(waypoint->box);

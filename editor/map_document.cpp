@@ -88,10 +88,15 @@ void CMapDocument::replaceLevel(CLevel level)
     mScene = std::make_unique<CScene>(mSceneManagerName, mCameraName, "", "", "", true, "", 0, 1);
     mScene->realise(mLevel);
     camera.applyTo(*mScene);
-    const std::vector<std::string> selected = std::move(mSelection);
-    mSelection.clear();
-    for (const std::string& name : selected)
-        toggleSelection(name);
+    // The selection is kept by name: what is still there is shown selected in the new scene.
+    std::vector<std::string> selected;
+    for (const std::string& name : mSelection) {
+        if (mLevel.findBox(name)) {
+            selected.push_back(name);
+            highlight(name, true);
+        }
+    }
+    mSelection = std::move(selected);
     Ogre::SceneManager* sceneManager = mScene->getSceneManager();
     mMarkers = std::make_unique<CLevelMarkers>(sceneManager, sceneManager->getRootSceneNode());
     showMarkers();
@@ -103,13 +108,18 @@ void CMapDocument::showMarkers()
         mMarkers->show(mLevel);
 }
 
-void CMapDocument::newMap()
+void CMapDocument::startOver(CLevel level, const std::string& fileName)
 {
     mMarkers.reset(); // the old level's markers need no update before they go
     mUndoStack.clear();
     mSelection.clear();
-    replaceLevel(CLevel());
-    mFileName.clear();
+    replaceLevel(std::move(level));
+    mFileName = fileName;
+}
+
+void CMapDocument::newMap()
+{
+    startOver(CLevel(), std::string());
 }
 
 bool CMapDocument::openMap(const std::string& path)
@@ -117,11 +127,7 @@ bool CMapDocument::openMap(const std::string& path)
     CIOMap map;
     if (!map.openForReading(path))
         return false;
-    mMarkers.reset();
-    mUndoStack.clear();
-    mSelection.clear();
-    replaceLevel(readMap(map.getLines()));
-    mFileName = path;
+    startOver(readMap(map.getLines()), path);
     return true;
 }
 
@@ -196,8 +202,10 @@ void CMapDocument::selectGrids(const std::vector<std::string>& gridNames)
     for (const std::string& name : gridNames) {
         const SLevelGrid* grid = mScene ? mLevel.findGrid(name) : nullptr;
         for (size_t b = 0; grid && b < grid->boxes.size(); ++b) {
-            if (selected.insert(grid->boxes[b].name).second)
-                toggleSelection(grid->boxes[b].name);
+            if (selected.insert(grid->boxes[b].name).second) {
+                mSelection.push_back(grid->boxes[b].name);
+                highlight(grid->boxes[b].name, true);
+            }
         }
     }
 }

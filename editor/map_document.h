@@ -183,6 +183,8 @@ public:
     void applyPoints(const std::vector<std::string>& boxes, bool start);
 
 private:
+    // A new level with an empty undo stack and no selection (new map, opened map).
+    void startOver(CLevel level, const std::string& fileName);
     void replaceLevel(CLevel level);
     void highlight(const std::string& box, bool on) const;
     // Adds new boxes (and the grid when it is new) as one undo step; their names are made free.

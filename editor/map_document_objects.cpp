@@ -302,16 +302,8 @@ bool CMapDocument::waypointWeight(const std::string& boxName, int& weight) const
 
 void CMapDocument::applyPoints(const std::vector<std::string>& boxes, bool start)
 {
-    for (const std::string& name :
-         std::vector<std::string>(start ? mLevel.startPoints() : mLevel.finishPoints()))
-        mLevel.removePoint(name, start);
-    std::vector<CBox*> points;
-    for (const std::string& name : boxes) {
-        mLevel.addPoint(name, start);
-        if (CBox* box = mScene->findBox(name))
-            points.push_back(box);
-    }
-    mScene->setPoints(points, start);
+    mLevel.setPoints(boxes, start);
+    mScene->setPoints(boxes, start);
 }
 
 bool CMapDocument::pointsChange(bool start, bool add)

@@ -121,8 +121,9 @@ public:
 
     // Makes the box a start (or finish) point; false when it is one already.
     bool addPoint(CBox* box, bool start);
-    // Makes these boxes the start (or finish) points, in this order.
-    void setPoints(const std::vector<CBox*>& boxes, bool start);
+    // Makes the named boxes the start (or finish) points, in this order; unknown names and
+    // repeats are left out.
+    void setPoints(const std::vector<std::string>& boxes, bool start);
 
     bool addWaypoint(CBox* box, int weight, size_t place = kAtEnd); // false when the box has one
     CWaypoint* findWaypoint(const CBox* box) const;

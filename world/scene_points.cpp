@@ -18,11 +18,11 @@ bool CScene::addPoint(CBox* box, bool start)
     return true;
 }
 
-void CScene::setPoints(const std::vector<CBox*>& boxes, bool start)
+void CScene::setPoints(const std::vector<std::string>& boxes, bool start)
 {
     (start ? mStartBoxes : mFinishBoxes).clear();
-    for (CBox* box : boxes)
-        addPoint(box, start);
+    for (const std::string& box : boxes)
+        addPoint(findBox(box), start);
 }
 
 bool CScene::addWaypoint(CBox* box, int weight, size_t place)

@@ -190,6 +190,13 @@ bool CLevel::removePoint(const std::string& box, bool start)
     return eraseName(start ? mStarts : mFinishes, box);
 }
 
+void CLevel::setPoints(const std::vector<std::string>& boxes, bool start)
+{
+    (start ? mStarts : mFinishes).clear();
+    for (const std::string& box : boxes)
+        addPoint(box, start);
+}
+
 // --- waypoints ---------------------------------------------------------------------------
 
 const SLevelWaypoint* CLevel::findWaypoint(const std::string& box) const

@@ -114,6 +114,9 @@ public:
     // Refused for an unknown box or one that is a point of that kind already.
     bool addPoint(const std::string& box, bool start);
     bool removePoint(const std::string& box, bool start);
+    // Makes the named boxes the start (or finish) points, in this order; unknown names and
+    // repeats are left out.
+    void setPoints(const std::vector<std::string>& boxes, bool start);
 
     // --- waypoints -----------------------------------------------------------------------
     const std::vector<SLevelWaypoint>& waypoints() const { return mWaypoints; }
